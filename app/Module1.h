@@ -1,0 +1,30 @@
+// Process-wide state: the working settings, the locations start-up fixes,
+// the tooltip table and the few flags windows share.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "app/SettingsRecord.h"
+
+inline const char* const kAppTitle = "skelvornax";
+
+struct Module1State {
+  Settings Working;
+
+  std::string AppDir, UserDataDir, UserIniPath, HistoryDir, SiteListsDir, CatListPath;
+  std::string DefPagePath, DefPageUrl, StartPageUrl, KillPopPagePath, KillPopPageUrl;
+  std::string DontKillPath, FavoritesDir, CommandLineArg, HelpPagePath;
+  std::string BootErrorText;
+  std::array<std::string, 56> ToolTipTexts;
+
+  int BusyWindowOpen = 0;
+  int MsgBoxOpen = 0;
+  int HistoryLogOff = 0;
+  int HistoryWindowLoaded = 0;
+  int StartPageFlag = 0;  // 1 once a window of this run has loaded the start page
+  std::string ActiveMainWindowId;
+};
+
+Module1State& Module1();

@@ -1,0 +1,74 @@
+#include "platform/Desktop.h"
+
+#include <glib.h>
+#include <pango/pangocairo.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "app/SharedRoutines.h"
+
+WorkArea PrimaryWorkArea() {
+  WorkArea area;
+  auto display = Gdk::Display::get_default();
+  if (!display) return area;
+  auto monitor = display->get_primary_monitor();
+  if (!monitor) monitor = display->get_monitor(0);
+  if (!monitor) return area;
+  Gdk::Rectangle r;
+  monitor->get_workarea(r);
+  area = {r.get_x(), r.get_y(), r.get_width(), r.get_height()};
+  return area;
+}
+
+std::vector<std::string> InstalledFonts() {
+  std::vector<std::string> names;
+  PangoFontMap* map = pango_cairo_font_map_get_default();
+  PangoFontFamily** families = nullptr;
+  int count = 0;
+  pango_font_map_list_families(map, &families, &count);
+  for (int i = 0; i < count; ++i) names.emplace_back(pango_font_family_get_name(families[i]));
+  g_free(families);
+  std::sort(names.begin(), names.end());
+  // The interface font goes first: it is the fallback of last resort.
+  if (auto settings = Gtk::Settings::get_default()) {
+    const std::string family = Pango::FontDescription(settings->property_gtk_font_name().get_value()).get_family();
+    const auto it = std::find(names.begin(), names.end(), family);
+    if (it != names.end()) std::rotate(names.begin(), it, it + 1);
+  }
+  return names;
+}
+
+int32_t TickCount() {
+  return static_cast<int32_t>(static_cast<uint32_t>(g_get_monotonic_time() / 1000));
+}
+
+void WaitMs(int32_t ms) {
+  // Blocks in the main loop rather than spinning; a timeout wakes it up.
+  if (ms < 1) return;
+  auto wake = Glib::signal_timeout().connect([] { return false; }, static_cast<unsigned>(ms) + 1);
+  WaitMsWith(ms, TickCount, [] { g_main_context_iteration(nullptr, TRUE); });
+  wake.disconnect();
+}
+
+int CaptionHeight(Gtk::Window& window) {
+  auto gdkWindow = window.get_window();
+  if (!gdkWindow) return 23;
+  Gdk::Rectangle frame;
+  gdkWindow->get_frame_extents(frame);
+  int x = 0, y = 0;
+  gdkWindow->get_origin(x, y);
+  const int height = y - frame.get_y();
+  return height > 0 ? height : 23;
+}
+
+std::string FindAppDir(const std::string& installedDataDir) {
+  char buf[4096];
+  const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n > 0) {
+    std::string exe(buf, static_cast<std::size_t>(n));
+    const std::string dir = exe.substr(0, exe.find_last_of('/'));
+    if (FileTest(dir + "/skelvorn.ini") == 0) return dir;
+  }
+  return installedDataDir;
+}

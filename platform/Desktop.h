@@ -1,0 +1,31 @@
+// What the desktop tells about itself: screen, fonts, clock, event loop.
+#pragma once
+
+#include <gtkmm.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+constexpr int kTwipsPerPixel = 15;
+
+struct WorkArea {
+  int x = 0, y = 0, width = 1280, height = 1024;  // pixels
+};
+WorkArea PrimaryWorkArea();
+
+// Pango's font families, the desktop's interface font first.
+std::vector<std::string> InstalledFonts();
+
+// Milliseconds since boot as a signed 32-bit counter that wraps.
+int32_t TickCount();
+
+// Waits at least ms while the windows keep handling their events.
+void WaitMs(int32_t ms);
+
+// Height of a window's title bar from its frame; 23 px when unknown.
+int CaptionHeight(Gtk::Window& window);
+
+// The program directory: the executable's own folder when it holds the
+// shipped settings (a build tree), else the installed data folder.
+std::string FindAppDir(const std::string& installedDataDir);

@@ -1,0 +1,27 @@
+// Message boxes, all through one place so tests can answer them by script.
+#pragma once
+
+#include <gtkmm.h>
+
+#include <deque>
+#include <functional>
+#include <string>
+
+enum class MsgButtons { Ok, YesNo };
+enum class MsgAnswer { Ok, Yes, No };
+
+// Shows a modal message box titled with the program's title; MsgBoxOpen is
+// 1 while it shows.
+MsgAnswer MsgBox(const std::string& text, MsgButtons buttons = MsgButtons::Ok, Gtk::Window* parent = nullptr,
+                 const std::string& title = "");
+
+// Tests install an answerer; it sees each text and returns the answer.
+using MsgAnswerer = std::function<MsgAnswer(const std::string& text, MsgButtons buttons)>;
+void SetMsgAnswerer(MsgAnswerer answerer);  // empty function: real dialogs again
+
+// A ready-made answerer: answers from a queue and records every text shown.
+struct ScriptedAnswers {
+  std::deque<MsgAnswer> answers;  // when empty: Ok / No
+  std::vector<std::string> shown;
+  MsgAnswerer Answerer();
+};

@@ -1,0 +1,52 @@
+// The browser component over WebKitGTK.
+#pragma once
+
+#include <webkit2/webkit2.h>
+
+#include "platform/WebBrowser.h"
+
+class WebKitBrowser : public WebBrowser {
+ public:
+  // Once per process, before the first view: engine-wide settings (sandbox on).
+  static void ConfigureEngine();
+
+  WebKitBrowser();
+  ~WebKitBrowser() override;
+
+  Gtk::Widget& Widget() override { return *widget_; }
+  void Navigate(const std::string& url) override;
+  void Refresh2(int level) override;
+  void Stop() override;
+  void GoBack() override;
+  void GoForward() override;
+  std::string LocationURL() const override;
+  std::string LocationName() const override;
+  void SetSilent(bool silent) override { silent_ = silent; }
+  std::unique_ptr<WebBrowser> CreateRelated() override;
+
+  WebKitWebView* view() const { return view_; }
+
+ private:
+  explicit WebKitBrowser(WebKitWebView* relatedTo);
+  void Connect();
+  void UpdateCommandState();
+  void ShowErrorPage(const std::string& title, const std::string& reason, const std::string& url);
+
+  static void OnLoadChanged(WebKitWebView*, WebKitLoadEvent, gpointer self);
+  static gboolean OnLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar* uri, GError*, gpointer self);
+  static void OnTitle(GObject*, GParamSpec*, gpointer self);
+  static void OnProgress(GObject*, GParamSpec*, gpointer self);
+  static void OnMouseTarget(WebKitWebView*, WebKitHitTestResult*, guint, gpointer self);
+  static gboolean OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision*, WebKitPolicyDecisionType, gpointer self);
+  static GtkWidget* OnCreate(WebKitWebView*, WebKitNavigationAction*, gpointer self);
+  static void OnReadyToShow(WebKitWebView*, gpointer self);
+  static void OnClose(WebKitWebView*, gpointer self);
+  static void OnCrashed(WebKitWebView*, WebKitWebProcessTerminationReason, gpointer self);
+  static gboolean OnScriptDialog(WebKitWebView*, WebKitScriptDialog*, gpointer self);
+  static void OnHistoryChanged(WebKitBackForwardList*, WebKitBackForwardListItem*, gpointer, gpointer self);
+
+  WebKitWebView* view_ = nullptr;
+  Gtk::Widget* widget_ = nullptr;
+  bool silent_ = false;
+  bool canGoBack_ = false, canGoForward_ = false;
+};

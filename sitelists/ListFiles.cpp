@@ -1,0 +1,128 @@
+#include "sitelists/ListFiles.h"
+
+#include <algorithm>
+#include <set>
+
+#include "app/Coding.h"
+#include "app/FileOps.h"
+#include "app/SharedRoutines.h"
+
+using namespace list_layout;
+
+namespace {
+
+// Splits a file's bytes into its records; the last, partial one reads as if
+// padded with zeros.
+template <typename Decode>
+auto ReadRecords(const std::string& path, std::size_t recordSize, Decode decode) {
+  std::vector<decltype(decode(coding::Bytes()))> out;
+  if (FileTest(path) != 0) return out;
+  const auto bytes = fileops::ReadAll(path);
+  if (!bytes) return out;
+  const std::size_t count = coding::RecordCount(bytes->size(), recordSize);
+  out.reserve(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::size_t begin = i * recordSize;
+    const std::size_t end = std::min(bytes->size(), begin + recordSize);
+    out.push_back(decode(coding::Bytes(bytes->begin() + begin, bytes->begin() + end)));
+  }
+  return out;
+}
+
+CategoryRecord DecodeCategory(const coding::Bytes& r) {
+  return {coding::GetText(r, 0, kCategoryNameWidth), coding::GetI16(r, kCategoryFileNumber)};
+}
+
+SiteRecord DecodeSite(const coding::Bytes& r) {
+  return {coding::GetText(r, 0, kSiteNameWidth), coding::GetText(r, kSiteUrl, kSiteUrlWidth)};
+}
+
+template <typename Record, typename Encode>
+bool RewriteRecords(const std::string& path, const std::vector<Record>& list, bool removeWhenEmpty,
+                    Encode encode) {
+  if (list.empty() && removeWhenEmpty) return fileops::RemoveFile(path);
+  coding::Bytes all;
+  for (const auto& rec : list) {
+    const auto bytes = encode(rec);
+    all.insert(all.end(), bytes.begin(), bytes.end());
+  }
+  return fileops::WriteAtomic(path, all);
+}
+
+}  // namespace
+
+std::string SiteFileName(int16_t number) { return "Sites" + Pad5(number) + ".dab"; }
+
+int16_t FileNumberFromName(const std::string& name) {
+  if (name.size() < 10) return 0;
+  int value = 0;
+  for (std::size_t i = 5; i < 10; ++i) {
+    if (name[i] < '0' || name[i] > '9') return 0;
+    value = value * 10 + (name[i] - '0');
+  }
+  return value > 32767 ? 0 : static_cast<int16_t>(value);
+}
+
+std::vector<unsigned char> EncodeCategory(const CategoryRecord& c) {
+  coding::Bytes r(kCategoryRecordSize, 0);
+  coding::PutText(r, 0, kCategoryNameWidth, c.Name);
+  coding::PutI16(r, kCategoryFileNumber, c.FileNumber);
+  return r;
+}
+
+std::vector<unsigned char> EncodeSite(const SiteRecord& s) {
+  coding::Bytes r(kSiteRecordSize, 0);
+  coding::PutText(r, 0, kSiteNameWidth, s.Name);
+  coding::PutText(r, kSiteUrl, kSiteUrlWidth, s.URL);
+  return r;
+}
+
+std::vector<CategoryRecord> ReadCategories(const std::string& path) {
+  return ReadRecords(path, kCategoryRecordSize, DecodeCategory);
+}
+
+std::vector<SiteRecord> ReadSites(const std::string& path) {
+  return ReadRecords(path, kSiteRecordSize, DecodeSite);
+}
+
+std::vector<SiteRecord> ReadDontKill(const std::string& path) { return ReadSites(path); }
+
+bool RewriteCategories(const std::string& path, const std::vector<CategoryRecord>& list) {
+  return RewriteRecords(path, list, true, EncodeCategory);
+}
+
+bool RewriteSites(const std::string& path, const std::vector<SiteRecord>& list) {
+  return RewriteRecords(path, list, false, EncodeSite);
+}
+
+bool RewriteDontKill(const std::string& path, const std::vector<SiteRecord>& list) {
+  return RewriteRecords(path, list, true, EncodeSite);
+}
+
+std::optional<std::string> NewSiteFileNumber(const std::string& catListPath) {
+  std::set<int> used;
+  for (const auto& c : ReadCategories(catListPath)) used.insert(c.FileNumber);
+  for (int n = 1; n <= 32767; ++n)
+    if (!used.count(n)) return Pad5(static_cast<int16_t>(n));
+  return std::nullopt;
+}
+
+std::string UniqueSiteName(const std::string& name, const std::vector<std::string>& existing) {
+  const std::set<std::string> taken(existing.begin(), existing.end());
+  if (!taken.count(name)) return name;
+  for (int k = 1;; ++k) {
+    std::string candidate = name + "(" + std::to_string(k) + ")";
+    if (!taken.count(candidate)) return candidate;
+  }
+}
+
+std::optional<std::string> AppendSite(const std::string& path, const std::string& name, const std::string& url) {
+  const auto sites = ReadSites(path);
+  std::vector<std::string> names;
+  names.reserve(sites.size());
+  for (const auto& s : sites) names.push_back(s.Name);
+  // The stored name is what a reader gets back: cut to the field and trimmed.
+  const std::string stored = UniqueSiteName(DecodeSite(EncodeSite({name, ""})).Name, names);
+  if (!fileops::WriteAt(path, sites.size() * kSiteRecordSize, EncodeSite({stored, url}))) return std::nullopt;
+  return stored;
+}

@@ -1,0 +1,144 @@
+// The list files against bytes laid out by hand, and files that are damaged.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "TestDirs.h"
+#include "sitelists/ListFiles.h"
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+Bytes Text(const std::string& s, std::size_t width) {
+  Bytes b(s.begin(), s.end());
+  b.resize(width, ' ');
+  return b;
+}
+
+Bytes Cat(std::initializer_list<Bytes> parts) {
+  Bytes all;
+  for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+  return all;
+}
+
+std::vector<std::string> Names(const std::string& dir) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir)) names.push_back(e.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+}  // namespace
+
+TEST(ListFiles, CategoriesReadFromAndWriteToHandLaidBytes) {
+  TempDir dir;
+  const Bytes laid = Cat({Text("News", 158), {0x03, 0x00}, Text("Caf\xE9", 158), {0x02, 0x01}});
+  WriteBytes(dir / "CatList.dab", laid);
+  EXPECT_EQ(ReadCategories(dir / "CatList.dab"),
+            (std::vector<CategoryRecord>{{"News", 3}, {"Caf\xC3\xA9", 258}}));
+
+  ASSERT_TRUE(RewriteCategories(dir / "Out.dab", {{"News", 3}, {"Caf\xC3\xA9", 258}, {"Z", 32767}}));
+  EXPECT_EQ(ReadBytes(dir / "Out.dab"), Cat({laid, Text("Z", 158), {0xFF, 0x7F}}));
+  EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"CatList.dab", "Out.dab"}));
+}
+
+TEST(ListFiles, SitesReadTrimmedFromHandLaidBytes) {
+  TempDir dir;
+  Bytes url(260, 0);
+  const std::string u = "http://a.example/X";
+  std::copy(u.begin(), u.end(), url.begin());  // NUL-ended instead of blank padded
+  WriteBytes(dir / "Sites00001.dab", Cat({Text("My Site   ", 140), url}));
+  EXPECT_EQ(ReadSites(dir / "Sites00001.dab"), (std::vector<SiteRecord>{{"My Site", u}}));
+}
+
+TEST(ListFiles, SiteFileNames) {
+  EXPECT_EQ(SiteFileName(1), "Sites00001.dab");
+  EXPECT_EQ(SiteFileName(123), "Sites00123.dab");
+  EXPECT_EQ(SiteFileName(32767), "Sites32767.dab");
+  EXPECT_EQ(FileNumberFromName("Sites00123.dab"), 123);
+  EXPECT_EQ(FileNumberFromName("Sites32767.dab"), 32767);
+  EXPECT_EQ(FileNumberFromName("Sites40000.dab"), 0);
+  EXPECT_EQ(FileNumberFromName("Sites0012.dab"), 0);
+  EXPECT_EQ(FileNumberFromName("Sites"), 0);
+}
+
+TEST(ListFiles, NewSiteFileNumberTakesTheFirstGap) {
+  TempDir dir;
+  EXPECT_EQ(NewSiteFileNumber(dir / "CatList.dab"), "00001");
+  ASSERT_TRUE(RewriteCategories(dir / "CatList.dab", {{"A", 4}, {"B", 1}, {"C", 2}}));
+  EXPECT_EQ(NewSiteFileNumber(dir / "CatList.dab"), "00003");
+}
+
+TEST(ListFiles, UniqueSiteName) {
+  EXPECT_EQ(UniqueSiteName("News", {}), "News");
+  EXPECT_EQ(UniqueSiteName("News", {"News", "News(1)"}), "News(2)");
+  EXPECT_EQ(UniqueSiteName("News", {"News(1)"}), "News");
+  EXPECT_EQ(UniqueSiteName("News", {"news", "NEWS"}), "News");
+}
+
+TEST(ListFiles, AppendSiteAddsLastWithUniqueName) {
+  TempDir dir;
+  const std::string path = dir / "Sites00002.dab";
+  ASSERT_TRUE(RewriteSites(path, {{"News", "http://a/"}, {"Mail", "http://b/"}}));
+  EXPECT_EQ(AppendSite(path, "News", "http://c/"), "News(1)");
+  EXPECT_EQ(AppendSite(path, "Fresh", "http://d/"), "Fresh");
+  EXPECT_EQ(ReadSites(path), (std::vector<SiteRecord>{
+                                 {"News", "http://a/"}, {"Mail", "http://b/"}, {"News(1)", "http://c/"}, {"Fresh", "http://d/"}}));
+  EXPECT_EQ(ReadBytes(path).size(), 1600u);
+}
+
+TEST(ListFiles, LongNames) {
+  TempDir dir;
+  const std::string name150(150, 'n');
+  EXPECT_EQ(AppendSite(dir / "s.dab", name150, "http://a/"), name150.substr(0, 140));
+  EXPECT_EQ(ReadSites(dir / "s.dab").at(0).Name, name150.substr(0, 140));
+  ASSERT_TRUE(RewriteCategories(dir / "c.dab", {{name150, 9}}));
+  EXPECT_EQ(ReadCategories(dir / "c.dab").at(0).Name, name150);
+
+  // A clash at full field width still has to give a different stored name.
+  const auto second = AppendSite(dir / "s.dab", name150, "http://b/");
+  const auto sites = ReadSites(dir / "s.dab");
+  ASSERT_EQ(sites.size(), 2u);
+  EXPECT_NE(sites[1].Name, sites[0].Name);
+  EXPECT_EQ(second, sites[1].Name);
+}
+
+TEST(ListFiles, EmptyRewrites) {
+  TempDir dir;
+  WriteString(dir / "CatList.dab", std::string(160, 'x'));
+  WriteString(dir / "DontKill.dab", std::string(400, 'x'));
+  WriteString(dir / "Sites00001.dab", std::string(400, 'x'));
+  EXPECT_TRUE(RewriteCategories(dir / "CatList.dab", {}));
+  EXPECT_TRUE(RewriteDontKill(dir / "DontKill.dab", {}));
+  EXPECT_TRUE(RewriteDontKill(dir / "Never.dab", {}));
+  EXPECT_TRUE(RewriteSites(dir / "Sites00001.dab", {}));
+  EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"Sites00001.dab"}));
+  EXPECT_TRUE(ReadBytes(dir / "Sites00001.dab").empty());
+}
+
+TEST(ListFiles, PartialAndDamagedFiles) {
+  TempDir dir;
+  Bytes sites = Cat({Text("A", 140), Text("http://a/", 260), Text("B", 140), Text("http://b/", 260), Text("C", 140)});
+  WriteBytes(dir / "s26.dab", Bytes(sites.begin(), sites.begin() + 1040));
+  WriteBytes(dir / "s24.dab", Bytes(sites.begin(), sites.begin() + 960));
+  const auto s26 = ReadSites(dir / "s26.dab");
+  ASSERT_EQ(s26.size(), 3u);
+  EXPECT_EQ(s26[2], (SiteRecord{"C", ""}));
+  EXPECT_EQ(ReadSites(dir / "s24.dab").size(), 2u);
+  EXPECT_EQ(ReadDontKill(dir / "s24.dab").size(), 2u);
+  EXPECT_EQ(AppendSite(dir / "s24.dab", "D", "http://d/"), "D");
+  EXPECT_EQ(ReadSites(dir / "s24.dab").back(), (SiteRecord{"D", "http://d/"}));
+  EXPECT_EQ(ReadBytes(dir / "s24.dab").size(), 1200u);
+
+  for (std::size_t size : {1u, 79u, 81u, 161u, 399u, 7919u}) {
+    Bytes junk(size);
+    for (std::size_t i = 0; i < size; ++i) junk[i] = static_cast<unsigned char>(i * 151 + 13);
+    WriteBytes(dir / "junk.dab", junk);
+    EXPECT_EQ(ReadCategories(dir / "junk.dab").size(), (size + 80) / 160) << size;
+    EXPECT_EQ(ReadSites(dir / "junk.dab").size(), (size + 200) / 400) << size;
+    EXPECT_TRUE(NewSiteFileNumber(dir / "junk.dab").has_value());
+    EXPECT_TRUE(AppendSite(dir / "junk.dab", "x", "http://x/").has_value());
+  }
+  EXPECT_EQ(ReadCategories(dir.path()).size(), 0u);
+}
