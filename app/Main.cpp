@@ -27,15 +27,20 @@ StartupInputs GatherStartupInputs(const std::string& commandLine) {
 }
 
 int Main(const std::string& commandLine) {
+  Module1().CommandLineArg = CleanCommandLine(commandLine);
+  return RunProgram(GatherStartupInputs(Module1().CommandLineArg));
+}
+
+int RunProgram(const StartupInputs& inputs) {
   Module1State& m = Module1();
-  m.CommandLineArg = CleanCommandLine(commandLine);
-  if (!PrepareStart(GatherStartupInputs(m.CommandLineArg), m)) {
+  m.CommandLineArg = CleanCommandLine(inputs.commandLine);
+  if (!PrepareStart(inputs, m)) {
     FrmErrBoot boot;
     boot.signal_hide().connect([] { Gtk::Main::quit(); });
     Gtk::Main::run();
     return 1;
   }
-  WebKitBrowser::ConfigureEngine();
+  WebKitBrowser::ConfigureEngine(m.UserDataDir + "/WebData", std::string(g_get_user_cache_dir()) + "/" + kAppTitle);
   Form1::Open(std::make_unique<WebKitBrowser>());
   Gtk::Main::run();
   return 0;

@@ -30,16 +30,30 @@ WebKitSettings* BrowserSettings() {
 
 }  // namespace
 
-void WebKitBrowser::ConfigureEngine() {
-  WebKitWebContext* context = webkit_web_context_get_default();
+namespace {
+WebKitWebContext*& Context() {
+  static WebKitWebContext* context = nullptr;
+  return context;
+}
+}  // namespace
+
+void WebKitBrowser::ConfigureEngine(const std::string& dataDir, const std::string& cacheDir) {
+  if (Context()) return;
+  WebKitWebsiteDataManager* data = webkit_website_data_manager_new(
+      "base-data-directory", dataDir.c_str(), "base-cache-directory", cacheDir.c_str(), nullptr);
+  WebKitWebContext* context = webkit_web_context_new_with_website_data_manager(data);
+  g_object_unref(data);
   webkit_web_context_set_sandbox_enabled(context, TRUE);
   webkit_web_context_set_cache_model(context, WEBKIT_CACHE_MODEL_WEB_BROWSER);
+  Context() = context;
 }
 
 WebKitBrowser::WebKitBrowser() : WebKitBrowser(nullptr) {}
 
 WebKitBrowser::WebKitBrowser(WebKitWebView* relatedTo) {
-  GtkWidget* w = relatedTo ? webkit_web_view_new_with_related_view(relatedTo) : webkit_web_view_new();
+  GtkWidget* w = relatedTo    ? webkit_web_view_new_with_related_view(relatedTo)
+                 : Context() ? webkit_web_view_new_with_context(Context())
+                             : webkit_web_view_new();
   view_ = WEBKIT_WEB_VIEW(g_object_ref_sink(w));
   webkit_web_view_set_settings(view_, BrowserSettings());
   widget_ = Glib::wrap(GTK_WIDGET(view_));

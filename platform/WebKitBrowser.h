@@ -7,8 +7,9 @@
 
 class WebKitBrowser : public WebBrowser {
  public:
-  // Once per process, before the first view: engine-wide settings (sandbox on).
-  static void ConfigureEngine();
+  // Once per process, before the first view: the engine's own storage (kept
+  // apart from the program's data files) and its sandbox.
+  static void ConfigureEngine(const std::string& dataDir, const std::string& cacheDir);
 
   WebKitBrowser();
   ~WebKitBrowser() override;

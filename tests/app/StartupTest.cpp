@@ -59,16 +59,14 @@ TEST_F(StartupTest, ExistingUserFilesAreLeftAlone) {
 }
 
 TEST_F(StartupTest, ShippedSettingsMissingOrTooShortStopTheStart) {
-  for (std::size_t size : {std::size_t{0}, std::size_t{999}}) {
-    Module1State state;
-    if (size == 0)
-      std::remove((app / "skelvorn.ini").c_str());
-    else
-      WriteBytes(app / "skelvorn.ini", std::vector<unsigned char>(size, 0));
-    EXPECT_FALSE(PrepareStart(in, state)) << size;
-    EXPECT_EQ(state.BootErrorText, "No App Data/App/Ini File, Error Copying It");
-    EXPECT_FALSE(Exists(User("skelvorn.ini")));
-  }
+  WriteBytes(app / "skelvorn.ini", std::vector<unsigned char>(999, 0));
+  EXPECT_FALSE(PrepareStart(in, st));
+  EXPECT_EQ(st.BootErrorText, "No App Data/App/Ini File, Error Copying It");
+  std::remove((app / "skelvorn.ini").c_str());
+  Module1State other;
+  EXPECT_FALSE(PrepareStart(in, other));
+  EXPECT_EQ(other.BootErrorText, "No App Data/App/Ini File, Error Copying It");
+  EXPECT_FALSE(Exists(User("skelvorn.ini")));
 }
 
 TEST_F(StartupTest, DefPageWrittenOnlyWhenMissing) {
@@ -77,11 +75,8 @@ TEST_F(StartupTest, DefPageWrittenOnlyWhenMissing) {
       "<html>\r\n<head>\r\n<title>Pre-Navigate Default Page</title>\r\n</head>\r\n<body>\r\n"
       "<p align=\"center\">___________________________</p>\r\n</body>\r\n</html>\r\n";
   EXPECT_EQ(ReadBytes(app / "DefPage.htm"), std::vector<unsigned char>(want.begin(), want.end()));
-  EXPECT_EQ(DefPageContent(), want);
-
   WriteString(app / "DefPage.htm", "mine");
-  Module1State again;
-  ASSERT_TRUE(PrepareStart(in, again));
+  ASSERT_TRUE(PrepareStart(in, st));
   EXPECT_EQ(ReadBytes(app / "DefPage.htm"), (std::vector<unsigned char>{'m', 'i', 'n', 'e'}));
 }
 

@@ -1,4 +1,3 @@
-// The list files against bytes laid out by hand, and files that are damaged.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -10,9 +9,9 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-Bytes Text(const std::string& s, std::size_t width) {
+Bytes Text(const std::string& s, std::size_t width, unsigned char pad = ' ') {
   Bytes b(s.begin(), s.end());
-  b.resize(width, ' ');
+  b.resize(width, pad);
   return b;
 }
 
@@ -29,41 +28,30 @@ std::vector<std::string> Names(const std::string& dir) {
   return names;
 }
 
-}  // namespace
-
-TEST(ListFiles, CategoriesReadFromAndWriteToHandLaidBytes) {
+TEST(ListFiles, HandLaidRecords) {
   TempDir dir;
-  const Bytes laid = Cat({Text("News", 158), {0x03, 0x00}, Text("Caf\xE9", 158), {0x02, 0x01}});
-  WriteBytes(dir / "CatList.dab", laid);
-  EXPECT_EQ(ReadCategories(dir / "CatList.dab"),
-            (std::vector<CategoryRecord>{{"News", 3}, {"Caf\xC3\xA9", 258}}));
-
+  const Bytes cats = Cat({Text("News", 158), {0x03, 0x00}, Text("Caf\xE9", 158), {0x02, 0x01}});
+  WriteBytes(dir / "CatList.dab", cats);
+  EXPECT_EQ(ReadCategories(dir / "CatList.dab"), (std::vector<CategoryRecord>{{"News", 3}, {"Caf\xC3\xA9", 258}}));
   ASSERT_TRUE(RewriteCategories(dir / "Out.dab", {{"News", 3}, {"Caf\xC3\xA9", 258}, {"Z", 32767}}));
-  EXPECT_EQ(ReadBytes(dir / "Out.dab"), Cat({laid, Text("Z", 158), {0xFF, 0x7F}}));
-  EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"CatList.dab", "Out.dab"}));
+  EXPECT_EQ(ReadBytes(dir / "Out.dab"), Cat({cats, Text("Z", 158), {0xFF, 0x7F}}));
+
+  // Blank padded name, NUL-ended address.
+  WriteBytes(dir / "Sites00001.dab", Cat({Text("My Site", 140), Text("http://a.example/X", 260, 0)}));
+  EXPECT_EQ(ReadSites(dir / "Sites00001.dab"), (std::vector<SiteRecord>{{"My Site", "http://a.example/X"}}));
+  ASSERT_TRUE(RewriteSites(dir / "Sites00002.dab", {{"My Site", "http://a.example/X"}}));
+  EXPECT_EQ(ReadBytes(dir / "Sites00002.dab"), Cat({Text("My Site", 140), Text("http://a.example/X", 260)}));
+  EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"CatList.dab", "Out.dab", "Sites00001.dab", "Sites00002.dab"}));
 }
 
-TEST(ListFiles, SitesReadTrimmedFromHandLaidBytes) {
-  TempDir dir;
-  Bytes url(260, 0);
-  const std::string u = "http://a.example/X";
-  std::copy(u.begin(), u.end(), url.begin());  // NUL-ended instead of blank padded
-  WriteBytes(dir / "Sites00001.dab", Cat({Text("My Site   ", 140), url}));
-  EXPECT_EQ(ReadSites(dir / "Sites00001.dab"), (std::vector<SiteRecord>{{"My Site", u}}));
-}
-
-TEST(ListFiles, SiteFileNames) {
+TEST(ListFiles, FileNamesAndNumbers) {
   EXPECT_EQ(SiteFileName(1), "Sites00001.dab");
   EXPECT_EQ(SiteFileName(123), "Sites00123.dab");
   EXPECT_EQ(SiteFileName(32767), "Sites32767.dab");
   EXPECT_EQ(FileNumberFromName("Sites00123.dab"), 123);
   EXPECT_EQ(FileNumberFromName("Sites32767.dab"), 32767);
-  EXPECT_EQ(FileNumberFromName("Sites40000.dab"), 0);
-  EXPECT_EQ(FileNumberFromName("Sites0012.dab"), 0);
-  EXPECT_EQ(FileNumberFromName("Sites"), 0);
-}
+  for (const char* bad : {"Sites40000.dab", "Sites0012.dab", "Sites", ""}) EXPECT_EQ(FileNumberFromName(bad), 0) << bad;
 
-TEST(ListFiles, NewSiteFileNumberTakesTheFirstGap) {
   TempDir dir;
   EXPECT_EQ(NewSiteFileNumber(dir / "CatList.dab"), "00001");
   ASSERT_TRUE(RewriteCategories(dir / "CatList.dab", {{"A", 4}, {"B", 1}, {"C", 2}}));
@@ -71,7 +59,6 @@ TEST(ListFiles, NewSiteFileNumberTakesTheFirstGap) {
 }
 
 TEST(ListFiles, UniqueSiteName) {
-  EXPECT_EQ(UniqueSiteName("News", {}), "News");
   EXPECT_EQ(UniqueSiteName("News", {"News", "News(1)"}), "News(2)");
   EXPECT_EQ(UniqueSiteName("News", {"News(1)"}), "News");
   EXPECT_EQ(UniqueSiteName("News", {"news", "NEWS"}), "News");
@@ -85,7 +72,7 @@ TEST(ListFiles, AppendSiteAddsLastWithUniqueName) {
   EXPECT_EQ(AppendSite(path, "Fresh", "http://d/"), "Fresh");
   EXPECT_EQ(ReadSites(path), (std::vector<SiteRecord>{
                                  {"News", "http://a/"}, {"Mail", "http://b/"}, {"News(1)", "http://c/"}, {"Fresh", "http://d/"}}));
-  EXPECT_EQ(ReadBytes(path).size(), 1600u);
+  EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"Sites00002.dab"});
 }
 
 TEST(ListFiles, LongNames) {
@@ -96,7 +83,7 @@ TEST(ListFiles, LongNames) {
   ASSERT_TRUE(RewriteCategories(dir / "c.dab", {{name150, 9}}));
   EXPECT_EQ(ReadCategories(dir / "c.dab").at(0).Name, name150);
 
-  // A clash at full field width still has to give a different stored name.
+  // A clash at full field width must still store a different name, and report it.
   const auto second = AppendSite(dir / "s.dab", name150, "http://b/");
   const auto sites = ReadSites(dir / "s.dab");
   ASSERT_EQ(sites.size(), 2u);
@@ -106,9 +93,7 @@ TEST(ListFiles, LongNames) {
 
 TEST(ListFiles, EmptyRewrites) {
   TempDir dir;
-  WriteString(dir / "CatList.dab", std::string(160, 'x'));
-  WriteString(dir / "DontKill.dab", std::string(400, 'x'));
-  WriteString(dir / "Sites00001.dab", std::string(400, 'x'));
+  for (const char* name : {"CatList.dab", "DontKill.dab", "Sites00001.dab"}) WriteString(dir / name, std::string(400, 'x'));
   EXPECT_TRUE(RewriteCategories(dir / "CatList.dab", {}));
   EXPECT_TRUE(RewriteDontKill(dir / "DontKill.dab", {}));
   EXPECT_TRUE(RewriteDontKill(dir / "Never.dab", {}));
@@ -119,13 +104,12 @@ TEST(ListFiles, EmptyRewrites) {
 
 TEST(ListFiles, PartialAndDamagedFiles) {
   TempDir dir;
-  Bytes sites = Cat({Text("A", 140), Text("http://a/", 260), Text("B", 140), Text("http://b/", 260), Text("C", 140)});
+  const Bytes sites = Cat({Text("A", 140), Text("http://a/", 260), Text("B", 140), Text("http://b/", 260), Text("C", 140)});
   WriteBytes(dir / "s26.dab", Bytes(sites.begin(), sites.begin() + 1040));
   WriteBytes(dir / "s24.dab", Bytes(sites.begin(), sites.begin() + 960));
   const auto s26 = ReadSites(dir / "s26.dab");
   ASSERT_EQ(s26.size(), 3u);
   EXPECT_EQ(s26[2], (SiteRecord{"C", ""}));
-  EXPECT_EQ(ReadSites(dir / "s24.dab").size(), 2u);
   EXPECT_EQ(ReadDontKill(dir / "s24.dab").size(), 2u);
   EXPECT_EQ(AppendSite(dir / "s24.dab", "D", "http://d/"), "D");
   EXPECT_EQ(ReadSites(dir / "s24.dab").back(), (SiteRecord{"D", "http://d/"}));
@@ -140,5 +124,7 @@ TEST(ListFiles, PartialAndDamagedFiles) {
     EXPECT_TRUE(NewSiteFileNumber(dir / "junk.dab").has_value());
     EXPECT_TRUE(AppendSite(dir / "junk.dab", "x", "http://x/").has_value());
   }
-  EXPECT_EQ(ReadCategories(dir.path()).size(), 0u);
+  EXPECT_TRUE(ReadCategories(dir.path()).empty());
 }
+
+}  // namespace
