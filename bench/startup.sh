@@ -37,6 +37,14 @@ for f in "$browser" "$minimal" "$help_page"; do
   [ -e "$f" ] || { echo "missing $f (build first)" >&2; exit 1; }
 done
 
+# An X server resets when its last client leaves; a program starting during
+# the reset cannot open the display. One idle client keeps it up.
+hold_display() {
+  xdotool sleep 86400 &
+  holder=$!
+  trap 'kill "$holder" 2>/dev/null || true' EXIT
+}
+
 now_ms() { local t=${EPOCHREALTIME/[.,]/}; echo $((t / 1000)); }
 
 # All descendants of a process, depth first.
@@ -64,7 +72,8 @@ kill_tree() {
   rest=$(tree_pids "$pid")
   kill "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
-  [ -n "$rest" ] && kill $rest 2>/dev/null || true
+  # shellcheck disable=SC2086
+  if [ -n "$rest" ]; then kill $rest 2>/dev/null || true; fi
 }
 
 wait_ready() {
@@ -87,6 +96,7 @@ measure_start() {
   pid=$!
   if ! wait_ready "$start" "$pid"; then
     kill_tree "$pid"
+    tail -n 5 "$home/out.log" >&2
     rm -rf "$home"
     return 1
   fi
@@ -102,9 +112,13 @@ median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0) ? a / b : 0 }'; }
 mib() { awk -v k="$1" 'BEGIN { printf "%.0f", k / 1024 }'; }
 
-# Alternates the two programs so drift hits both alike.
+# One uncounted run of each first (cold caches, session services starting),
+# then the two programs alternate so drift hits both alike.
 main() {
   local i b m b_ms=() b_pss=() m_ms=() m_pss=()
+  hold_display
+  measure_start "$browser" >/dev/null
+  measure_start "$minimal" "file://$help_page" >/dev/null
   for ((i = 1; i <= runs; i++)); do
     b=$(measure_start "$browser")
     m=$(measure_start "$minimal" "file://$help_page")

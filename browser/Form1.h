@@ -1,5 +1,8 @@
-// The main browser window. One class over several files: lifecycle and
-// layout here, navigation and browser events in Form1Navigation.cpp.
+// The main browser window. One class over several files:
+//   Form1.cpp            lifecycle, layout, toolbar and check boxes
+//   Form1Selector.cpp    the drop-down site selector
+//   Form1Navigation.cpp  address box, browser events, page checks, new windows
+//   Form1Menus.cpp       the Menu button's pop-up menu and the keyboard
 #pragma once
 
 #include <gtkmm.h>
@@ -8,7 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "browser/Form1Layout.h"
 #include "history/HistoryLog.h"
+#include "platform/ListView.h"
+#include "platform/StatusBar.h"
 #include "platform/WebBrowser.h"
 
 class Form1 : public Gtk::Window {
@@ -18,39 +24,120 @@ class Form1 : public Gtk::Window {
   static Form1* Open(std::unique_ptr<WebBrowser> browser);
   // Every main window still loaded, oldest first.
   static const std::vector<Form1*>& Loaded();
+  // Moves the shared position for the next new window 300 twips on.
+  static float CascadeStep(float position);
 
   ~Form1() override;
 
+  // Controls, by their names in the window's design.
   WebBrowser& WebBrowser1;
+  Gtk::Layout Form;  // the client area; asks no size of its children
+  Gtk::EventBox Picture1;
+  Gtk::Button Command1, Command2, Command3, Command4, Command5, Command6, Command7, Command8, Command9,
+      Command10, Command11, Command12, Command13, Command14, Command15;
+  Gtk::Entry Text1, Text2, Text3;
+  Gtk::CheckButton Check1, Check2;
+  Gtk::EventBox Label3;
+  StatusBar StatusBar1 {3};
+  Gtk::ProgressBar ProgressBar1;
+  ListView ListView1 {1}, ListView2 {1};
   Gtk::Label LabelMyId;
+  Gtk::Menu mnuPop1;
+  Gtk::MenuItem mnuNewWind, mnuEditSiteWindow, mnuHelp, mnuClosWind;
+  Gtk::CheckMenuItem mnuStatusBar;
+
+  // Public operations other windows call by name.
+  void F1ToolT();
+  void UniLodCombo();
+  void LodCombos();
+  void NewApplWindo();
 
   // Event handlers.
   void Form_Load();
   void Form_Activate();
+  void Form_Resize();
   void Form_QueryUnload();
+  bool Form_KeyDown(GdkEventKey* key);
+  void Command1_Click();
+  void Command2_Click();
+  void Command3_Click();
+  void Command4_Click();
+  void Command7_Click();
+  void Command7_MouseMove();
+  void Command8_Click();
+  void Command14_Click();
+  void Label3_Click();
+  void ListView1_Click();
+  void ListView2_Click();
+  void ListView_ColumnClick(int deferredCode);
+  void ListView_LostFocus();
+  bool Text1_KeyPress(GdkEventKey* key);
+  void Timer2_Timer();
+  void Timer3_Timer();
   void Timer4_Timer();
+  void Timer5_Timer();
+  void mnuStatusBar_Click();
+  void mnuHelp_Click();
+  void WebBrowser1_BeforeNavigate2(const std::string& url, bool& cancel);
   void WebBrowser1_NavigateComplete2(const std::string& url);
   void WebBrowser1_TitleChange(const std::string& text);
+  void WebBrowser1_StatusTextChange(const std::string& text);
+  void WebBrowser1_ProgressChange(long progress, long maximum);
+  void WebBrowser1_CommandStateChange(int command, bool enable);
   void WebBrowser1_DownloadComplete();
   void WebBrowser1_NavigateError(const std::string& url, int status);
   WebBrowser* WebBrowser1_NewWindow2();
   void WebBrowser1_WindowClosing();
 
+  // State the tests read.
   const std::string& PageTitle() const { return pageTitle_; }
   bool Timer4Enabled() const { return timer4_.connected(); }
+  bool ToolbarHidden() const { return toolbarOffset_ > 0; }
+  bool CheckBoxesHidden() const { return checkBoxAllowance_ > 0; }
+  bool SelectorInUse() const { return selectorInUse_; }
+  float RowHeightUnit() const { return rowHeightUnit_; }
+  const Form1Layout& Layout() const { return layout_; }
+  TwipRect PlacedRect(Gtk::Widget& w) const;  // where a control sits now
+  void SetInnerSizeForTest(float widthTwips, float heightTwips);  // lays out as if resized
 
  private:
   explicit Form1(std::unique_ptr<WebBrowser> browser);
+  void BuildControls();
+  void ConnectEvents();
   void ConnectBrowser();
+  void BuildMenu();
+  void ApplyLayout();
+  void Place(Gtk::Widget& w, const TwipRect& r);
+  void ApplyListFont();
+  void LayOutSelectors();
+  void SizeList(ListView& list, float top);
+  void ShowSelector(ListView& list, bool show);
+  void HideSelectors();
+  void OpenPage(const std::string& url);
+  void OpenFromList(ListView& list);
+  void ShowToolbar(bool show);
   void SaveWindowState();
   void Unload();
   bool IsNormalState() const;
+  bool IsMinimised() const;
+  void StartTimer5(unsigned ms, int code);
+  void LoadSiteRows(ListView& list, int16_t fileNumber);
+  float InnerWidth() const;
+  float InnerHeight() const;
 
   std::unique_ptr<WebBrowser> browser_;
-  Gtk::Box layout_ {Gtk::ORIENTATION_VERTICAL, 0};
-  sigc::connection timer4_;
+  Form1Layout layout_;
+  float innerWidthOverride_ = 0, innerHeightOverride_ = 0;
+  sigc::connection timer2_, timer3_, timer4_, timer5_;
   std::string pageTitle_;
   PageLogMarks logMarks_;
+  float toolbarOffset_ = 0, statusAllowance_ = 0, checkBoxAllowance_ = 0;
+  bool toolbarJustHidden_ = false;
+  bool selectorJustLoaded_ = false;
+  bool selectorInUse_ = false;
+  int deferredCode_ = 0;
+  float rowHeightUnit_ = 240;
   bool unloading_ = false;
   bool scriptShaped_ = false;
+  int lastWidth_ = 0, lastHeight_ = 0;
 };

@@ -1,6 +1,12 @@
-// Form1: browser events, the page check timer and history logging.
+// Form1: the address box, browser events, new windows and the page check
+// timer that writes the history.
+#include <gdk/gdkkeysyms.h>
+
 #include "app/Module1.h"
+#include "app/SharedRoutines.h"
+#include "browser/Addresses.h"
 #include "browser/Form1.h"
+#include "platform/Sound.h"
 
 namespace {
 constexpr unsigned kTimer4Ms = 250;
@@ -9,11 +15,19 @@ constexpr unsigned kTimer4Ms = 250;
 std::vector<std::string> OwnPages(const Module1State& m) {
   return {m.Working.StartPage, m.StartPageUrl, m.KillPopPagePath, m.KillPopPageUrl, m.DefPagePath, m.DefPageUrl};
 }
+
+std::string ClickSoundPath() { return Module1().AppDir + "/Images/Click.wav"; }
 }  // namespace
 
 void Form1::ConnectBrowser() {
+  WebBrowser1.BeforeNavigate2.connect([this](const std::string& url, int flags, bool& cancel) {
+    if (flags & kNavigateByUser) WebBrowser1_BeforeNavigate2(url, cancel);
+  });
   WebBrowser1.NavigateComplete2.connect(sigc::mem_fun(*this, &Form1::WebBrowser1_NavigateComplete2));
   WebBrowser1.TitleChange.connect(sigc::mem_fun(*this, &Form1::WebBrowser1_TitleChange));
+  WebBrowser1.StatusTextChange.connect(sigc::mem_fun(*this, &Form1::WebBrowser1_StatusTextChange));
+  WebBrowser1.ProgressChange.connect(sigc::mem_fun(*this, &Form1::WebBrowser1_ProgressChange));
+  WebBrowser1.CommandStateChange.connect(sigc::mem_fun(*this, &Form1::WebBrowser1_CommandStateChange));
   WebBrowser1.DownloadComplete.connect(sigc::mem_fun(*this, &Form1::WebBrowser1_DownloadComplete));
   WebBrowser1.NavigateError.connect(sigc::mem_fun(*this, &Form1::WebBrowser1_NavigateError));
   WebBrowser1.WindowClosing.connect(sigc::mem_fun(*this, &Form1::WebBrowser1_WindowClosing));
@@ -21,7 +35,48 @@ void Form1::ConnectBrowser() {
   WebBrowser1.NewWindow2 = [this] { return WebBrowser1_NewWindow2(); };
 }
 
+// Opens an address in the place the check boxes choose.
+void Form1::OpenPage(const std::string& url) {
+  if (Check1.get_active())
+    WebBrowser1.NavigateNewWindow(url);
+  else
+    WebBrowser1.Navigate(url);
+}
+
+void Form1::Command1_Click() {
+  PlaySound(ClickSoundPath());
+  const std::string address = Text1.get_text();
+  if (!address.empty()) OpenPage(address);
+}
+
+bool Form1::Text1_KeyPress(GdkEventKey* key) {
+  if (key->keyval == GDK_KEY_Return || key->keyval == GDK_KEY_KP_Enter) {
+    Command1_Click();
+    return true;
+  }
+  return false;
+}
+
+void Form1::Command2_Click() {
+  if (WebBrowser1.LocationURL().empty()) return;
+  PlaySound(ClickSoundPath());
+  Text1.set_text(MyComboTex(WebBrowser1.LocationURL()));
+  WebBrowser1.Refresh2(Module1().Working.RefreshMode);
+}
+
+void Form1::Command3_Click() { WebBrowser1.GoBack(); }
+void Form1::Command4_Click() { WebBrowser1.GoForward(); }
+
+void Form1::WebBrowser1_BeforeNavigate2(const std::string& url, bool& cancel) {
+  // A link followed while "New Window" is ticked opens in a window of its own.
+  if (!Check1.get_active()) return;
+  cancel = true;
+  WebBrowser1.Stop();
+  WebBrowser1.NavigateNewWindow(url);
+}
+
 void Form1::WebBrowser1_NavigateComplete2(const std::string&) {
+  Text1.set_text(AddressBoxText(WebBrowser1.LocationURL()));
   // A handed-over address is used once; later windows open the start page.
   Module1().CommandLineArg.clear();
 }
@@ -29,6 +84,24 @@ void Form1::WebBrowser1_NavigateComplete2(const std::string&) {
 void Form1::WebBrowser1_TitleChange(const std::string& text) {
   pageTitle_ = text;
   set_title(text + " - " + kAppTitle);
+}
+
+void Form1::WebBrowser1_StatusTextChange(const std::string& text) { StatusBar1.SetText(1, text); }
+
+void Form1::WebBrowser1_ProgressChange(long progress, long maximum) {
+  if (progress < 1) {
+    ProgressBar1.hide();
+    ProgressBar1.set_fraction(0);
+    return;
+  }
+  const long max = maximum < 1 ? 1 : maximum;
+  ProgressBar1.set_fraction(std::min(1.0, static_cast<double>(progress) / static_cast<double>(max)));
+  if (StatusBar1.get_visible()) ProgressBar1.show();
+}
+
+void Form1::WebBrowser1_CommandStateChange(int command, bool enable) {
+  if (command == 1) Command4.set_sensitive(enable);
+  if (command == 2) Command3.set_sensitive(enable);
 }
 
 void Form1::WebBrowser1_DownloadComplete() {
@@ -58,9 +131,24 @@ void Form1::Timer4_Timer() {
 }
 
 WebBrowser* Form1::WebBrowser1_NewWindow2() {
-  if (Module1().MsgBoxOpen == 1) return nullptr;
+  Module1State& m = Module1();
+  if (m.MsgBoxOpen == 1) return nullptr;  // no window opens under a message box
+  m.Working.MainLeft = CascadeStep(m.Working.MainLeft);
+  m.Working.MainTop = CascadeStep(m.Working.MainTop);
+  if (m.Working.HoldNewWindowBox == 0) Check1.set_active(false);
   Form1* window = Open(WebBrowser1.CreateRelated());
   return &window->WebBrowser1;
+}
+
+void Form1::NewApplWindo() {
+  const Module1State& m = Module1();
+  std::string url = m.Working.StartPage;
+  if (url.empty() && FileTest(m.DefPagePath) == 0) url = m.DefPagePath;
+  if (!m.CommandLineArg.empty()) url = m.CommandLineArg;
+  Check1.set_active(false);
+  Check2.set_active(false);
+  Module1().StartPageFlag = 0;
+  WebBrowser1.NavigateNewWindow(url);
 }
 
 void Form1::WebBrowser1_WindowClosing() { Form_QueryUnload(); }

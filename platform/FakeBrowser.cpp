@@ -7,9 +7,12 @@ void FakeBrowser::Navigate(const std::string& url) {
   if (autoComplete) CompleteLoad(url);
 }
 
-void FakeBrowser::CompleteLoad(const std::string& url) {
+void FakeBrowser::ClickLink(const std::string& url) { Load(url, kNavigateByUser); }
+void FakeBrowser::CompleteLoad(const std::string& url) { Load(url, 0); }
+
+void FakeBrowser::Load(const std::string& url, int flags) {
   bool cancel = false;
-  BeforeNavigate2.emit(url, cancel);
+  BeforeNavigate2.emit(url, flags, cancel);
   if (cancel) return;
   if (history_.empty() || history_[position_] != url) {
     if (!history_.empty()) history_.resize(position_ + 1);

@@ -26,6 +26,8 @@ class FakeBrowser : public WebBrowser {
   // Plays BeforeNavigate2 .. DownloadComplete for a page with this title
   // (titles come from `titles`, else none).
   void CompleteLoad(const std::string& url);
+  // A link the user follows in the page.
+  void ClickLink(const std::string& url);
 
   std::map<std::string, std::string> titles;
   std::vector<std::string> navigations;  // every Navigate call, as asked
@@ -40,4 +42,5 @@ class FakeBrowser : public WebBrowser {
   std::vector<std::string> history_;
   std::size_t position_ = 0;
   void Show(std::size_t index);
+  void Load(const std::string& url, int flags);
 };

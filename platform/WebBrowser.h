@@ -26,7 +26,8 @@ class WebBrowser {
   virtual std::unique_ptr<WebBrowser> CreateRelated() = 0;
 
   // Events. Handlers run on the UI thread.
-  sigc::signal<void, const std::string&, bool&> BeforeNavigate2;  // url, cancel
+  // url, flags (kNavigateByUser: a click or key in the page), cancel.
+  sigc::signal<void, const std::string&, int, bool&> BeforeNavigate2;
   sigc::signal<void, const std::string&> NavigateComplete2;
   sigc::signal<void, const std::string&> DocumentComplete;
   sigc::signal<void, const std::string&> TitleChange;
@@ -48,6 +49,8 @@ class WebBrowser {
   // Navigate with the target "_blank": the page opens in a new window.
   void NavigateNewWindow(const std::string& url);
 };
+
+constexpr int kNavigateByUser = 1;
 
 // Status numbers reported by NavigateError besides HTTP status codes.
 constexpr int kStatusResourceNotFound = static_cast<int>(0x800C0005u);

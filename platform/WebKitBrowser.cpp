@@ -192,7 +192,7 @@ gboolean WebKitBrowser::OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* dec
         webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
     const std::string url = OrEmpty(webkit_uri_request_get_uri(webkit_navigation_action_get_request(action)));
     bool cancel = false;
-    self->BeforeNavigate2.emit(url, cancel);
+    self->BeforeNavigate2.emit(url, webkit_navigation_action_is_user_gesture(action) ? kNavigateByUser : 0, cancel);
     if (cancel) {
       webkit_policy_decision_ignore(decision);
       return TRUE;

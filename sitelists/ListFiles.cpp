@@ -107,11 +107,17 @@ std::optional<std::string> NewSiteFileNumber(const std::string& catListPath) {
   return std::nullopt;
 }
 
-std::string UniqueSiteName(const std::string& name, const std::vector<std::string>& existing) {
+std::string UniqueSiteName(const std::string& name, const std::vector<std::string>& existing,
+                           std::size_t maxBytes) {
   const std::set<std::string> taken(existing.begin(), existing.end());
   if (!taken.count(name)) return name;
+  const std::string base1252 = coding::Utf8ToCp1252(name);
   for (int k = 1;; ++k) {
-    std::string candidate = name + "(" + std::to_string(k) + ")";
+    const std::string suffix = "(" + std::to_string(k) + ")";
+    std::string stem = name;
+    if (maxBytes > 0 && base1252.size() + suffix.size() > maxBytes)
+      stem = coding::Cp1252ToUtf8(base1252.substr(0, maxBytes > suffix.size() ? maxBytes - suffix.size() : 0));
+    const std::string candidate = stem + suffix;
     if (!taken.count(candidate)) return candidate;
   }
 }
@@ -122,7 +128,7 @@ std::optional<std::string> AppendSite(const std::string& path, const std::string
   names.reserve(sites.size());
   for (const auto& s : sites) names.push_back(s.Name);
   // The stored name is what a reader gets back: cut to the field and trimmed.
-  const std::string stored = UniqueSiteName(DecodeSite(EncodeSite({name, ""})).Name, names);
+  const std::string stored = UniqueSiteName(DecodeSite(EncodeSite({name, ""})).Name, names, kSiteNameWidth);
   if (!fileops::WriteAt(path, sites.size() * kSiteRecordSize, EncodeSite({stored, url}))) return std::nullopt;
   return stored;
 }

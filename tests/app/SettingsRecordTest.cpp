@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "TestDirs.h"
 #include "app/SettingsRecord.h"
@@ -28,7 +29,6 @@ TEST(SettingsRecord, DecodesHandLaidRecord) {
   Le(r, 336, 1, 2);
   LayText(r, 338, 128, "Verdana");
   Le(r, 466, 0xFFFF, 2);
-  Le(r, 468, 0x41180000, 4);           // 9.5
   Le(r, 496, 0x40E6A33000000000, 8);   // 46361.5
   Le(r, 512, 0x0B39, 2);
   Le(r, 520, 0xFFFFFFFD, 4);
@@ -46,7 +46,6 @@ TEST(SettingsRecord, DecodesHandLaidRecord) {
   EXPECT_EQ(s.SkipSecurePages, 1);
   EXPECT_EQ(s.ListFontName, "Verdana");
   EXPECT_TRUE(s.ListFontBold);
-  EXPECT_EQ(s.ListFontSize, 9.5f);
   EXPECT_EQ(s.LastBackupDate, 46361.5);
   EXPECT_EQ(s.RefreshMinutes, 2873);
   EXPECT_EQ(s.HistoryDays, -3);
@@ -95,25 +94,18 @@ TEST(SettingsLoadRules, RepairsOutOfRangeValues) {
   EXPECT_EQ(bad.HistoryDays, 7);
   EXPECT_EQ(bad.CycleMode9, 0);
   EXPECT_EQ(bad.SelColWidth, (std::array<float, 4>{6000, 1500, 6000, 2500}));
-  EXPECT_EQ(bad.ScriptErrMode, 0);
-  EXPECT_EQ(bad.BackupInEditor, 0);
-  EXPECT_EQ(bad.StoreDupUrls, 0);
+  EXPECT_EQ(std::make_tuple(bad.ScriptErrMode, bad.BackupInEditor, bad.StoreDupUrls), std::make_tuple(0, 0, 0));
   EXPECT_EQ(bad.MailName, "Thunderbird");
   EXPECT_EQ(bad.StartPage, "");
-  EXPECT_EQ(bad.MainLeft, 0);
-  EXPECT_EQ(bad.MainWidth, 7095);
-  EXPECT_EQ(bad.MainHeight, 5445);
-  EXPECT_EQ(bad.EditorWidth, 6945);
-  EXPECT_EQ(bad.EditorHeight, 3525);
+  EXPECT_EQ(std::make_tuple(bad.MainLeft, bad.MainWidth, bad.MainHeight, bad.EditorWidth, bad.EditorHeight),
+            std::make_tuple(0.0f, 7095.0f, 5445.0f, 6945.0f, 3525.0f));
 
   Settings edge = bad;
   edge.RefreshMinutes = 20000, edge.HistoryDays = 9999, edge.BackupInEditor = 1, edge.MainLeft = 16200;
   edge.MailName = "Evolution";
   ApplyLoadRules(edge, ctx);
-  EXPECT_EQ(edge.RefreshMinutes, 10080);
-  EXPECT_EQ(edge.HistoryDays, 9999);
-  EXPECT_EQ(edge.BackupInEditor, 1);
-  EXPECT_EQ(edge.MainLeft, 16200);
+  EXPECT_EQ(std::make_tuple(edge.RefreshMinutes, edge.HistoryDays, edge.BackupInEditor, edge.MainLeft),
+            std::make_tuple(10080, 9999, 1, 16200.0f));
   EXPECT_EQ(edge.MailName, "Evolution");
   edge.MainLeft = 16201;
   ApplyLoadRules(edge, ctx);

@@ -1,0 +1,135 @@
+#!/usr/bin/env bash
+# Start-up time and memory of skelvornax next to the smallest WebKitGTK
+# window (build/bench/minimal_window), both showing the help page.
+#
+#   bash bench/startup.sh [-n RUNS]
+#
+# Time: from launch until a visible window is titled
+# "skelvornax Help - skelvornax" (polled every 10 ms with xdotool).
+# Memory: PSS of the UI process and all its descendants, ~1.5 s after that.
+# Every run gets fresh home and XDG folders, so first-run work is counted.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(dirname "$here")
+
+if [ -z "${DISPLAY:-}" ]; then
+  exec bash "$here/../scripts/headless.sh" bash "$here/startup.sh" "$@"
+fi
+
+runs=5
+while getopts "n:" opt; do
+  case $opt in
+    n) runs=$OPTARG ;;
+    *) echo "usage: $0 [-n RUNS]" >&2; exit 2 ;;
+  esac
+done
+
+browser="$root/build/skelvornax"
+minimal="$root/build/bench/minimal_window"
+help_page="$root/build/skelvornaxHelp.htm"
+ready_title='^skelvornax Help - skelvornax$'
+settle_s=1.5
+timeout_ms=60000
+
+command -v xdotool >/dev/null || apt-get install -y xdotool >/dev/null
+for f in "$browser" "$minimal" "$help_page"; do
+  [ -e "$f" ] || { echo "missing $f (build first)" >&2; exit 1; }
+done
+
+# An X server resets when its last client leaves; a program starting during
+# the reset cannot open the display. One idle client keeps it up.
+hold_display() {
+  xdotool sleep 86400 &
+  holder=$!
+  trap 'kill "$holder" 2>/dev/null || true' EXIT
+}
+
+now_ms() { local t=${EPOCHREALTIME/[.,]/}; echo $((t / 1000)); }
+
+# All descendants of a process, depth first.
+tree_pids() {
+  local child
+  for child in $(pgrep -P "$1" || true); do
+    echo "$child"
+    tree_pids "$child"
+  done
+}
+
+# Summed PSS of a process and its descendants, in KiB.
+tree_pss() {
+  local pid total=0 kb
+  for pid in "$1" $(tree_pids "$1"); do
+    kb=$(awk '/^Pss:/ { print $2 }' "/proc/$pid/smaps_rollup" 2>/dev/null || true)
+    total=$((total + ${kb:-0})); echo "    $pid $(cat /proc/$pid/comm) $kb" >&2
+  done
+  echo "$total"
+}
+
+# Ends the UI process, then whatever of its tree is left.
+kill_tree() {
+  local pid=$1 rest
+  rest=$(tree_pids "$pid")
+  kill "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+  # shellcheck disable=SC2086
+  if [ -n "$rest" ]; then kill $rest 2>/dev/null || true; fi
+}
+
+wait_ready() {
+  local start=$1 pid=$2
+  until xdotool search --onlyvisible --name "$ready_title" >/dev/null 2>&1; do
+    kill -0 "$pid" 2>/dev/null || { echo "process $pid exited before ready" >&2; return 1; }
+    (( $(now_ms) - start < timeout_ms )) || { echo "no ready window after ${timeout_ms} ms" >&2; return 1; }
+    sleep 0.01
+  done
+}
+
+# One run of a program in a fresh home: prints "<startup ms> <PSS KiB>".
+measure_start() {
+  local home pid start ready pss
+  home=$(mktemp -d /tmp/skelvornax-bench-home.XXXXXX)
+  mkdir -p "$home/.local/share" "$home/.config" "$home/.cache"
+  start=$(now_ms)
+  HOME="$home" XDG_DATA_HOME="$home/.local/share" XDG_CONFIG_HOME="$home/.config" \
+    XDG_CACHE_HOME="$home/.cache" "$@" >"$home/out.log" 2>&1 &
+  pid=$!
+  if ! wait_ready "$start" "$pid"; then
+    kill_tree "$pid"
+    tail -n 5 "$home/out.log" >&2
+    rm -rf "$home"
+    return 1
+  fi
+  ready=$(now_ms)
+  sleep "$settle_s"
+  pss=$(tree_pss "$pid")
+  kill_tree "$pid"
+  rm -rf "$home"
+  echo "$((ready - start)) $pss"
+}
+
+median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0) ? a / b : 0 }'; }
+mib() { awk -v k="$1" 'BEGIN { printf "%.0f", k / 1024 }'; }
+
+# One uncounted run of each first (cold caches, session services starting),
+# then the two programs alternate so drift hits both alike.
+main() {
+  local i b m b_ms=() b_pss=() m_ms=() m_pss=()
+  hold_display
+  measure_start "$browser" >/dev/null
+  measure_start "$minimal" "file://$help_page" >/dev/null
+  for ((i = 1; i <= runs; i++)); do
+    b=$(measure_start "$browser")
+    m=$(measure_start "$minimal" "file://$help_page")
+    echo "run $i: skelvornax ${b% *} ms $(mib "${b#* }") MiB   minimal ${m% *} ms $(mib "${m#* }") MiB" >&2
+    b_ms+=("${b% *}"); b_pss+=("${b#* }"); m_ms+=("${m% *}"); m_pss+=("${m#* }")
+  done
+  local bt mt bp mp
+  bt=$(printf '%s\n' "${b_ms[@]}" | median); mt=$(printf '%s\n' "${m_ms[@]}" | median)
+  bp=$(printf '%s\n' "${b_pss[@]}" | median); mp=$(printf '%s\n' "${m_pss[@]}" | median)
+  printf 'startup ms (median of %d): skelvornax %-6.0f minimal %-6.0f ratio %s\n' "$runs" "$bt" "$mt" "$(ratio "$bt" "$mt")"
+  printf 'PSS MiB (median of %d):    skelvornax %-6s minimal %-6s ratio %s\n' "$runs" "$(mib "$bp")" "$(mib "$mp")" "$(ratio "$bp" "$mp")"
+}
+
+main

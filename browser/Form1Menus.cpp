@@ -1,0 +1,64 @@
+// Form1: the Menu button's pop-up menu and the window's keys.
+#include <gdk/gdkkeysyms.h>
+
+#include "app/Module1.h"
+#include "app/SharedRoutines.h"
+#include "browser/Form1.h"
+#include "platform/Dialogs.h"
+
+void Form1::BuildMenu() {
+  mnuNewWind.set_label("_New Browser Window");
+  mnuStatusBar.set_label("Status_Bar");
+  mnuHelp.set_label("_Help Page (Local)");
+  mnuClosWind.set_label("_Close");
+  for (Gtk::MenuItem* item : {&mnuNewWind, static_cast<Gtk::MenuItem*>(&mnuStatusBar), &mnuHelp, &mnuClosWind}) {
+    item->set_use_underline(true);
+  }
+  mnuPop1.append(mnuStatusBar);
+  mnuPop1.append(*Gtk::manage(new Gtk::SeparatorMenuItem));
+  mnuPop1.append(mnuNewWind);
+  mnuPop1.append(*Gtk::manage(new Gtk::SeparatorMenuItem));
+  mnuPop1.append(mnuHelp);
+  mnuPop1.append(*Gtk::manage(new Gtk::SeparatorMenuItem));
+  mnuPop1.append(mnuClosWind);
+  mnuPop1.show_all();
+  mnuPop1.attach_to_widget(Command8);
+  mnuStatusBar.signal_activate().connect([this] {
+    if (mnuStatusBar.get_active() != (Module1().Working.StatusBarHidden == 0)) mnuStatusBar_Click();
+  });
+  mnuNewWind.signal_activate().connect(sigc::mem_fun(*this, &Form1::NewApplWindo));
+  mnuHelp.signal_activate().connect(sigc::mem_fun(*this, &Form1::mnuHelp_Click));
+  mnuClosWind.signal_activate().connect(sigc::mem_fun(*this, &Form1::Form_QueryUnload));
+}
+
+void Form1::Command8_Click() {
+  selectorInUse_ = false;
+  mnuPop1.popup_at_widget(&Command8, Gdk::GRAVITY_SOUTH_WEST, Gdk::GRAVITY_NORTH_WEST, nullptr);
+}
+
+void Form1::mnuHelp_Click() {
+  const std::string help = Module1().HelpPagePath;
+  if (FileTest(help) != 0) {
+    MsgBox(std::string("The ") + kAppTitle + " Help file Is Missing.", MsgButtons::Ok, this);
+    return;
+  }
+  WebBrowser1.NavigateNewWindow(help);
+}
+
+bool Form1::Form_KeyDown(GdkEventKey* key) {
+  const auto mods = key->state & (GDK_CONTROL_MASK | GDK_SHIFT_MASK | GDK_MOD1_MASK);
+  if (key->keyval == GDK_KEY_Escape) {
+    WebBrowser1.Stop();
+    return true;
+  }
+  if (key->keyval == GDK_KEY_F5) {
+    WebBrowser1.Refresh2(Module1().Working.RefreshMode);
+    return true;
+  }
+  if (mods == (GDK_CONTROL_MASK | GDK_SHIFT_MASK) && key->keyval != GDK_KEY_Shift_L && key->keyval != GDK_KEY_Shift_R &&
+      key->keyval != GDK_KEY_Control_L && key->keyval != GDK_KEY_Control_R) {
+    Command7_Click();
+    return true;
+  }
+  return false;
+}

@@ -1,0 +1,39 @@
+#include "platform/StatusBar.h"
+
+StatusBar::StatusBar(int panels) : Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 0) {
+  for (int i = 1; i <= panels; ++i) {
+    auto p = std::make_unique<Panel>();
+    p->text.set_xalign(0);
+    p->text.set_ellipsize(Pango::ELLIPSIZE_END);
+    p->inner.pack_start(p->picture, false, false);
+    p->inner.pack_start(p->text, true, true);
+    p->frame.set_shadow_type(Gtk::SHADOW_IN);
+    p->frame.add(p->inner);
+    p->box.add(p->frame);
+    p->box.signal_button_press_event().connect([this, i](GdkEventButton* e) {
+      if (e->type == GDK_2BUTTON_PRESS && e->button == 1) PanelDblClick.emit(i);
+      if (e->type == GDK_BUTTON_PRESS && e->button == 3) RightPress.emit();
+      return false;
+    });
+    pack_start(p->box, i == 1, true);
+    panels_.push_back(std::move(p));
+  }
+}
+
+StatusBar::Panel& StatusBar::At(int panel) const { return *panels_.at(static_cast<std::size_t>(panel - 1)); }
+
+void StatusBar::SetText(int panel, const std::string& text) { At(panel).text.set_text(text); }
+std::string StatusBar::Text(int panel) const { return At(panel).text.get_text(); }
+void StatusBar::SetWidth(int panel, int pixels) { At(panel).box.set_size_request(std::max(pixels, 1), -1); }
+void StatusBar::SetToolTip(int panel, const std::string& text) { At(panel).box.set_tooltip_text(text); }
+
+void StatusBar::SetPicture(int panel, const std::string& iconName) {
+  Panel& p = At(panel);
+  p.pictureName = iconName;
+  if (iconName.empty())
+    p.picture.clear();
+  else
+    p.picture.set_from_icon_name(iconName, Gtk::ICON_SIZE_MENU);
+}
+
+std::string StatusBar::Picture(int panel) const { return At(panel).pictureName; }
