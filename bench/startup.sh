@@ -66,6 +66,18 @@ tree_pss() {
   echo "$total"
 }
 
+# PSS splits shared library pages among every process mapping them, so a
+# WebKit process outside the tree (another browser, a test run) lowers it.
+warn_if_shared() {
+  local ours others
+  ours=" $1 $(tree_pids "$1" | tr '\n' ' ') "
+  others=$(pgrep -f 'WebKit(Web|Network)Process' | while read -r p; do
+    [[ $ours == *" $p "* ]] || echo "$p"; done | wc -l)
+  if [ "$others" -gt 0 ]; then
+    echo "note: $others other WebKit processes running; PSS reads low" >&2
+  fi
+}
+
 # Ends the UI process, then whatever of its tree is left.
 kill_tree() {
   local pid=$1 rest
@@ -103,6 +115,7 @@ measure_start() {
   ready=$(now_ms)
   sleep "$settle_s"
   pss=$(tree_pss "$pid")
+  warn_if_shared "$pid"
   kill_tree "$pid"
   rm -rf "$home"
   echo "$((ready - start)) $pss"

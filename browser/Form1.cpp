@@ -118,11 +118,17 @@ void Form1::BuildControls() {
   for (Gtk::Widget* w : std::initializer_list<Gtk::Widget*>{
            &WebBrowser1.Widget(), &Picture1, &Command7, &Command8, &Command6, &Text2, &Command10, &Command11, &Text3,
            &Command12, &Command9, &Command13, &Command5, &Command2, &Command3, &Command4, &Check1, &Check2, &Label3,
-           &Command14, &Text1, &Command15, &Command1, &StatusBar1, &ProgressBar1, &LabelMyId, &ListView2,
-           &ListView1})
+           &Command14, &Text1, &Command15, &Command1, &StatusBar1, &ProgressBar1, &LabelMyId})
     Form.put(*w, 0, 0);
   Form.set_size_request(Px(kMinWidth), Px(kMinHeight));
-  add(Form);
+  FormArea.add(Form);
+  // The lists drop over the page, so they live in a layer of their own.
+  for (ListView* list : {&ListView2, &ListView1}) {
+    list->set_halign(Gtk::ALIGN_START);
+    list->set_valign(Gtk::ALIGN_START);
+    FormArea.add_overlay(*list);
+  }
+  add(FormArea);
 }
 
 void Form1::ConnectEvents() {
@@ -279,10 +285,11 @@ void Form1::Place(Gtk::Widget& w, const TwipRect& r) {
 }
 
 TwipRect Form1::PlacedRect(Gtk::Widget& w) const {
-  auto& form = const_cast<Gtk::Layout&>(Form);
-  int x = form.child_property_x(w), y = form.child_property_y(w), width = 0, height = 0;
+  int width = 0, height = 0;
   w.get_size_request(width, height);
-  return {Tw(x), Tw(y), Tw(width), Tw(height)};
+  if (w.get_parent() != &Form) return {Tw(w.get_margin_left()), Tw(w.get_margin_top()), Tw(width), Tw(height)};
+  auto& form = const_cast<Gtk::Layout&>(Form);
+  return {Tw(form.child_property_x(w)), Tw(form.child_property_y(w)), Tw(width), Tw(height)};
 }
 
 void Form1::ApplyLayout() {

@@ -31,7 +31,8 @@ class Form1 : public Gtk::Window {
 
   // Controls, by their names in the window's design.
   WebBrowser& WebBrowser1;
-  Gtk::Layout Form;  // the client area; asks no size of its children
+  Gtk::Overlay FormArea;  // the client area: the controls, with the drop-down lists above
+  Gtk::Layout Form;       // the controls, placed to the pixel; asks no size of its children
   Gtk::EventBox Picture1;
   Gtk::Button Command1, Command2, Command3, Command4, Command5, Command6, Command7, Command8, Command9,
       Command10, Command11, Command12, Command13, Command14, Command15;

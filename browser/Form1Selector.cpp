@@ -41,7 +41,8 @@ void Form1::LoadSiteRows(ListView& list, int16_t fileNumber) {
 void Form1::SizeList(ListView& list, float top) {
   const TwipRect& from = layout_.Command14;
   const float height = SelectorHeight(list.RowCount(), rowHeightUnit_, top, layout_.innerHeight);
-  Form.move(list, static_cast<int>(from.left / kTwipsPerPixel), static_cast<int>(top / kTwipsPerPixel));
+  list.set_margin_left(static_cast<int>(from.left / kTwipsPerPixel));
+  list.set_margin_top(static_cast<int>(top / kTwipsPerPixel));
   const float width = layout_.Command15.right() - from.left;
   list.set_size_request(static_cast<int>(width / kTwipsPerPixel), std::max(1, static_cast<int>(height / kTwipsPerPixel)));
 }
@@ -54,10 +55,7 @@ void Form1::LayOutSelectors() {
   SizeList(ListView1, top + static_cast<float>(h * kTwipsPerPixel));
 }
 
-void Form1::ShowSelector(ListView& list, bool show) {
-  list.set_visible(show);
-  if (show) list.show_all();
-}
+void Form1::ShowSelector(ListView& list, bool show) { list.set_visible(show); }
 
 void Form1::HideSelectors() {
   ShowSelector(ListView1, false);

@@ -42,6 +42,7 @@ ListView::ListView(int subItems, bool multiSelect) : columns_(subItems), store_(
   set_policy(Gtk::POLICY_AUTOMATIC, Gtk::POLICY_AUTOMATIC);
   set_shadow_type(Gtk::SHADOW_IN);
   add(tree_);
+  tree_.show();
 }
 
 void ListView::SetColumnCaptions(const std::vector<std::string>& captions) {
