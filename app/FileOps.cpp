@@ -42,21 +42,25 @@ void SyncFolder(const std::string& path) {
 std::optional<Bytes> ReadAll(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
-  Bytes data;
+  // Read straight into a buffer of the file's size; grow only if the file
+  // grew meanwhile.
   struct stat st {};
-  if (::fstat(fd, &st) == 0 && st.st_size > 0) data.reserve(static_cast<std::size_t>(st.st_size));
-  unsigned char chunk[65536];
+  std::size_t capacity = (::fstat(fd, &st) == 0 && st.st_size > 0) ? static_cast<std::size_t>(st.st_size) : 0;
+  Bytes data(capacity + 1);
+  std::size_t used = 0;
   for (;;) {
-    const ssize_t n = ::read(fd, chunk, sizeof chunk);
+    if (used == data.size()) data.resize(data.size() * 2);
+    const ssize_t n = ::read(fd, data.data() + used, data.size() - used);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       ::close(fd);
       return std::nullopt;
     }
     if (n == 0) break;
-    data.insert(data.end(), chunk, chunk + n);
+    used += static_cast<std::size_t>(n);
   }
   ::close(fd);
+  data.resize(used);
   return data;
 }
 

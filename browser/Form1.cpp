@@ -466,5 +466,5 @@ void Form1::Unload() {
   const bool last = windows.empty();
   // Freed from the main loop: this may run inside one of our own handlers.
   Glib::signal_idle().connect_once([this] { delete this; });
-  if (last) Gtk::Main::quit();
+  if (last && Gtk::Main::level() > 0) Gtk::Main::quit();
 }

@@ -1,5 +1,6 @@
 #include "history/HistoryLog.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "app/Coding.h"
@@ -18,18 +19,25 @@ std::string HostFrom(const std::string& lc, std::size_t start) {
 
 bool StartsWith(const std::string& s, const char* prefix) { return s.compare(0, std::strlen(prefix), prefix) == 0; }
 
-// The URL field of record i, as stored (cut at a NUL, blanks trimmed).
-std::string StoredUrl(const coding::Bytes& file, std::size_t i) {
+// Whether the URL field of record i, read as stored (cut at a NUL, blanks
+// trimmed), is exactly url1252. Compares in place: this runs for every
+// record of the day on every page.
+bool UrlFieldIs(const coding::Bytes& file, std::size_t i, const std::string& url1252) {
   const std::size_t begin = i * kRecordSize + kUrl;
-  std::string raw;
-  for (std::size_t k = 0; k < kUrlWidth && begin + k < file.size() && file[begin + k] != 0; ++k)
-    raw += static_cast<char>(file[begin + k]);
-  return coding::TrimBlanks(raw);
+  const std::size_t end = std::min(file.size(), begin + kUrlWidth);
+  std::size_t k = begin;
+  while (k < end && file[k] == ' ') ++k;  // leading blanks
+  const std::size_t n = url1252.size();
+  if (k + n > end || std::memcmp(file.data() + k, url1252.data(), n) != 0) return false;
+  for (k += n; k < end && file[k] != 0; ++k)
+    if (file[k] != ' ') return false;
+  return true;
 }
 
 long FindRecord(const coding::Bytes& file, std::size_t count, const std::string& url1252) {
+  if (url1252.empty()) return -1;
   for (std::size_t i = 0; i < count; ++i)
-    if (StoredUrl(file, i) == url1252) return static_cast<long>(i);
+    if (UrlFieldIs(file, i, url1252)) return static_cast<long>(i);
   return -1;
 }
 

@@ -136,13 +136,31 @@ void WebKitBrowser::OnLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointe
   WebKitBrowser* self = Self(p);
   switch (event) {
     case WEBKIT_LOAD_STARTED:
+      self->requestedUri_ = self->LocationURL();
       self->DownloadBegin.emit();
       break;
     case WEBKIT_LOAD_COMMITTED:
+      // The engine answers a refused address (a blocked port) with a blank
+      // page and no failure; the user gets told instead.
+      if (self->LocationURL() == "about:blank" && !self->requestedUri_.empty() &&
+          self->requestedUri_ != "about:blank") {
+        const std::string url = self->requestedUri_;
+        self->requestedUri_.clear();
+        self->NavigateError.emit(url, kStatusLoadFailed);
+        self->failedLoadFinishing_ = true;
+        self->ShowErrorPage(kErrorTitleNotFound, "This address cannot be opened.", url);
+        break;
+      }
       self->NavigateComplete2.emit(self->LocationURL());
       self->UpdateCommandState();
       break;
     case WEBKIT_LOAD_FINISHED: {
+      // A failed load ends twice: once itself, once as its error page. Only
+      // the error page counts as a finished document.
+      if (self->failedLoadFinishing_) {
+        self->failedLoadFinishing_ = false;
+        break;
+      }
       if (OrEmpty(webkit_web_view_get_title(self->view_)).empty()) self->TitleChange.emit(self->LocationName());
       self->ProgressChange.emit(-1, 1000);
       self->DocumentComplete.emit(self->LocationURL());
@@ -162,6 +180,7 @@ gboolean WebKitBrowser::OnLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar* uri
                         g_error_matches(error, G_RESOLVER_ERROR, G_RESOLVER_ERROR_TEMPORARY_FAILURE);
   const std::string url = OrEmpty(uri);
   self->NavigateError.emit(url, notFound ? kStatusResourceNotFound : kStatusLoadFailed);
+  self->failedLoadFinishing_ = true;
   self->ShowErrorPage(kErrorTitleNotFound, error && error->message ? error->message : "The page could not be loaded.",
                       url);
   return TRUE;

@@ -50,4 +50,6 @@ class WebKitBrowser : public WebBrowser {
   Gtk::Widget* widget_ = nullptr;
   bool silent_ = false;
   bool canGoBack_ = false, canGoForward_ = false;
+  bool failedLoadFinishing_ = false;
+  std::string requestedUri_;  // what the current load was asked for  // the end of a failed load; its error page follows
 };

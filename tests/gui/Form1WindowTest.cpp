@@ -1,0 +1,354 @@
+// The main window over the fake browser: the site selector, the address box,
+// the layout after resizing, the toolbar strip, closing and new windows.
+#include <glib.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Main.h"
+#include "app/Module1.h"
+#include "app/SettingsRecord.h"
+#include "app/Startup.h"
+#include "browser/Form1.h"
+#include "gui/GuiTest.h"
+#include "platform/FakeBrowser.h"
+#include "sitelists/ListFiles.h"
+
+namespace {
+
+constexpr float kTol = 15;  // one pixel
+using Table = std::vector<std::vector<SiteRecord>>;  // the pages of each category
+
+class Form1Window : public GuiTest {
+ protected:
+  void SetUp() override {
+    StartupInputs in = GatherStartupInputs("");
+    in.appDir = SKELVORNAX_PROGRAM_DIR;
+    Module1State& m = Module1();
+    ASSERT_TRUE(PrepareStart(in, m)) << m.BootErrorText;
+    Settings& s = m.Working;
+    s.MainLeft = 0, s.MainTop = 0, s.MainWidth = 7095, s.MainHeight = 5445;
+    s.SeparateSelectors = 0, s.HideControlsMode = 0, s.CheckBoxesToggle = 0, s.StatusBarHidden = 0;
+    s.HoldNewWindowBox = 0;
+    m.MsgBoxOpen = 0;
+    m.StartPageFlag = 1;
+    m.CommandLineArg.clear();
+  }
+  void TearDown() override { CloseAll(); }
+  static void CloseAll() {
+    while (!Form1::Loaded().empty()) Form1::Loaded().back()->Form_QueryUnload();
+    while (g_main_context_pending(nullptr)) g_main_context_iteration(nullptr, FALSE);
+  }
+
+  // Categories "Cat1".. in site files 1.. with the given pages.
+  static void WriteLists(const Table& table) {
+    std::vector<CategoryRecord> cats;
+    for (std::size_t i = 0; i < table.size(); ++i) {
+      const auto n = static_cast<int16_t>(i + 1);
+      cats.push_back({"Cat" + std::to_string(n), n});
+      ASSERT_TRUE(RewriteSites(Module1().SiteListsDir + "/" + SiteFileName(n), table[i]));
+    }
+    ASSERT_TRUE(RewriteCategories(Module1().CatListPath, cats));
+  }
+  // Each category with that many pages "Page<c>.<p>".
+  static Table Pages(const std::vector<int>& counts) {
+    Table t;
+    for (std::size_t c = 0; c < counts.size(); ++c) {
+      t.emplace_back();
+      for (int p = 0; p < counts[c]; ++p) {
+        const std::string id = std::to_string(c + 1) + "." + std::to_string(p + 1);
+        t.back().push_back({"Page" + id, "http://example.com/" + id});
+      }
+    }
+    return t;
+  }
+  static Form1* OpenWindow() { return Form1::Open(std::make_unique<FakeBrowser>()); }
+  static FakeBrowser& Fake(Form1* w) { return static_cast<FakeBrowser&>(w->WebBrowser1); }
+};
+
+TEST(Form1WindowLayout, SelectorHeightAndTop) {
+  struct Row { const char* name; int rows; float unit, top, inner, expected; };
+  const Row rows[] = {
+      {"FiveRowsDouble", 5, 200, 435, 9000, 2000},
+      {"SixRowsUseOnePointSeven", 6, 200, 435, 9000, 2040},
+      {"EightRowsUseOnePointSeven", 8, 200, 435, 9000, 2720},
+      {"NineRowsUseOnePointFour", 9, 200, 435, 9000, 2520},
+      {"ShortListKeepsMinimum", 2, 200, 435, 9000, 1560},
+      {"EmptyListKeepsMinimum", 0, 200, 435, 9000, 1560},
+      {"LongListStopsAboveBottom", 40, 200, 435, 6000, 4965},
+      {"LowWindowMarginBeatsMinimum", 2, 200, 435, 2000, 965},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_NEAR(SelectorHeight(r.rows, r.unit, r.top, r.inner), r.expected, 0.5);
+  }
+  struct TopRow { const char* name; TwipRect text1; float expected; };
+  const TopRow tops[] = {
+      {"AddressBoxInToolbar", {5100, 75, 6000, 345}, 435},
+      {"ToolbarRaised", {5100, -285, 6000, 345}, 435},
+      {"TallAddressBox", {5100, 75, 6000, 600}, 675},
+  };
+  for (const TopRow& r : tops) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(SelectorTop(r.text1), r.expected);
+  }
+}
+
+TEST_F(Form1Window, SelectorFillsAndSizesByRowCount) {
+  struct Row { const char* name; std::vector<int> pages; float innerHeight, factor; bool marginWins; };
+  const Row rows[] = {
+      {"FiveRows", {2, 1}, 9000, 2.0f, false},
+      {"SevenRows", {2, 2, 1}, 9000, 1.7f, false},
+      {"NineRows", {2, 2, 2}, 9000, 1.4f, false},
+      {"FiveCategoriesOfOnePage", {1, 1, 1, 1, 1}, 9000, 1.4f, false},
+      {"NineCategoriesInLowWindow", {1, 1, 1, 1, 1, 1, 1, 1, 1}, 4000, 1.4f, true},
+  };
+  Form1* w = OpenWindow();
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    WriteLists(Pages(r.pages));
+    w->SetInnerSizeForTest(12000, r.innerHeight);
+    w->UniLodCombo();
+    const int cats = static_cast<int>(r.pages.size());
+    int n = cats;
+    for (int p : r.pages) n += p;
+    ASSERT_EQ(w->ListView2.RowCount(), n);
+    for (int row = 0, c = 1; c <= cats; row += 1 + r.pages[static_cast<std::size_t>(c - 1)], ++c) {
+      EXPECT_EQ(w->ListView2.Key(row), std::to_string(c) + "C");
+      EXPECT_EQ(w->ListView2.Text(row), "Cat" + std::to_string(c));
+      EXPECT_EQ(w->ListView2.Key(row + 1), "");
+    }
+    const float natural = w->RowHeightUnit() * r.factor * static_cast<float>(n);
+    ASSERT_GT(natural, 1560) << "the row would not tell the factors apart";
+    const float limit = w->Layout().innerHeight - std::max(w->Layout().Text1.bottom(), 435.f) - 600;
+    ASSERT_EQ(natural > limit, r.marginWins) << "unit " << w->RowHeightUnit();
+    const TwipRect placed = w->PlacedRect(w->ListView2);
+    EXPECT_NEAR(placed.height, std::min(natural, limit), kTol);
+    EXPECT_NEAR(placed.top, 435, kTol);
+  }
+}
+
+TEST_F(Form1Window, SelectorClicks) {
+  WriteLists({{{"Plain", "http://example.com/a"}, {"NoAddress", ""}, {"Local", "file:///home/u/My%20Page.htm"}}});
+  Form1* w = OpenWindow();
+  FakeBrowser& fake = Fake(w);
+  fake.autoComplete = false;  // the address box shows what the click put there
+  auto click = [w](int row) {
+    w->ListView2.Select(row);
+    w->ListView2.Click.emit();
+  };
+  ASSERT_EQ(w->ListView2.RowCount(), 4);
+
+  click(1);  // the click that opened the list
+  EXPECT_TRUE(fake.navigations.empty());
+  click(1);
+  EXPECT_EQ(fake.navigations, std::vector<std::string>{"http://example.com/a"});
+  EXPECT_EQ(w->Text1.get_text(), "http://example.com/a");
+
+  w->Text1.set_text("typed");
+  click(0);  // category heading
+  click(2);  // page without an address
+  EXPECT_EQ(fake.navigations.size(), 1u);
+  EXPECT_EQ(w->Text1.get_text(), "typed");
+
+  click(3);
+  EXPECT_EQ(fake.navigations.back(), "file:///home/u/My%20Page.htm");
+  EXPECT_EQ(w->Text1.get_text(), "/home/u/My Page.htm");
+
+  w->UniLodCombo();  // a fresh fill swallows its first click again
+  click(1);
+  EXPECT_EQ(fake.navigations.size(), 2u);
+}
+
+TEST_F(Form1Window, AddressCaptionAndHistoryButtonsFollowLoads) {
+  Form1* w = OpenWindow();
+  FakeBrowser& fake = Fake(w);
+  fake.titles["http://example.com/x%20y"] = "Example";
+  fake.titles["file:///tmp/a%20b.htm"] = "Local";
+  struct Step { const char* name; std::function<void()> act; std::string text, caption; bool back, forward; };
+  const Step steps[] = {
+      {"LocalPage", [&] { fake.CompleteLoad("file:///tmp/a%20b.htm"); }, "/tmp/a b.htm", "Local - skelvornax",
+       false, false},
+      {"WebPageKeepsEscapes", [&] { fake.CompleteLoad("http://example.com/x%20y"); }, "http://example.com/x%20y",
+       "Example - skelvornax", true, false},
+      {"Back", [&] { w->Command3_Click(); }, "/tmp/a b.htm", "Local - skelvornax", false, true},
+      {"Forward", [&] { w->Command4_Click(); }, "http://example.com/x%20y", "Example - skelvornax", true, false},
+  };
+  for (const Step& s : steps) {
+    SCOPED_TRACE(s.name);
+    s.act();
+    EXPECT_EQ(w->Text1.get_text(), s.text);
+    EXPECT_EQ(w->get_title(), s.caption);
+    EXPECT_EQ(w->PageTitle() + " - skelvornax", s.caption);
+    EXPECT_EQ(w->Command3.get_sensitive(), s.back);
+    EXPECT_EQ(w->Command4.get_sensitive(), s.forward);
+  }
+}
+
+// The toolbar row and the page area for a 12000 x 8000 twip client area.
+void ExpectLayout(Form1* w, float allowance, float statusAllowance, float toolbarOffset) {
+  const float width = 12000, height = 8000;
+  const TwipRect text1 = w->PlacedRect(w->Text1), browser = w->PlacedRect(w->WebBrowser1.Widget());
+  EXPECT_NEAR(text1.left, 5100 - allowance, kTol);
+  EXPECT_NEAR(text1.top, 75 - toolbarOffset, kTol);
+  EXPECT_NEAR(text1.width, width - (5805 - allowance), kTol);
+  EXPECT_NEAR(w->PlacedRect(w->Command14).left, 4770 - allowance, kTol);
+  EXPECT_NEAR(w->PlacedRect(w->Command1).left, width - 360, kTol);
+  EXPECT_NEAR(browser.left, -30, kTol);
+  EXPECT_NEAR(browser.top, 435 - toolbarOffset, kTol);
+  EXPECT_NEAR(browser.width, width + 60, kTol);
+  EXPECT_NEAR(browser.height, height - 705 + statusAllowance + toolbarOffset, kTol);
+}
+
+TEST_F(Form1Window, LayoutAfterResizeFollowsCheckBoxesAndStatusBar) {
+  struct Row { const char* name; int16_t toggle, statusHidden; float allowance, statusAllowance; };
+  const Row rows[] = {
+      {"CheckBoxesHidden", 0, 0, 315, 0},
+      {"CheckBoxesShown", 1, 0, 0, 0},
+      {"StatusBarHidden", 1, 1, 0, 270},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    Module1().Working.CheckBoxesToggle = r.toggle;
+    Module1().Working.StatusBarHidden = r.statusHidden;
+    Form1* w = OpenWindow();
+    w->SetInnerSizeForTest(12000, 8000);
+    EXPECT_EQ(w->CheckBoxesHidden(), r.allowance > 0);
+    EXPECT_EQ(w->Check1.get_visible(), r.allowance == 0);
+    ExpectLayout(w, r.allowance, r.statusAllowance, 0);
+    w->Label3_Click();  // the other way round
+    EXPECT_EQ(w->Check1.get_visible(), r.allowance > 0);
+    EXPECT_EQ(Module1().Working.CheckBoxesToggle, r.allowance > 0 ? 1 : 0);
+    ExpectLayout(w, 315 - r.allowance, r.statusAllowance, 0);
+    w->Form_QueryUnload();
+  }
+}
+
+TEST_F(Form1Window, ToolbarStripHidesAndShows) {
+  Module1().Working.HideControlsMode = 1;
+  Form1* w = OpenWindow();
+  w->SetInnerSizeForTest(12000, 8000);
+  for (int round = 0; round < 2; ++round) {
+    SCOPED_TRACE(round);
+    w->Command7_Click();
+    ASSERT_TRUE(w->ToolbarHidden());
+    ExpectLayout(w, 315, 270, 360);
+    EXPECT_NEAR(w->PlacedRect(w->Command7).width, 12015, kTol);
+    EXPECT_FALSE(w->StatusBar1.get_visible());
+    EXPECT_FALSE(w->Text1.get_visible());
+    w->Command7_MouseMove();  // the pointer is still on the strip it just clicked
+    EXPECT_TRUE(w->ToolbarHidden());
+    w->Timer3_Timer();
+    if (round == 0) {
+      w->Command7_MouseMove();
+    } else {
+      w->Command7_Click();
+    }
+    ASSERT_FALSE(w->ToolbarHidden());
+    ExpectLayout(w, 315, 0, 0);
+    EXPECT_NEAR(w->PlacedRect(w->Command7).width, 4755, kTol);
+    EXPECT_TRUE(w->StatusBar1.get_visible());
+    EXPECT_TRUE(w->Text1.get_visible());
+  }
+  Module1().Working.HideControlsMode = 0;
+  w->Command7_Click();
+  EXPECT_FALSE(w->ToolbarHidden());
+  ExpectLayout(w, 315, 0, 0);
+}
+
+TEST_F(Form1Window, CloseSavesGeometryOfLargeEnoughWindows) {
+  struct Row { const char* name; int widthPx, heightPx; bool resize, saved; };
+  const Row rows[] = {
+      {"Wide", 600, 400, true, true},
+      {"ExactlyMinimumWidth", 534, 400, true, true},
+      {"OnePixelNarrower", 533, 400, true, false},
+      {"DefaultSize", 473, 363, false, false},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    Settings& s = Module1().Working;
+    s.MainWidth = 7095, s.MainHeight = 5445;
+    Form1* w = OpenWindow();
+    if (r.resize) w->resize(r.widthPx, r.heightPx);
+    ASSERT_TRUE(RunUntil([&] { return w->get_allocated_width() == r.widthPx && w->get_allocated_height() == r.heightPx; }));
+    // The window has its geometry by now; these stay unless closing saves it.
+    s.MainLeft = 4321, s.MainTop = 1234, s.MainWidth = 12345, s.MainHeight = 6789;
+    w->Form_QueryUnload();
+    const auto saved = LoadSettings(Module1().UserIniPath);
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->MainWidth, r.saved ? static_cast<float>(r.widthPx * 15) : 12345.f);
+    EXPECT_EQ(saved->MainHeight, r.saved ? static_cast<float>(r.heightPx * 15) : 6789.f);
+    EXPECT_EQ(saved->MainLeft == 4321 && saved->MainTop == 1234, !r.saved);
+  }
+}
+
+// Collects the critical messages GTK logs while a scope runs.
+struct CriticalCounter {
+  int count = 0;
+  guint id;
+  CriticalCounter() {
+    id = g_log_set_handler("Gtk", static_cast<GLogLevelFlags>(G_LOG_LEVEL_CRITICAL | G_LOG_FLAG_FATAL),
+                           [](const gchar*, GLogLevelFlags, const gchar*, gpointer self) {
+                             ++static_cast<CriticalCounter*>(self)->count;
+                           },
+                           this);
+  }
+  ~CriticalCounter() { g_log_remove_handler("Gtk", id); }
+};
+
+TEST_F(Form1Window, ClosingOneOfTwoKeepsTheOtherAndTheLastClosesCleanly) {
+  Form1* first = OpenWindow();
+  Form1* second = OpenWindow();
+  first->Form_QueryUnload();
+  EXPECT_EQ(Form1::Loaded(), std::vector<Form1*>{second});
+  CriticalCounter criticals;
+  second->Form_QueryUnload();  // the last one, with no main loop running
+  EXPECT_TRUE(Form1::Loaded().empty());
+  EXPECT_EQ(criticals.count, 0);
+}
+
+TEST(Form1WindowCascade, StepsThePositionForTheNextWindow) {
+  struct Row { const char* name; float from, to; };
+  const Row rows[] = {
+      {"WrapsBelowZero", 500, 800}, {"StepsBack", 1000, 400}, {"ReachesZero", 600, 0}, {"FromZero", 0, 300},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(Form1::CascadeStep(r.from), r.to);
+  }
+}
+
+TEST_F(Form1Window, NewWindowBoxOpensTypedAddressInSecondWindow) {
+  struct Row { const char* name; int16_t hold; int msgBox; bool opens, tickedAfter; };
+  const Row rows[] = {
+      {"BoxUntickedAfterwards", 0, 0, true, false},
+      {"BoxHeld", 1, 0, true, true},
+      {"NoneUnderMessageBox", 0, 1, false, true},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    Module1State& m = Module1();
+    m.Working.HoldNewWindowBox = r.hold;
+    m.MsgBoxOpen = r.msgBox;
+    m.Working.MainLeft = 500, m.Working.MainTop = 1000;
+    Form1* w = OpenWindow();
+    w->Check1.set_active(true);
+    w->Text1.set_text("http://example.com/new");
+    w->Command1_Click();
+    EXPECT_TRUE(Fake(w).navigations.empty());
+    ASSERT_EQ(Form1::Loaded().size(), r.opens ? 2u : 1u);
+    if (r.opens) {
+      EXPECT_EQ(Fake(Form1::Loaded().back()).navigations, std::vector<std::string>{"http://example.com/new"});
+    }
+    EXPECT_EQ(w->Check1.get_active(), r.tickedAfter);
+    EXPECT_EQ(m.Working.MainLeft, r.opens ? 800.f : 500.f);
+    EXPECT_EQ(m.Working.MainTop, r.opens ? 400.f : 1000.f);
+    CloseAll();
+    m.MsgBoxOpen = 0;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,138 @@
+// Browsing with the real engine against a loopback server: what the window
+// shows, and what ends up in today's history file.
+#include <algorithm>
+
+#include "app/Main.h"
+#include "app/Module1.h"
+#include "browser/Form1.h"
+#include "gui/GuiTest.h"
+#include "gui/LoopbackServer.h"
+#include "history/HistoryRecord.h"
+#include "platform/WebKitBrowser.h"
+
+namespace {
+
+class Navigation : public GuiTest {
+ protected:
+  void SetUp() override {
+    StartupInputs in = GatherStartupInputs("");
+    in.appDir = SKELVORNAX_PROGRAM_DIR;
+    ASSERT_TRUE(PrepareStart(in, Module1()));
+    Module1().Working.HistoryDays = 7;
+    WebKitBrowser::ConfigureEngine(Module1().UserDataDir + "/WebData", Home() + "/.cache/skelvornax");
+    for (const char* p : {"/a", "/b", "/c", "/d", "/e", "/f"}) server.TitledPage(p, std::string("Page ") + (p + 1));
+  }
+
+  void TearDown() override {
+    while (!Form1::Loaded().empty()) Form1::Loaded().back()->Form_QueryUnload();
+    RunFor(50);
+  }
+
+  // Does something that loads a page, then waits until the page is in and its
+  // check timer has run.
+  void Visit(Form1* w, const std::function<void()>& action, const std::string& title) {
+    int finished = 0;
+    sigc::connection c = w->WebBrowser1.DownloadComplete.connect([&] { ++finished; });
+    action();
+    EXPECT_TRUE(RunUntil([&] { return finished > 0 && w->PageTitle() == title && !w->Timer4Enabled(); }))
+        << "waiting for " << title;
+    c.disconnect();
+  }
+
+  void Type(Form1* w, const std::string& address) {
+    w->Text1.set_text(address);
+    w->Command1_Click();
+  }
+
+  // An address where nothing listens.
+  static std::string ClosedPortUrl() {
+    GSocket* s = g_socket_new(G_SOCKET_FAMILY_IPV4, G_SOCKET_TYPE_STREAM, G_SOCKET_PROTOCOL_TCP, nullptr);
+    GInetAddress* lo = g_inet_address_new_loopback(G_SOCKET_FAMILY_IPV4);
+    GSocketAddress* any = g_inet_socket_address_new(lo, 0);
+    g_socket_bind(s, any, TRUE, nullptr);
+    GSocketAddress* bound = g_socket_get_local_address(s, nullptr);
+    const int port = g_inet_socket_address_get_port(G_INET_SOCKET_ADDRESS(bound));
+    for (GObject* o : {G_OBJECT(bound), G_OBJECT(any), G_OBJECT(lo), G_OBJECT(s)}) g_object_unref(o);
+    return "http://127.0.0.1:" + std::to_string(port) + "/nothing";
+  }
+
+  std::vector<HistoryRecord> Today() {
+    return ReadDayFile(Module1().HistoryDir + "/" + DayFileName(dates::NowLocal()));
+  }
+
+  LoopbackServer server;
+};
+
+TEST_F(Navigation, BrowsingShowsPagesAndLogsExactlyTheVisitedOnes) {
+  Module1().StartPageFlag = 0;  // the first window opens the start page (never logged)
+  Form1* w = Form1::Open(std::make_unique<WebKitBrowser>());
+  ASSERT_TRUE(RunUntil([&] { return w->PageTitle() == "skelvornax Help" && !w->Timer4Enabled(); }));
+  long bestProgress = 0;
+  w->WebBrowser1.ProgressChange.connect([&](long p, long) { bestProgress = std::max(bestProgress, p); });
+
+  Visit(w, [&] { Type(w, server.Url("/a")); }, "Page a");
+  EXPECT_EQ(w->get_title(), "Page a - skelvornax");
+  EXPECT_EQ(w->Text1.get_text(), server.Url("/a"));
+  EXPECT_EQ(bestProgress, 1000);
+  Visit(w, [&] { Type(w, server.Url("/b")); }, "Page b");
+  EXPECT_TRUE(w->Command3.get_sensitive());
+  EXPECT_FALSE(w->Command4.get_sensitive());
+  Visit(w, [&] { w->Command3_Click(); }, "Page a");
+  EXPECT_TRUE(RunUntil([&] { return w->Command4.get_sensitive(); }));
+
+  // A page the server does not have: not logged, and it spends the error mark.
+  Visit(w, [&] { Type(w, server.Url("/missing")); }, "Not Found");
+  Visit(w, [&] { Type(w, server.Url("/c")); }, "Page c");
+  // No server at all: the program's own error page, never logged; the next
+  // page still carries the error mark and is skipped as well.
+  Visit(w, [&] { Type(w, ClosedPortUrl()); }, "Cannot find server");
+  Visit(w, [&] { Type(w, server.Url("/d")); }, "Page d");
+  Visit(w, [&] { Type(w, server.Url("/e")); }, "Page e");
+
+  const auto day = Today();
+  std::vector<std::string> urls;
+  for (const auto& r : day) urls.push_back(r.URL);
+  EXPECT_EQ(urls, (std::vector<std::string>{server.Url("/a"), server.Url("/b"), server.Url("/c"), server.Url("/e")}));
+  ASSERT_FALSE(day.empty());
+  EXPECT_EQ(day[0].Hits, 2);  // went back to it once
+  EXPECT_EQ(day[0].Title, "Page a");
+  EXPECT_EQ(day[0].Host, "127.0.0.1:" + server.Url("").substr(17));
+}
+
+TEST_F(Navigation, BlockedPortShowsTheErrorPageNotABlankWindow) {
+  Module1().StartPageFlag = 1;
+  Form1* w = Form1::Open(std::make_unique<WebKitBrowser>());
+  const std::size_t logged = Today().size();
+  Visit(w, [&] { Type(w, "http://127.0.0.1:1/"); }, "Cannot find server");
+  EXPECT_EQ(w->WebBrowser1.LocationURL(), "http://127.0.0.1:1/");
+  EXPECT_EQ(Today().size(), logged);
+}
+
+TEST_F(Navigation, NewWindowBoxOpensTheAddressInASecondWindow) {
+  Module1().StartPageFlag = 1;
+  Form1* w = Form1::Open(std::make_unique<WebKitBrowser>());
+  w->Check1.set_active(true);
+  Type(w, server.Url("/f"));
+  ASSERT_TRUE(RunUntil([&] { return Form1::Loaded().size() == 2; }));
+  Form1* fresh = Form1::Loaded().back();
+  EXPECT_TRUE(RunUntil([&] { return fresh->PageTitle() == "Page f" && !fresh->Timer4Enabled(); }));
+  EXPECT_FALSE(w->Check1.get_active());
+  EXPECT_TRUE(w->WebBrowser1.LocationURL().empty());
+  EXPECT_EQ(server.Requests("/f"), 1);
+
+  // Closing the second window leaves the first one running.
+  fresh->Form_QueryUnload();
+  EXPECT_EQ(Form1::Loaded().size(), 1u);
+}
+
+TEST_F(Navigation, PageOpenedWindowAppearsAsAMainWindow) {
+  Module1().StartPageFlag = 1;
+  server.TitledPage("/opener", "Opener", "<a id='l' href='/b' target='_blank'>b</a>"
+                                        "<script>window.open('/c', 'plain');</script>");
+  Form1* w = Form1::Open(std::make_unique<WebKitBrowser>());
+  Visit(w, [&] { Type(w, server.Url("/opener")); }, "Opener");
+  ASSERT_TRUE(RunUntil([&] { return Form1::Loaded().size() == 2; }));
+  EXPECT_TRUE(RunUntil([&] { return Form1::Loaded().back()->PageTitle() == "Page c"; }));
+}
+
+}  // namespace
