@@ -7,6 +7,7 @@
 #include "app/Module1.h"
 #include "app/SharedRoutines.h"
 #include "platform/Desktop.h"
+#include "platform/Network.h"
 
 using namespace form1_layout;
 
@@ -35,6 +36,8 @@ void InstallStyle() {
       "#skelvornax-main .strip { padding: 0; border-radius: 0; }"
       "#skelvornax-main .toolbar { background: linear-gradient(#f4f4f4, #dcdcdc); }"
       "#skelvornax-main .statusbar label { font-size: 8pt; }"
+      "#skelvornax-main entry.timer-off { background: @theme_bg_color; }"
+      "#skelvornax-main .history-off image { color: #d01010; }"
       "#skelvornax-main progressbar trough, #skelvornax-main progressbar progress { min-height: 10px; }");
   Gtk::StyleContext::add_provider_for_screen(Gdk::Screen::get_default(), css,
                                              GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
@@ -77,11 +80,13 @@ Form1::Form1(std::unique_ptr<WebBrowser> browser)
   BuildControls();
   BuildMenu();
   ConnectEvents();
+  ConnectRefreshEvents();
+  ConnectStatusEvents();
   ConnectBrowser();
 }
 
 Form1::~Form1() {
-  for (auto* c : {&timer2_, &timer3_, &timer4_, &timer5_}) c->disconnect();
+  for (auto* c : {&timer1_, &timer2_, &timer3_, &timer4_, &timer5_}) c->disconnect();
 }
 
 void Form1::BuildControls() {
@@ -105,7 +110,6 @@ void Form1::BuildControls() {
     e->set_width_chars(1);
   }
   Text1.set_width_chars(1);
-  Text2.set_text(std::to_string(Module1().Working.RefreshMinutes));
   auto* label3Text = Gtk::manage(new Gtk::Label("\u22ee"));
   Label3.add(*label3Text);
   ProgressBar1.set_no_show_all(true);
@@ -242,8 +246,10 @@ void Form1::Form_Load() {
 
 void Form1::Form_Activate() {
   Module1().ActiveMainWindowId = LabelMyId.get_text();
-  StatusBar1.SetPicture(1, Module1().HistoryLogOff ? "media-record-symbolic" : "document-open-recent-symbolic");
+  ShowHistoryPicture();
   F1ToolT();
+  SedUpTimerButtons(0);
+  Command6.set_label(IsConnected() ? "iNet" : "Off");
 }
 
 void Form1::ApplyListFont() {
@@ -345,12 +351,7 @@ void Form1::ShowToolbar(bool show) {
            &Picture1, &Command8, &Command6, &Command5, &Command2, &Command3, &Command4, &Command14, &Text1,
            &Command15, &Command1, &Command13})
     w->set_visible(show);
-  const bool timers = s.TimerSwapMode == 0;
-  for (Gtk::Widget* w : {static_cast<Gtk::Widget*>(&Text2), static_cast<Gtk::Widget*>(&Command10),
-                         static_cast<Gtk::Widget*>(&Command11), static_cast<Gtk::Widget*>(&Text3)})
-    w->set_visible(show && timers);
-  Command12.set_visible(show && !timers);
-  Command9.set_visible(show && !timers);
+  SedUpTimerButtons(0);
   Check1.set_visible(show && checkBoxAllowance_ == 0);
   Check2.set_visible(show && checkBoxAllowance_ == 0);
   Label3.set_visible(show);
@@ -381,8 +382,9 @@ void Form1::Timer3_Timer() {
   toolbarJustHidden_ = false;
 }
 
-void Form1::Timer2_Timer() {
-  if (Module1().Working.HideControlsMode != 2 || selectorInUse_ || ToolbarHidden() || !get_visible()) return;
+// Hides the toolbar when the pointer has left the window (automatic mode).
+void Form1::AutoHideToolbar() {
+  if (selectorInUse_ || ToolbarHidden() || !get_visible()) return;
   int px = 0, py = 0;
   Gdk::ModifierType mask;
   auto root = get_screen()->get_root_window();
@@ -421,6 +423,8 @@ void Form1::Timer5_Timer() {
   timer5_.disconnect();
   const int code = deferredCode_;
   deferredCode_ = 0;
+  if (code == 2) Text2.set_sensitive(true);
+  if (code == 3) Text3.set_sensitive(true);
   if (code == 4) ShowSelector(ListView1, false);
   if (code == 5) ShowSelector(ListView2, false);
   if (code == 4 || code == 5) selectorInUse_ = false;
@@ -451,6 +455,8 @@ void Form1::Form_QueryUnload() {
   Check1.set_active(false);
   Check2.set_active(false);
   SaveWindowState();
+  Settings& s = Module1().Working;
+  s.RefreshMinutes = refresh_.interval;
   hide();
   // Leave the page for the blank local page, so it stops what it is doing.
   WebBrowser1.Navigate(Module1().DefPagePath);
@@ -460,7 +466,7 @@ void Form1::Form_QueryUnload() {
 }
 
 void Form1::Unload() {
-  for (auto* c : {&timer2_, &timer3_, &timer4_, &timer5_}) c->disconnect();
+  for (auto* c : {&timer1_, &timer2_, &timer3_, &timer4_, &timer5_}) c->disconnect();
   auto& windows = Registry();
   windows.erase(std::remove(windows.begin(), windows.end(), this), windows.end());
   const bool last = windows.empty();

@@ -3,14 +3,18 @@
 //   Form1Selector.cpp    the drop-down site selector
 //   Form1Navigation.cpp  address box, browser events, page checks, new windows
 //   Form1Menus.cpp       the Menu button's pop-up menu and the keyboard
+//   Form1Refresh.cpp     the auto-refresh timer and the refresh button
+//   Form1Status.cpp      status bar, clock, connection and offline mode, cycle buttons
 #pragma once
 
 #include <gtkmm.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "browser/AutoRefresh.h"
 #include "browser/Form1Layout.h"
 #include "history/HistoryLog.h"
 #include "platform/ListView.h"
@@ -44,14 +48,19 @@ class Form1 : public Gtk::Window {
   ListView ListView1 {1}, ListView2 {1};
   Gtk::Label LabelMyId;
   Gtk::Menu mnuPop1;
-  Gtk::MenuItem mnuNewWind, mnuEditSiteWindow, mnuHelp, mnuClosWind;
-  Gtk::CheckMenuItem mnuStatusBar;
+  Gtk::MenuItem mnuNewWind, mnuEditSiteWindow, mnuHelp, mnuClosWind, mnuViewRefresh, mnuViewStop;
+  Gtk::CheckMenuItem mnuStatusBar, mnuOffline;
+  Gtk::Menu mnuPop2;
+  Gtk::MenuItem mnuPop2OpenMailApp, mnuPop2Mail;
 
   // Public operations other windows call by name.
   void F1ToolT();
   void UniLodCombo();
   void LodCombos();
   void NewApplWindo();
+  void SedUpTimerButtons(int toggle);
+  // Every main window shows the process-wide modes anew.
+  static void ForEachWindow(const std::function<void(Form1&)>& action);
 
   // Event handlers.
   void Form_Load();
@@ -73,11 +82,28 @@ class Form1 : public Gtk::Window {
   void ListView_ColumnClick(int deferredCode);
   void ListView_LostFocus();
   bool Text1_KeyPress(GdkEventKey* key);
+  void Timer1_Timer();
   void Timer2_Timer();
   void Timer3_Timer();
   void Timer4_Timer();
   void Timer5_Timer();
   void mnuStatusBar_Click();
+  void mnuOffline_Click();
+  void Command2_RightPress();
+  void Command6_Click();
+  void Command9_Click();
+  void Command9_RightPress();
+  void Command10_Press();
+  void Command11_Press();
+  void IntervalButton_Release();
+  void Command12_Click();
+  void Command12_RightPress();
+  void Command13_Click();
+  void Text2_DblClick();
+  void Text3_DblClick();
+  void Text_RightPress(int guard);
+  void StatusBar1_PanelDblClick(int panel);
+  void StatusBar1_RightPress();
   void mnuHelp_Click();
   void WebBrowser1_BeforeNavigate2(const std::string& url, bool& cancel);
   void WebBrowser1_NavigateComplete2(const std::string& url);
@@ -98,6 +124,8 @@ class Form1 : public Gtk::Window {
   bool SelectorInUse() const { return selectorInUse_; }
   float RowHeightUnit() const { return rowHeightUnit_; }
   const Form1Layout& Layout() const { return layout_; }
+  const AutoRefresh& Refresh() const { return refresh_; }
+  bool Timer1Enabled() const { return timer1_.connected(); }
   TwipRect PlacedRect(Gtk::Widget& w) const;  // where a control sits now
   void SetInnerSizeForTest(float widthTwips, float heightTwips);  // lays out as if resized
 
@@ -117,6 +145,17 @@ class Form1 : public Gtk::Window {
   void OpenPage(const std::string& url);
   void OpenFromList(ListView& list);
   void ShowToolbar(bool show);
+  void AutoHideToolbar();
+  void ConnectRefreshEvents();
+  void ConnectStatusEvents();
+  void BuildMailMenu();
+  void RestartCountdown();
+  void SetTimerOn(bool on);
+  void IntervalButton_Press(int delta);
+  void RefreshNow();
+  void ShowOfflineState();
+  void UpdateClock();
+  void ShowHistoryPicture();
   void SaveWindowState();
   void Unload();
   bool IsNormalState() const;
@@ -129,7 +168,11 @@ class Form1 : public Gtk::Window {
   std::unique_ptr<WebBrowser> browser_;
   Form1Layout layout_;
   float innerWidthOverride_ = 0, innerHeightOverride_ = 0;
-  sigc::connection timer2_, timer3_, timer4_, timer5_;
+  sigc::connection timer1_, timer2_, timer3_, timer4_, timer5_;
+  AutoRefresh refresh_;
+  bool buttonHeld_ = false;
+  bool connectedByModem_ = false;
+  bool shownOffline_ = false;
   std::string pageTitle_;
   PageLogMarks logMarks_;
   float toolbarOffset_ = 0, statusAllowance_ = 0, checkBoxAllowance_ = 0;

@@ -5,22 +5,26 @@
 #include "app/SharedRoutines.h"
 #include "browser/Form1.h"
 #include "platform/Dialogs.h"
+#include "platform/Network.h"
 
 void Form1::BuildMenu() {
   mnuNewWind.set_label("_New Browser Window");
   mnuStatusBar.set_label("Status_Bar");
   mnuHelp.set_label("_Help Page (Local)");
   mnuClosWind.set_label("_Close");
-  for (Gtk::MenuItem* item : {&mnuNewWind, static_cast<Gtk::MenuItem*>(&mnuStatusBar), &mnuHelp, &mnuClosWind}) {
-    item->set_use_underline(true);
+  mnuViewRefresh.set_label("_Refresh          F5");
+  mnuViewStop.set_label("_Stop               Esc");
+  mnuOffline.set_label("_Work Offline");
+  // In the order of the full menu; separators between the groups.
+  const std::vector<Gtk::MenuItem*> groups[] = {
+      {&mnuStatusBar, &mnuViewRefresh, &mnuViewStop}, {&mnuNewWind}, {&mnuHelp}, {&mnuOffline}, {&mnuClosWind}};
+  for (const auto& group : groups) {
+    if (!mnuPop1.get_children().empty()) mnuPop1.append(*Gtk::manage(new Gtk::SeparatorMenuItem));
+    for (Gtk::MenuItem* item : group) {
+      item->set_use_underline(true);
+      mnuPop1.append(*item);
+    }
   }
-  mnuPop1.append(mnuStatusBar);
-  mnuPop1.append(*Gtk::manage(new Gtk::SeparatorMenuItem));
-  mnuPop1.append(mnuNewWind);
-  mnuPop1.append(*Gtk::manage(new Gtk::SeparatorMenuItem));
-  mnuPop1.append(mnuHelp);
-  mnuPop1.append(*Gtk::manage(new Gtk::SeparatorMenuItem));
-  mnuPop1.append(mnuClosWind);
   mnuPop1.show_all();
   mnuPop1.attach_to_widget(Command8);
   mnuStatusBar.signal_activate().connect([this] {
@@ -29,6 +33,11 @@ void Form1::BuildMenu() {
   mnuNewWind.signal_activate().connect(sigc::mem_fun(*this, &Form1::NewApplWindo));
   mnuHelp.signal_activate().connect(sigc::mem_fun(*this, &Form1::mnuHelp_Click));
   mnuClosWind.signal_activate().connect(sigc::mem_fun(*this, &Form1::Form_QueryUnload));
+  mnuViewRefresh.signal_activate().connect([this] { WebBrowser1.Refresh2(Module1().Working.RefreshMode); });
+  mnuViewStop.signal_activate().connect([this] { WebBrowser1.Stop(); });
+  mnuOffline.signal_activate().connect([this] {
+    if (mnuOffline.get_active() != IsOffline()) mnuOffline_Click();
+  });
 }
 
 void Form1::Command8_Click() {

@@ -45,6 +45,7 @@ void Form1::OpenPage(const std::string& url) {
 
 void Form1::Command1_Click() {
   PlaySound(ClickSoundPath());
+  RestartCountdown();
   const std::string address = Text1.get_text();
   if (!address.empty()) OpenPage(address);
 }
@@ -55,13 +56,6 @@ bool Form1::Text1_KeyPress(GdkEventKey* key) {
     return true;
   }
   return false;
-}
-
-void Form1::Command2_Click() {
-  if (WebBrowser1.LocationURL().empty()) return;
-  PlaySound(ClickSoundPath());
-  Text1.set_text(MyComboTex(WebBrowser1.LocationURL()));
-  WebBrowser1.Refresh2(Module1().Working.RefreshMode);
 }
 
 void Form1::Command3_Click() { WebBrowser1.GoBack(); }
@@ -77,6 +71,7 @@ void Form1::WebBrowser1_BeforeNavigate2(const std::string& url, bool& cancel) {
 
 void Form1::WebBrowser1_NavigateComplete2(const std::string&) {
   Text1.set_text(AddressBoxText(WebBrowser1.LocationURL()));
+  RestartCountdown();
   // A handed-over address is used once; later windows open the start page.
   Module1().CommandLineArg.clear();
 }

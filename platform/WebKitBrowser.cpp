@@ -1,6 +1,10 @@
 #include "platform/WebKitBrowser.h"
 
 #include <cmath>
+#include <cstring>
+#include <set>
+
+#include "app/Coding.h"
 
 #include "browser/Addresses.h"
 
@@ -35,7 +39,101 @@ WebKitWebContext*& Context() {
   static WebKitWebContext* context = nullptr;
   return context;
 }
+
+std::set<WebKitBrowser*>& LiveBrowsers() {
+  static std::set<WebKitBrowser*> browsers;
+  return browsers;
+}
+
+bool& Offline() {
+  static bool offline = false;
+  return offline;
+}
+
+// Blocks every http(s) and ws(s) load of a page.
+const char* const kOfflineRules =
+    R"([{"trigger":{"url-filter":"^https?:"},"action":{"type":"block"}},)"
+    R"({"trigger":{"url-filter":"^wss?:"},"action":{"type":"block"}}])";
+const char* const kOfflineFilterId = "skelvornax-offline";
+
+struct FilterState {
+  WebKitUserContentFilterStore* store = nullptr;
+  WebKitUserContentFilter* filter = nullptr;
+  bool pending = false;
+};
+
+FilterState& OfflineFilter() {
+  static FilterState state;
+  return state;
+}
+
+// Compiling the rules takes a moment; it starts with the engine and is
+// waited for only if the user goes offline before it is done.
+void CompileOfflineFilter(const std::string& dir) {
+  FilterState& f = OfflineFilter();
+  if (f.store) return;
+  f.store = webkit_user_content_filter_store_new(dir.c_str());
+  f.pending = true;
+  GBytes* rules = g_bytes_new_static(kOfflineRules, strlen(kOfflineRules));
+  webkit_user_content_filter_store_save(
+      f.store, kOfflineFilterId, rules, nullptr,
+      [](GObject* store, GAsyncResult* result, gpointer) {
+        FilterState& state = OfflineFilter();
+        state.filter = webkit_user_content_filter_store_save_finish(WEBKIT_USER_CONTENT_FILTER_STORE(store), result,
+                                                                    nullptr);
+        state.pending = false;
+      },
+      nullptr);
+  g_bytes_unref(rules);
+}
+
+bool IsNetworkAddress(const std::string& url) {
+  const std::string lc = coding::ToLower(url);
+  for (const char* scheme : {"http:", "https:", "ws:", "wss:"})
+    if (lc.rfind(scheme, 0) == 0) return true;
+  return false;
+}
 }  // namespace
+
+bool WebKitBrowser::OfflineMode() { return Offline(); }
+
+bool WebKitBrowser::SetOfflineMode(bool offline) {
+  FilterState& f = OfflineFilter();
+  if (offline) {
+    const gint64 deadline = g_get_monotonic_time() + 5 * G_USEC_PER_SEC;
+    while (f.pending && g_get_monotonic_time() < deadline) g_main_context_iteration(nullptr, TRUE);
+    if (!f.filter) return false;
+  }
+  Offline() = offline;
+  for (WebKitBrowser* b : LiveBrowsers()) {
+    b->ApplyOfflineFilter(offline);
+    if (offline) webkit_web_view_stop_loading(b->view_);
+  }
+  return true;
+}
+
+void WebKitBrowser::ApplyOfflineFilter(bool on) {
+  WebKitUserContentManager* manager = webkit_web_view_get_user_content_manager(view_);
+  if (on && OfflineFilter().filter)
+    webkit_user_content_manager_add_filter(manager, OfflineFilter().filter);
+  else
+    webkit_user_content_manager_remove_filter_by_id(manager, kOfflineFilterId);
+}
+
+bool WebKitBrowser::RefuseWhileOffline(const std::string& url, bool byUser) {
+  if (!Offline() || !IsNetworkAddress(url)) return false;
+  if (url == errorPageUri_) {  // our own offline page for it
+    errorPageUri_.clear();
+    return false;
+  }
+  // Only what the user or the program asked for gets the offline page; a
+  // page's own redirects and frames are simply not loaded.
+  if (byUser || url == ownNavigation_) {
+    NavigateError.emit(url, kStatusResourceNotFound);
+    ShowErrorPage(kErrorTitleOffline, "You are working offline. Go online to load this page.", url);
+  }
+  return true;
+}
 
 void WebKitBrowser::ConfigureEngine(const std::string& dataDir, const std::string& cacheDir) {
   if (Context()) return;
@@ -46,6 +144,7 @@ void WebKitBrowser::ConfigureEngine(const std::string& dataDir, const std::strin
   webkit_web_context_set_sandbox_enabled(context, TRUE);
   webkit_web_context_set_cache_model(context, WEBKIT_CACHE_MODEL_WEB_BROWSER);
   Context() = context;
+  CompileOfflineFilter(dataDir + "/filters");
 }
 
 WebKitBrowser::WebKitBrowser() : WebKitBrowser(nullptr) {}
@@ -58,9 +157,12 @@ WebKitBrowser::WebKitBrowser(WebKitWebView* relatedTo) {
   webkit_web_view_set_settings(view_, BrowserSettings());
   widget_ = Glib::wrap(GTK_WIDGET(view_));
   Connect();
+  LiveBrowsers().insert(this);
+  if (Offline()) ApplyOfflineFilter(true);
 }
 
 WebKitBrowser::~WebKitBrowser() {
+  LiveBrowsers().erase(this);
   g_signal_handlers_disconnect_by_data(view_, this);
   g_signal_handlers_disconnect_by_data(webkit_web_view_get_back_forward_list(view_), this);
   if (WebKitWindowProperties* props = webkit_web_view_get_window_properties(view_))
@@ -85,7 +187,9 @@ void WebKitBrowser::Connect() {
 
 void WebKitBrowser::Navigate(const std::string& url) {
   const std::string address = CompleteAddress(url);
-  if (!address.empty()) webkit_web_view_load_uri(view_, address.c_str());
+  if (address.empty()) return;
+  ownNavigation_ = address;
+  webkit_web_view_load_uri(view_, address.c_str());
 }
 
 void WebKitBrowser::Refresh2(int level) {
@@ -128,6 +232,7 @@ void WebKitBrowser::UpdateCommandState() {
 }
 
 void WebKitBrowser::ShowErrorPage(const std::string& title, const std::string& reason, const std::string& url) {
+  errorPageUri_ = url;
   const std::string html = ErrorPageHtml(title, reason, url);
   webkit_web_view_load_alternate_html(view_, html.c_str(), url.c_str(), nullptr);
 }
@@ -140,6 +245,7 @@ void WebKitBrowser::OnLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointe
       self->DownloadBegin.emit();
       break;
     case WEBKIT_LOAD_COMMITTED:
+      self->errorPageUri_.clear();
       // The engine answers a refused address (a blocked port) with a blank
       // page and no failure; the user gets told instead.
       if (self->LocationURL() == "about:blank" && !self->requestedUri_.empty() &&
@@ -206,10 +312,18 @@ void WebKitBrowser::OnMouseTarget(WebKitWebView*, WebKitHitTestResult* hit, guin
 gboolean WebKitBrowser::OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type,
                                        gpointer p) {
   WebKitBrowser* self = Self(p);
+  if (type == WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION && Offline()) {
+    webkit_policy_decision_ignore(decision);  // no pop-ups while offline
+    return TRUE;
+  }
   if (type == WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION) {
     WebKitNavigationAction* action =
         webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
     const std::string url = OrEmpty(webkit_uri_request_get_uri(webkit_navigation_action_get_request(action)));
+    if (self->RefuseWhileOffline(url, webkit_navigation_action_is_user_gesture(action))) {
+      webkit_policy_decision_ignore(decision);
+      return TRUE;
+    }
     bool cancel = false;
     self->BeforeNavigate2.emit(url, webkit_navigation_action_is_user_gesture(action) ? kNavigateByUser : 0, cancel);
     if (cancel) {

@@ -11,6 +11,12 @@ class WebKitBrowser : public WebBrowser {
   // apart from the program's data files) and its sandbox.
   static void ConfigureEngine(const std::string& dataDir, const std::string& cacheDir);
 
+  // The offline mode of every view: a content filter blocks every network
+  // load and http(s) navigations get the offline page. False when the
+  // filter could not be made.
+  static bool SetOfflineMode(bool offline);
+  static bool OfflineMode();
+
   WebKitBrowser();
   ~WebKitBrowser() override;
 
@@ -31,6 +37,8 @@ class WebKitBrowser : public WebBrowser {
   explicit WebKitBrowser(WebKitWebView* relatedTo);
   void Connect();
   void UpdateCommandState();
+  void ApplyOfflineFilter(bool on);
+  bool RefuseWhileOffline(const std::string& url, bool byUser);
   void ShowErrorPage(const std::string& title, const std::string& reason, const std::string& url);
 
   static void OnLoadChanged(WebKitWebView*, WebKitLoadEvent, gpointer self);
@@ -51,5 +59,7 @@ class WebKitBrowser : public WebBrowser {
   bool silent_ = false;
   bool canGoBack_ = false, canGoForward_ = false;
   bool failedLoadFinishing_ = false;
-  std::string requestedUri_;  // what the current load was asked for  // the end of a failed load; its error page follows
+  std::string requestedUri_;  // what the current load was asked for
+  std::string ownNavigation_;  // the address the program itself asked for last
+  std::string errorPageUri_;   // an error page being loaded for this address  // the end of a failed load; its error page follows
 };

@@ -1,0 +1,174 @@
+// Form1: the auto-refresh timer, its interval buttons and boxes, and the
+// refresh button with its level.
+#include <gdk/gdkkeysyms.h>
+
+#include "app/Module1.h"
+#include "app/SharedRoutines.h"
+#include "app/ToolTips.h"
+#include "browser/Form1.h"
+#include "platform/Desktop.h"
+#include "platform/Network.h"
+#include "platform/Sound.h"
+
+namespace {
+constexpr unsigned kTimer1Ms = 60000;
+constexpr unsigned kGuardMs = 600;
+
+std::string ClickSound() { return Module1().AppDir + "/Images/Click.wav"; }
+}  // namespace
+
+void Form1::ConnectRefreshEvents() {
+  refresh_.interval = static_cast<int16_t>(std::clamp<int>(Module1().Working.RefreshMinutes, 1, kMaxInterval));
+  Text2.set_text(std::to_string(refresh_.interval));
+  auto press = [this](Gtk::Widget& w, const std::function<void(GdkEventButton*)>& handler) {
+    w.signal_button_press_event().connect([handler](GdkEventButton* e) { handler(e); return false; }, false);
+  };
+  press(Command10, [this](GdkEventButton* e) { if (e->button == 1 && e->type == GDK_BUTTON_PRESS) Command10_Press(); });
+  press(Command11, [this](GdkEventButton* e) { if (e->button == 1 && e->type == GDK_BUTTON_PRESS) Command11_Press(); });
+  for (Gtk::Button* b : {&Command10, &Command11})
+    b->signal_button_release_event().connect([this](GdkEventButton*) { IntervalButton_Release(); return false; },
+                                             false);
+  Text2.signal_button_press_event().connect(
+      [this](GdkEventButton* e) {
+        if (e->type == GDK_2BUTTON_PRESS && e->button == 1) Text2_DblClick();
+        if (e->type == GDK_BUTTON_PRESS && e->button == 3) Text_RightPress(2);
+        return e->button == 3;
+      },
+      false);
+  Text3.signal_button_press_event().connect(
+      [this](GdkEventButton* e) {
+        if (e->type == GDK_2BUTTON_PRESS && e->button == 1) Text3_DblClick();
+        if (e->type == GDK_BUTTON_PRESS && e->button == 3) Text_RightPress(3);
+        return e->button == 3;
+      },
+      false);
+  Command2.signal_button_press_event().connect(
+      [this](GdkEventButton* e) {
+        if (e->type == GDK_BUTTON_PRESS && e->button == 3) Command2_RightPress();
+        return false;
+      },
+      false);
+  Command13.signal_clicked().connect(sigc::mem_fun(*this, &Form1::Command13_Click));
+  Command13.signal_button_press_event().connect(
+      [this](GdkEventButton* e) {
+        if (e->type == GDK_BUTTON_PRESS && e->button == 3) Command13_Click();
+        return false;
+      },
+      false);
+  SetTimerOn(false);
+}
+
+// The boxes look like input fields while the timer runs, like the toolbar
+// when it is off.
+void Form1::SetTimerOn(bool on) {
+  refresh_.on = on;
+  timer1_.disconnect();
+  if (on) timer1_ = Glib::signal_timeout().connect([this] { Timer1_Timer(); return true; }, kTimer1Ms);
+  for (Gtk::Entry* e : {&Text2, &Text3}) {
+    auto style = e->get_style_context();
+    if (on)
+      style->remove_class("timer-off");
+    else
+      style->add_class("timer-off");
+  }
+}
+
+void Form1::RestartCountdown() {
+  refresh_.Restart();
+  if (!refresh_.on) return;
+  SetTimerOn(false);
+  Text3.set_text(refresh_.MinutesLeftText());
+  SetTimerOn(true);
+}
+
+void Form1::RefreshNow() {
+  if (IsConnected()) {
+    connectedByModem_ = IsMetered();
+  } else if (connectedByModem_) {
+    OpenNetworkSettings();
+  }
+  PlaySound(ClickSound());
+  if (!WebBrowser1.LocationURL().empty()) WebBrowser1.Refresh2(Module1().Working.RefreshMode);
+}
+
+void Form1::Timer1_Timer() {
+  if (refresh_.MinuteTick()) RefreshNow();
+  Text3.set_text(refresh_.MinutesLeftText());
+}
+
+void Form1::Command10_Press() { IntervalButton_Press(-1); }
+void Form1::Command11_Press() { IntervalButton_Press(+1); }
+void Form1::IntervalButton_Release() { buttonHeld_ = false; }
+
+void Form1::IntervalButton_Press(int delta) {
+  if (buttonHeld_) return;
+  buttonHeld_ = true;
+  RepeatWhileHeld(
+      [this, delta] {
+        refresh_.StepInterval(delta);
+        Text2.set_text(std::to_string(refresh_.interval));
+      },
+      [this] { return buttonHeld_; }, [](int32_t ms) { WaitMs(ms); });
+  const bool wasOn = refresh_.on;
+  const bool due = refresh_.IntervalChosen();
+  if (!wasOn) SetTimerOn(true);
+  if (Module1().Working.NoToolTips == 0)
+    Text2.set_tooltip_text(std::to_string(refresh_.interval) + Module1().ToolTipTexts[2]);
+  if (due) RefreshNow();
+  Text3.set_text(refresh_.MinutesLeftText());
+}
+
+void Form1::Text2_DblClick() {
+  if (refresh_.on) {
+    SetTimerOn(false);
+    refresh_.counter = 0;
+    Text3.set_text("");
+  } else {
+    SetTimerOn(true);
+    Text3.set_text(refresh_.MinutesLeftText());
+  }
+}
+
+void Form1::Text3_DblClick() {
+  RestartCountdown();
+  Command6.grab_focus();
+}
+
+// A right press must not open the text box's own menu: the box is switched
+// off for a moment instead.
+void Form1::Text_RightPress(int guard) {
+  (guard == 2 ? Text2 : Text3).set_sensitive(false);
+  StartTimer5(kGuardMs, guard);
+}
+
+void Form1::Command2_Click() {
+  if (WebBrowser1.LocationURL().empty()) return;
+  PlaySound(ClickSound());
+  RestartCountdown();
+  Text1.set_text(MyComboTex(WebBrowser1.LocationURL()));
+  WebBrowser1.Refresh2(Module1().Working.RefreshMode);
+}
+
+void Form1::Command2_RightPress() {
+  Module1State& m = Module1();
+  m.Working.RefreshMode = NextRefreshMode(m.Working.RefreshMode);
+  m.ToolTipTexts[6] = RefreshToolTip(m.Working.RefreshMode);
+  ForEachWindow([](Form1& w) { w.F1ToolT(); });
+}
+
+void Form1::Command13_Click() { SedUpTimerButtons(1); }
+
+void Form1::SedUpTimerButtons(int toggle) {
+  Settings& s = Module1().Working;
+  if (toggle == 1) s.TimerSwapMode = s.TimerSwapMode == 0 ? 1 : 0;
+  const bool timers = s.TimerSwapMode == 0;
+  const bool shown = !ToolbarHidden();
+  for (Gtk::Widget* w : std::initializer_list<Gtk::Widget*>{&Text2, &Text3, &Command10, &Command11})
+    w->set_visible(shown && timers);
+  Command12.set_visible(shown && !timers);
+  Command9.set_visible(shown && !timers);
+}
+
+void Form1::ForEachWindow(const std::function<void(Form1&)>& action) {
+  for (Form1* w : Loaded()) action(*w);
+}
