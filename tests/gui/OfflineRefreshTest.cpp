@@ -1,0 +1,109 @@
+// Auto-refresh and the offline mode with the real engine and a loopback
+// server that counts what reaches it.
+#include "app/Main.h"
+#include "app/Module1.h"
+#include "browser/Form1.h"
+#include "gui/GuiTest.h"
+#include "gui/LoopbackServer.h"
+#include "platform/FakeBrowser.h"
+#include "platform/Network.h"
+#include "platform/WebKitBrowser.h"
+
+namespace {
+
+class OfflineRefresh : public GuiTest {
+ protected:
+  void SetUp() override {
+    StartupInputs in = GatherStartupInputs("");
+    in.appDir = SKELVORNAX_PROGRAM_DIR;
+    ASSERT_TRUE(PrepareStart(in, Module1()));
+    Module1().StartPageFlag = 1;
+    WebKitBrowser::ConfigureEngine(Module1().UserDataDir + "/WebData", Home() + "/.cache/skelvornax");
+    server.TitledPage("/r", "Refreshed");
+    server.Page("/img.png", "not really a picture", "image/png");
+    server.Page("/data", "{}", "application/json");
+  }
+
+  void TearDown() override {
+    GoOnline();
+    while (!Form1::Loaded().empty()) Form1::Loaded().back()->Form_QueryUnload();
+    RunFor(50);
+  }
+
+  Form1* OpenAt(const std::string& url, const std::string& title) {
+    Form1* w = Form1::Open(std::make_unique<WebKitBrowser>());
+    w->WebBrowser1.Navigate(url);
+    EXPECT_TRUE(RunUntil([&] { return w->PageTitle() == title; })) << "waiting for " << title;
+    return w;
+  }
+
+  // A local page that reaches for the server in four ways and says when
+  // every attempt has ended.
+  std::string LocalPageReachingOut() {
+    const std::string path = Home() + "/reach.htm";
+    const std::string ws = "ws" + server.Url("/ws").substr(4);
+    WriteString(path, "<!DOCTYPE html><html><head><title>Local</title></head><body>"
+                      "<img id='i' src='" + server.Url("/img.png") + "'>"
+                      "<iframe src='" + server.Url("/r") + "'></iframe><script>"
+                      "let left = 3; function one() { if (--left == 0) document.title = 'Local done'; }"
+                      "document.getElementById('i').onerror = one; document.getElementById('i').onload = one;"
+                      "fetch('" + server.Url("/data") + "').then(one, one);"
+                      "try { const s = new WebSocket('" + ws + "'); s.onerror = s.onclose = one; } catch (e) { one(); }"
+                      "</script></body></html>");
+    return "file://" + path;
+  }
+
+  LoopbackServer server;
+};
+
+TEST_F(OfflineRefresh, RefreshButtonAndMinuteTickReachTheServerAgain) {
+  Form1* w = OpenAt(server.Url("/r"), "Refreshed");
+  ASSERT_EQ(server.Requests("/r"), 1);
+  Module1().Working.RefreshMode = 3;  // "Completely": past the cache
+  w->Command2_Click();
+  EXPECT_TRUE(RunUntil([&] { return server.Requests("/r") == 2; }));
+
+  // An interval of one minute: the next tick refreshes and starts again.
+  w->Text2_DblClick();
+  ASSERT_TRUE(w->Timer1Enabled());
+  w->Timer1_Timer();
+  EXPECT_TRUE(RunUntil([&] { return server.Requests("/r") == 3; }));
+  EXPECT_EQ(w->Refresh().counter, 0);
+  EXPECT_EQ(w->Text3.get_text(), "1");
+}
+
+TEST_F(OfflineRefresh, BlankWindowNeverRefreshesButItsCountStartsAgain) {
+  Form1* w = Form1::Open(std::make_unique<FakeBrowser>());
+  auto& fake = static_cast<FakeBrowser&>(w->WebBrowser1);
+  w->Text2_DblClick();  // timer on, interval 1
+  w->Timer1_Timer();
+  EXPECT_TRUE(fake.refreshes.empty());
+  EXPECT_EQ(w->Refresh().counter, 0);
+}
+
+TEST_F(OfflineRefresh, NothingReachesTheNetworkWhileOffline) {
+  Form1* w = OpenAt(server.Url("/r"), "Refreshed");
+  const int before = server.TotalRequests();
+  ASSERT_TRUE(GoOffline());
+  // Every window's caption shows the mode within one status tick.
+  EXPECT_TRUE(RunUntil([&] { return w->get_title() == "Refreshed - skelvornax - [working offline]"; }, 2500));
+
+  // A local page still loads; its picture, frame, fetch and socket do not.
+  w->WebBrowser1.Navigate(LocalPageReachingOut());
+  EXPECT_TRUE(RunUntil([&] { return w->PageTitle() == "Local done"; }));
+  // A typed address gets the offline page instead.
+  w->Text1.set_text(server.Url("/r"));
+  w->Command1_Click();
+  EXPECT_TRUE(RunUntil([&] { return w->PageTitle() == "Web page unavailable while offline"; }));
+  w->Command2_Click();  // nor does a refresh
+  RunFor(300);
+  EXPECT_EQ(server.TotalRequests(), before);
+
+  ASSERT_TRUE(GoOnline());
+  w->Text1.set_text(server.Url("/r"));
+  w->Command1_Click();
+  EXPECT_TRUE(RunUntil([&] { return server.Requests("/r") == 2 && w->PageTitle() == "Refreshed"; }));
+  EXPECT_TRUE(RunUntil([&] { return w->get_title() == "Refreshed - skelvornax"; }, 2500));
+}
+
+}  // namespace
