@@ -1,5 +1,7 @@
 #include "platform/ListView.h"
 
+#include <algorithm>
+
 ListView::Columns::Columns(int subItems) : subs(static_cast<std::size_t>(subItems)) {
   add(text);
   add(key);
@@ -77,6 +79,22 @@ int ListView::AddRow(const std::string& text, const std::vector<std::string>& su
   row[columns_.weight] = bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL;
   for (std::size_t i = 0; i < subItems.size() && i < columns_.subs.size(); ++i) row[columns_.subs[i]] = subItems[i];
   return RowCount() - 1;
+}
+
+int ListView::InsertRow(int position, const std::string& text, const std::vector<std::string>& subItems,
+                        const std::string& key) {
+  position = std::clamp(position, 0, RowCount());
+  auto row = position == RowCount() ? *store_->append() : *store_->insert(Row(position));
+  row[columns_.text] = text;
+  row[columns_.key] = key;
+  row[columns_.weight] = PANGO_WEIGHT_NORMAL;
+  for (std::size_t i = 0; i < subItems.size() && i < columns_.subs.size(); ++i) row[columns_.subs[i]] = subItems[i];
+  return position;
+}
+
+void ListView::RemoveRow(int row) {
+  auto it = Row(row);
+  if (it) store_->erase(it);
 }
 
 int ListView::RowCount() const { return static_cast<int>(store_->children().size()); }

@@ -19,6 +19,10 @@ class ListView : public Gtk::ScrolledWindow {
   void Clear();
   int AddRow(const std::string& text, const std::vector<std::string>& subItems = {}, const std::string& key = "",
              bool bold = false);
+  // Puts a row at a position (clamped to 0..RowCount()); returns where it went.
+  int InsertRow(int position, const std::string& text, const std::vector<std::string>& subItems = {},
+                const std::string& key = "");
+  void RemoveRow(int row);
   int RowCount() const;
   std::string Text(int row) const;
   std::string SubItem(int row, int index) const;  // 1-based like the columns after the first
