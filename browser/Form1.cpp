@@ -82,6 +82,7 @@ Form1::Form1(std::unique_ptr<WebBrowser> browser)
   ConnectEvents();
   ConnectRefreshEvents();
   ConnectStatusEvents();
+  ConnectPopupEvents();
   ConnectBrowser();
 }
 
@@ -226,6 +227,7 @@ void Form1::Form_Load() {
     UniLodCombo();
   }
   ListView1.SetColumnCaptions({"Web Page Names", "URL Addresses"});
+  ShowPopupModes();
   ApplyLayout();
   const float listWidth = layout_.Command15.right() - layout_.Command14.left;
   const int fallback = Px((listWidth - 300) / 2);

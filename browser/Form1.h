@@ -5,6 +5,7 @@
 //   Form1Menus.cpp       the Menu button's pop-up menu and the keyboard
 //   Form1Refresh.cpp     the auto-refresh timer and the refresh button
 //   Form1Status.cpp      status bar, clock, connection and offline mode, cycle buttons
+//   Form1Popups.cpp      the pop-up killer: page window requests, judgement, kill
 #pragma once
 
 #include <gtkmm.h>
@@ -17,6 +18,7 @@
 #include "browser/AutoRefresh.h"
 #include "browser/Form1Layout.h"
 #include "history/HistoryLog.h"
+#include "popups/PopupKiller.h"
 #include "platform/ListView.h"
 #include "platform/StatusBar.h"
 #include "platform/WebBrowser.h"
@@ -49,7 +51,8 @@ class Form1 : public Gtk::Window {
   Gtk::Label LabelMyId;
   Gtk::Menu mnuPop1;
   Gtk::MenuItem mnuNewWind, mnuEditSiteWindow, mnuHelp, mnuClosWind, mnuViewRefresh, mnuViewStop;
-  Gtk::CheckMenuItem mnuStatusBar, mnuOffline;
+  Gtk::CheckMenuItem mnuStatusBar, mnuOffline, mnuKillPops, mnuKillPopsBoom, mnuScriptErr;
+  Gtk::MenuItem mnuDontKillPopsEdit;
   Gtk::Menu mnuPop2;
   Gtk::MenuItem mnuPop2OpenMailApp, mnuPop2Mail;
 
@@ -89,6 +92,17 @@ class Form1 : public Gtk::Window {
   void Timer5_Timer();
   void mnuStatusBar_Click();
   void mnuOffline_Click();
+  void mnuKillPops_Click();
+  void mnuKillPopsBoom_Click();
+  void mnuScriptErr_Click();
+  void mnuDontKillPopsEdit_Click();
+  void WebBrowser1_WindowSetLeft(int pixels);
+  void WebBrowser1_WindowSetTop(int pixels);
+  void WebBrowser1_WindowSetWidth(int pixels);
+  void WebBrowser1_WindowSetHeight(int pixels);
+  void WebBrowser1_OnToolBar(bool visible);
+  void WebBrowser1_OnStatusBar(bool visible);
+  void WebBrowser1_DocumentComplete(const std::string& url);
   void Command2_RightPress();
   void Command6_Click();
   void Command9_Click();
@@ -105,7 +119,7 @@ class Form1 : public Gtk::Window {
   void StatusBar1_PanelDblClick(int panel);
   void StatusBar1_RightPress();
   void mnuHelp_Click();
-  void WebBrowser1_BeforeNavigate2(const std::string& url, bool& cancel);
+  void WebBrowser1_BeforeNavigate2(const std::string& url, int flags, bool& cancel);
   void WebBrowser1_NavigateComplete2(const std::string& url);
   void WebBrowser1_TitleChange(const std::string& text);
   void WebBrowser1_StatusTextChange(const std::string& text);
@@ -126,6 +140,7 @@ class Form1 : public Gtk::Window {
   const Form1Layout& Layout() const { return layout_; }
   const AutoRefresh& Refresh() const { return refresh_; }
   bool Timer1Enabled() const { return timer1_.connected(); }
+  const PopupState& Popup() const { return popup_; }
   TwipRect PlacedRect(Gtk::Widget& w) const;  // where a control sits now
   void SetInnerSizeForTest(float widthTwips, float heightTwips);  // lays out as if resized
 
@@ -156,6 +171,12 @@ class Form1 : public Gtk::Window {
   void ShowOfflineState();
   void UpdateClock();
   void ShowHistoryPicture();
+  void ConnectPopupEvents();
+  void ShowPopupModes();
+  void ApplyScriptGeometry();
+  void StartTimer4();
+  void LogPageIfDue();
+  static WorkAreaTwips WorkAreaNow();
   void SaveWindowState();
   void Unload();
   bool IsNormalState() const;
@@ -173,6 +194,8 @@ class Form1 : public Gtk::Window {
   bool buttonHeld_ = false;
   bool connectedByModem_ = false;
   bool shownOffline_ = false;
+  PopupState popup_;
+  bool syncingMenus_ = false;
   std::string pageTitle_;
   PageLogMarks logMarks_;
   float toolbarOffset_ = 0, statusAllowance_ = 0, checkBoxAllowance_ = 0;

@@ -15,9 +15,18 @@ void Form1::BuildMenu() {
   mnuViewRefresh.set_label("_Refresh          F5");
   mnuViewStop.set_label("_Stop               Esc");
   mnuOffline.set_label("_Work Offline");
+  mnuKillPops.set_label("_Kill Pop-Up Ad Windows");
+  mnuKillPopsBoom.set_label("_Kill Pop-Up Ads w/Boom");
+  mnuDontKillPopsEdit.set_label("_Don't-Kill Pop-Up List Window");
+  mnuScriptErr.set_label("_Disable Script Error Msg");
   // In the order of the full menu; separators between the groups.
   const std::vector<Gtk::MenuItem*> groups[] = {
-      {&mnuStatusBar, &mnuViewRefresh, &mnuViewStop}, {&mnuNewWind}, {&mnuHelp}, {&mnuOffline}, {&mnuClosWind}};
+      {&mnuStatusBar, &mnuViewRefresh, &mnuViewStop},
+      {&mnuNewWind},
+      {&mnuKillPops, &mnuKillPopsBoom, &mnuDontKillPopsEdit, &mnuScriptErr},
+      {&mnuHelp},
+      {&mnuOffline},
+      {&mnuClosWind}};
   for (const auto& group : groups) {
     if (!mnuPop1.get_children().empty()) mnuPop1.append(*Gtk::manage(new Gtk::SeparatorMenuItem));
     for (Gtk::MenuItem* item : group) {
@@ -35,6 +44,15 @@ void Form1::BuildMenu() {
   mnuClosWind.signal_activate().connect(sigc::mem_fun(*this, &Form1::Form_QueryUnload));
   mnuViewRefresh.signal_activate().connect([this] { WebBrowser1.Refresh2(Module1().Working.RefreshMode); });
   mnuViewStop.signal_activate().connect([this] { WebBrowser1.Stop(); });
+  auto toggle = [this](Gtk::CheckMenuItem& item, void (Form1::*handler)()) {
+    item.signal_activate().connect([this, handler] {
+      if (!syncingMenus_) (this->*handler)();
+    });
+  };
+  toggle(mnuKillPops, &Form1::mnuKillPops_Click);
+  toggle(mnuKillPopsBoom, &Form1::mnuKillPopsBoom_Click);
+  toggle(mnuScriptErr, &Form1::mnuScriptErr_Click);
+  mnuDontKillPopsEdit.signal_activate().connect(sigc::mem_fun(*this, &Form1::mnuDontKillPopsEdit_Click));
   mnuOffline.signal_activate().connect([this] {
     if (mnuOffline.get_active() != IsOffline()) mnuOffline_Click();
   });

@@ -6,6 +6,8 @@
 #include "app/SharedRoutines.h"
 #include "browser/Addresses.h"
 #include "browser/Form1.h"
+#include "app/Coding.h"
+#include "platform/Dialogs.h"
 #include "platform/Sound.h"
 
 namespace {
@@ -20,9 +22,7 @@ std::string ClickSoundPath() { return Module1().AppDir + "/Images/Click.wav"; }
 }  // namespace
 
 void Form1::ConnectBrowser() {
-  WebBrowser1.BeforeNavigate2.connect([this](const std::string& url, int flags, bool& cancel) {
-    if (flags & kNavigateByUser) WebBrowser1_BeforeNavigate2(url, cancel);
-  });
+  WebBrowser1.BeforeNavigate2.connect(sigc::mem_fun(*this, &Form1::WebBrowser1_BeforeNavigate2));
   WebBrowser1.NavigateComplete2.connect(sigc::mem_fun(*this, &Form1::WebBrowser1_NavigateComplete2));
   WebBrowser1.TitleChange.connect(sigc::mem_fun(*this, &Form1::WebBrowser1_TitleChange));
   WebBrowser1.StatusTextChange.connect(sigc::mem_fun(*this, &Form1::WebBrowser1_StatusTextChange));
@@ -61,9 +61,11 @@ bool Form1::Text1_KeyPress(GdkEventKey* key) {
 void Form1::Command3_Click() { WebBrowser1.GoBack(); }
 void Form1::Command4_Click() { WebBrowser1.GoForward(); }
 
-void Form1::WebBrowser1_BeforeNavigate2(const std::string& url, bool& cancel) {
+void Form1::WebBrowser1_BeforeNavigate2(const std::string& url, int flags, bool& cancel) {
+  // With script messages off, pages run quietly; a mail link may still ask.
+  if (Module1().ScriptMessagesOff) WebBrowser1.SetSilent(coding::ToUpper(url).find("MAILTO:") == std::string::npos);
   // A link followed while "New Window" is ticked opens in a window of its own.
-  if (!Check1.get_active()) return;
+  if (!(flags & kNavigateByUser) || !Check1.get_active()) return;
   cancel = true;
   WebBrowser1.Stop();
   WebBrowser1.NavigateNewWindow(url);
@@ -77,6 +79,7 @@ void Form1::WebBrowser1_NavigateComplete2(const std::string&) {
 }
 
 void Form1::WebBrowser1_TitleChange(const std::string& text) {
+  if (text != "KillPopUps.htm") Module1().LastPageTitle = text;
   pageTitle_ = text;
   set_title(text + " - " + kAppTitle);
 }
@@ -99,15 +102,16 @@ void Form1::WebBrowser1_CommandStateChange(int command, bool enable) {
   if (command == 2) Command3.set_sensitive(enable);
 }
 
-void Form1::WebBrowser1_DownloadComplete() {
+void Form1::WebBrowser1_DownloadComplete() { StartTimer4(); }
+
+void Form1::StartTimer4() {
   timer4_.disconnect();
   timer4_ = Glib::signal_timeout().connect([this] { Timer4_Timer(); return false; }, kTimer4Ms);
 }
 
 void Form1::WebBrowser1_NavigateError(const std::string&, int) { logMarks_.navigationError = true; }
 
-void Form1::Timer4_Timer() {
-  timer4_.disconnect();
+void Form1::LogPageIfDue() {
   const Module1State& m = Module1();
   PageLogCheckInput check;
   check.historyLogOff = m.HistoryLogOff != 0;
@@ -146,4 +150,11 @@ void Form1::NewApplWindo() {
   WebBrowser1.NavigateNewWindow(url);
 }
 
-void Form1::WebBrowser1_WindowClosing() { Form_QueryUnload(); }
+void Form1::WebBrowser1_WindowClosing() {
+  // A window the page itself opened may close; the user's own window asks.
+  if (!WebBrowser1.OpenedByPage() &&
+      MsgBox("The Web Page Script Is Attempting  To Close This Window. Okay?", MsgButtons::YesNo, this, " ") !=
+          MsgAnswer::Yes)
+    return;
+  Form_QueryUnload();
+}

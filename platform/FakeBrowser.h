@@ -22,6 +22,7 @@ class FakeBrowser : public WebBrowser {
   std::string LocationName() const override;
   void SetSilent(bool s) override { silent = s; }
   std::unique_ptr<WebBrowser> CreateRelated() override;
+  bool OpenedByPage() const override { return openedByPage; }
 
   // Plays BeforeNavigate2 .. DownloadComplete for a page with this title
   // (titles come from `titles`, else none).
@@ -35,6 +36,7 @@ class FakeBrowser : public WebBrowser {
   int stops = 0;
   bool silent = false;
   bool autoComplete = true;  // Navigate plays the whole load at once
+  bool openedByPage = false;
 
  private:
   Gtk::DrawingArea area_;

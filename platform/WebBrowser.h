@@ -24,6 +24,8 @@ class WebBrowser {
   virtual void SetSilent(bool silent) = 0;
   // A browser for a window that a page or the user asked to open from this one.
   virtual std::unique_ptr<WebBrowser> CreateRelated() = 0;
+  // Made because a page asked for a window (not the user).
+  virtual bool OpenedByPage() const { return false; }
 
   // Events. Handlers run on the UI thread.
   // url, flags (kNavigateByUser: a click or key in the page), cancel.

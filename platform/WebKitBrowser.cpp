@@ -5,6 +5,7 @@
 #include <set>
 
 #include "app/Coding.h"
+#include "popups/PopupKiller.h"
 
 #include "browser/Addresses.h"
 
@@ -93,6 +94,54 @@ bool IsNetworkAddress(const std::string& url) {
     if (lc.rfind(scheme, 0) == 0) return true;
   return false;
 }
+// Reports what a page asks of windows: the features of window.open, and
+// moves and resizes of its own top-level window. Runs before the page's own
+// scripts in every frame.
+const char* const kWindowRequestScript = R"JS((function () {
+  const post = (m) => {
+    m.href = String(location.href);
+    try { window.webkit.messageHandlers.skelvornaxWindow.postMessage(m); } catch (e) {}
+  };
+  const open = window.open;
+  window.open = function (url, name, features) {
+    post({ kind: 'open', features: features === undefined ? '' : String(features).slice(0, 1000) });
+    return open.apply(this, arguments);
+  };
+  if (window !== window.top) return;
+  for (const name of ['moveTo', 'moveBy', 'resizeTo', 'resizeBy']) {
+    const original = window[name];
+    window[name] = function (a, b) {
+      post({ kind: name, a: Number(a), b: Number(b), x: window.screenX, y: window.screenY,
+             w: window.outerWidth, h: window.outerHeight });
+      return original.apply(this, arguments);
+    };
+  }
+})();)JS";
+
+// A number a page sent, made safe: NaN and wild values become nullopt.
+std::optional<int> PageNumber(JSCValue* object, const char* name) {
+  JSCValue* v = jsc_value_object_get_property(object, name);
+  std::optional<int> result;
+  if (jsc_value_is_number(v)) {
+    const double d = jsc_value_to_double(v);
+    if (std::isfinite(d) && std::fabs(d) < 1e6) result = static_cast<int>(d);
+  }
+  g_object_unref(v);
+  return result;
+}
+
+std::string PageString(JSCValue* object, const char* name, std::size_t limit) {
+  JSCValue* v = jsc_value_object_get_property(object, name);
+  std::string result;
+  if (jsc_value_is_string(v)) {
+    gchar* text = jsc_value_to_string(v);
+    result.assign(text ? text : "");
+    g_free(text);
+  }
+  g_object_unref(v);
+  if (result.size() > limit) result.resize(limit);
+  return result;
+}
 }  // namespace
 
 bool WebKitBrowser::OfflineMode() { return Offline(); }
@@ -150,9 +199,20 @@ void WebKitBrowser::ConfigureEngine(const std::string& dataDir, const std::strin
 WebKitBrowser::WebKitBrowser() : WebKitBrowser(nullptr) {}
 
 WebKitBrowser::WebKitBrowser(WebKitWebView* relatedTo) {
-  GtkWidget* w = relatedTo    ? webkit_web_view_new_with_related_view(relatedTo)
-                 : Context() ? webkit_web_view_new_with_context(Context())
-                             : webkit_web_view_new();
+  // Every view has content of its own, so that a page's requests can be
+  // told apart from those of the page that opened it.
+  content_ = webkit_user_content_manager_new();
+  WebKitUserScript* script = webkit_user_script_new(kWindowRequestScript, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+                                                    WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
+  webkit_user_content_manager_add_script(content_, script);
+  webkit_user_script_unref(script);
+  g_signal_connect(content_, "script-message-received::skelvornaxWindow", G_CALLBACK(OnWindowRequest), this);
+  webkit_user_content_manager_register_script_message_handler(content_, "skelvornaxWindow");
+  GObject* w = relatedTo ? G_OBJECT(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", relatedTo,
+                                                  "user-content-manager", content_, nullptr))
+                         : G_OBJECT(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context",
+                                                  Context() ? Context() : webkit_web_context_get_default(),
+                                                  "user-content-manager", content_, nullptr));
   view_ = WEBKIT_WEB_VIEW(g_object_ref_sink(w));
   webkit_web_view_set_settings(view_, BrowserSettings());
   widget_ = Glib::wrap(GTK_WIDGET(view_));
@@ -163,6 +223,9 @@ WebKitBrowser::WebKitBrowser(WebKitWebView* relatedTo) {
 
 WebKitBrowser::~WebKitBrowser() {
   LiveBrowsers().erase(this);
+  g_signal_handlers_disconnect_by_data(content_, this);
+  webkit_user_content_manager_unregister_script_message_handler(content_, "skelvornaxWindow");
+  g_object_unref(content_);
   g_signal_handlers_disconnect_by_data(view_, this);
   g_signal_handlers_disconnect_by_data(webkit_web_view_get_back_forward_list(view_), this);
   if (WebKitWindowProperties* props = webkit_web_view_get_window_properties(view_))
@@ -345,10 +408,23 @@ GtkWidget* WebKitBrowser::OnCreate(WebKitWebView*, WebKitNavigationAction*, gpoi
   WebKitBrowser* self = Self(p);
   if (!self->NewWindow2) return nullptr;
   auto* fresh = dynamic_cast<WebKitBrowser*>(self->NewWindow2());
-  return fresh ? GTK_WIDGET(fresh->view_) : nullptr;
+  if (!fresh) {
+    self->pendingFeatures_.reset();
+    return nullptr;
+  }
+  fresh->openedByPage_ = true;
+  fresh->openFeatures_ = std::move(self->pendingFeatures_);
+  self->pendingFeatures_.reset();
+  self->lastChild_ = fresh;
+  return GTK_WIDGET(fresh->view_);
 }
 
-void WebKitBrowser::OnReadyToShow(WebKitWebView*, gpointer p) { Self(p)->ReadyToShow.emit(); }
+void WebKitBrowser::OnReadyToShow(WebKitWebView*, gpointer p) {
+  WebKitBrowser* self = Self(p);
+  self->shown_ = true;
+  if (self->openedByPage_) self->EmitOpenRequests();
+  self->ReadyToShow.emit();
+}
 void WebKitBrowser::OnClose(WebKitWebView*, gpointer p) { Self(p)->WindowClosing.emit(); }
 
 void WebKitBrowser::OnCrashed(WebKitWebView*, WebKitWebProcessTerminationReason reason, gpointer p) {
@@ -373,4 +449,71 @@ gboolean WebKitBrowser::OnScriptDialog(WebKitWebView*, WebKitScriptDialog* dialo
 
 void WebKitBrowser::OnHistoryChanged(WebKitBackForwardList*, WebKitBackForwardListItem*, gpointer, gpointer p) {
   Self(p)->UpdateCommandState();
+}
+
+// A page that a window.open made may still report through its opener's
+// content; the page's own address tells whose request it is.
+WebKitBrowser* WebKitBrowser::SenderOf(const std::string& href) {
+  if (LocationURL() == href) return this;
+  if (LiveBrowsers().count(lastChild_) && lastChild_->LocationURL() == href) return lastChild_;
+  for (WebKitBrowser* b : LiveBrowsers())
+    if (b->openedByPage_ && b->LocationURL() == href) return b;
+  return nullptr;
+}
+
+void WebKitBrowser::OnWindowRequest(WebKitUserContentManager*, WebKitJavascriptResult* result, gpointer p) {
+  JSCValue* message = webkit_javascript_result_get_js_value(result);
+  if (!jsc_value_is_object(message)) return;
+  WebKitBrowser* self = Self(p)->SenderOf(PageString(message, "href", 8192));
+  if (!self) return;
+  const std::string kind = PageString(message, "kind", 16);
+  if (kind == "open") {
+    self->ChildAsked(PageString(message, "features", 1000));
+    return;
+  }
+  const auto a = PageNumber(message, "a"), b = PageNumber(message, "b");
+  const auto x = PageNumber(message, "x"), y = PageNumber(message, "y");
+  const auto w = PageNumber(message, "w"), h = PageNumber(message, "h");
+  if (!a || !b) return;
+  if (kind == "moveTo") self->EmitGeometry(*a, *b, std::nullopt, std::nullopt);
+  if (kind == "moveBy" && x && y) self->EmitGeometry(*x + *a, *y + *b, std::nullopt, std::nullopt);
+  if (kind == "resizeTo") self->EmitGeometry(std::nullopt, std::nullopt, *a, *b);
+  if (kind == "resizeBy" && w && h) self->EmitGeometry(std::nullopt, std::nullopt, *w + *a, *h + *b);
+}
+
+void WebKitBrowser::EmitGeometry(std::optional<int> left, std::optional<int> top, std::optional<int> width,
+                                 std::optional<int> height) {
+  if (left) WindowSetLeft.emit(*left);
+  if (top) WindowSetTop.emit(*top);
+  if (width) WindowSetWidth.emit(*width);
+  if (height) WindowSetHeight.emit(*height);
+}
+
+// The features of a window.open reach the page's browser either just before
+// or just after the engine asks for the new window; they go to that window.
+void WebKitBrowser::ChildAsked(const std::string& features) {
+  WebKitBrowser* child = LiveBrowsers().count(lastChild_) ? lastChild_ : nullptr;
+  if (child && !child->openFeatures_) {
+    child->openFeatures_ = features;
+    if (child->shown_) child->EmitOpenRequests();
+    return;
+  }
+  pendingFeatures_ = features;
+}
+
+void WebKitBrowser::EmitOpenRequests() {
+  if (requestsEmitted_) return;
+  requestsEmitted_ = true;
+  if (openFeatures_) {
+    const OpenFeatures f = ParseOpenFeatures(*openFeatures_);
+    EmitGeometry(f.left, f.top, f.width, f.height);
+    if (f.toolbar) OnToolBar.emit(*f.toolbar);
+    if (f.statusbar) OnStatusBar.emit(*f.statusbar);
+    return;
+  }
+  // No word from the page script: fall back on what the engine recorded.
+  GdkRectangle g {};
+  webkit_window_properties_get_geometry(webkit_web_view_get_window_properties(view_), &g);
+  EmitGeometry(std::nullopt, std::nullopt, g.width > 0 ? std::optional<int>(g.width) : std::nullopt,
+               g.height > 0 ? std::optional<int>(g.height) : std::nullopt);
 }

@@ -3,6 +3,8 @@
 
 #include <webkit2/webkit2.h>
 
+#include <optional>
+
 #include "platform/WebBrowser.h"
 
 class WebKitBrowser : public WebBrowser {
@@ -32,6 +34,7 @@ class WebKitBrowser : public WebBrowser {
   std::unique_ptr<WebBrowser> CreateRelated() override;
 
   WebKitWebView* view() const { return view_; }
+  bool OpenedByPage() const override { return openedByPage_; }
 
  private:
   explicit WebKitBrowser(WebKitWebView* relatedTo);
@@ -52,9 +55,22 @@ class WebKitBrowser : public WebBrowser {
   static void OnClose(WebKitWebView*, gpointer self);
   static void OnCrashed(WebKitWebView*, WebKitWebProcessTerminationReason, gpointer self);
   static gboolean OnScriptDialog(WebKitWebView*, WebKitScriptDialog*, gpointer self);
+  static void OnWindowRequest(WebKitUserContentManager*, WebKitJavascriptResult*, gpointer self);
+  void ChildAsked(const std::string& features);
+  WebKitBrowser* SenderOf(const std::string& href);
+  void EmitOpenRequests();
+  void EmitGeometry(std::optional<int> left, std::optional<int> top, std::optional<int> width,
+                    std::optional<int> height);
   static void OnHistoryChanged(WebKitBackForwardList*, WebKitBackForwardListItem*, gpointer, gpointer self);
 
   WebKitWebView* view_ = nullptr;
+  WebKitUserContentManager* content_ = nullptr;
+  bool openedByPage_ = false;      // made for a page's window.open or link target
+  bool shown_ = false;
+  bool requestsEmitted_ = false;
+  std::optional<std::string> openFeatures_;     // what the opener asked of this window
+  std::optional<std::string> pendingFeatures_;  // asked before the engine made the window
+  WebKitBrowser* lastChild_ = nullptr;          // checked against the live browsers before use
   Gtk::Widget* widget_ = nullptr;
   bool silent_ = false;
   bool canGoBack_ = false, canGoForward_ = false;
