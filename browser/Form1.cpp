@@ -8,6 +8,7 @@
 #include "app/SharedRoutines.h"
 #include "platform/Desktop.h"
 #include "platform/Network.h"
+#include "popups/Form10.h"
 
 using namespace form1_layout;
 
@@ -430,6 +431,7 @@ void Form1::Timer5_Timer() {
   if (code == 4) ShowSelector(ListView1, false);
   if (code == 5) ShowSelector(ListView2, false);
   if (code == 4 || code == 5) selectorInUse_ = false;
+  if (code == 6) Form10::ShowModal(this, Module1().LastPageTitle, WebBrowser1.LocationURL());
 }
 
 void Form1::SaveWindowState() {
