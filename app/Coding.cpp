@@ -1,5 +1,6 @@
 #include "app/Coding.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace coding {
@@ -134,13 +135,16 @@ void PutText(Bytes& buf, std::size_t off, std::size_t width, const std::string& 
 }
 
 std::string GetText(const Bytes& buf, std::size_t off, std::size_t width) {
-  std::string raw;
-  for (std::size_t i = 0; i < width && off + i < buf.size(); ++i) {
-    const char c = static_cast<char>(buf[off + i]);
-    if (c == '\0') break;
-    raw += c;
-  }
-  return TrimBlanks(Cp1252ToUtf8(raw));
+  if (off >= buf.size()) return {};
+  const std::size_t end = std::min(buf.size(), off + width);
+  std::size_t first = off, last = off;
+  while (last < end && buf[last] != 0) ++last;  // a NUL ends the text
+  while (first < last && buf[first] == ' ') ++first;
+  while (last > first && buf[last - 1] == ' ') --last;
+  std::string raw(reinterpret_cast<const char*>(buf.data()) + first, last - first);
+  for (const char c : raw)
+    if (static_cast<unsigned char>(c) >= 0x80) return Cp1252ToUtf8(raw);
+  return raw;  // plain ASCII needs no conversion
 }
 
 std::string TrimBlanks(const std::string& s) {

@@ -13,12 +13,14 @@ std::string SitePath(int16_t fileNumber) { return Module1().SiteListsDir + "/" +
 }  // namespace
 
 void Form1::UniLodCombo() {
+  ListView2.BeginUpdate();
   ListView2.Clear();
   const auto categories = ReadCategories(Module1().CatListPath);
   for (std::size_t i = 0; i < categories.size(); ++i) {
     ListView2.AddRow(categories[i].Name, {""}, std::to_string(i + 1) + "C", true);
     for (const auto& site : ReadSites(SitePath(categories[i].FileNumber))) ListView2.AddRow(site.Name, {site.URL});
   }
+  ListView2.EndUpdate();
   selectorJustLoaded_ = true;
   LayOutSelectors();
 }
@@ -34,8 +36,10 @@ void Form1::LodCombos() {
 }
 
 void Form1::LoadSiteRows(ListView& list, int16_t fileNumber) {
+  list.BeginUpdate();
   list.Clear();
   for (const auto& site : ReadSites(SitePath(fileNumber))) list.AddRow(site.Name, {site.URL});
+  list.EndUpdate();
 }
 
 void Form1::SizeList(ListView& list, float top) {

@@ -13,6 +13,7 @@ ListView::ListView(int subItems, bool multiSelect) : columns_(subItems), store_(
   tree_.set_model(store_);
   auto addColumn = [this](const Gtk::TreeModelColumn<Glib::ustring>& col, bool withWeight) {
     auto* renderer = Gtk::manage(new Gtk::CellRendererText);
+    if (!textRenderer_) textRenderer_ = renderer;
     renderer->property_ellipsize() = Pango::ELLIPSIZE_END;
     auto* column = Gtk::manage(new Gtk::TreeViewColumn(""));
     column->pack_start(*renderer, true);
@@ -41,6 +42,22 @@ ListView::ListView(int subItems, bool multiSelect) : columns_(subItems), store_(
       },
       false);
   tree_.signal_row_activated().connect([this](const Gtk::TreeModel::Path&, Gtk::TreeViewColumn*) { Click.emit(); });
+  textRenderer_->signal_editing_started().connect([this](Gtk::CellEditable*, const Glib::ustring& path) {
+    editing_ = true;
+    BeforeLabelEdit.emit(Gtk::TreeModel::Path(path)[0]);
+  });
+  textRenderer_->signal_editing_canceled().connect([this] { editing_ = false; });
+  textRenderer_->signal_edited().connect([this](const Glib::ustring& path, const Glib::ustring& text) {
+    editing_ = false;
+    AfterLabelEdit.emit(Gtk::TreeModel::Path(path)[0], text.raw());
+  });
+  tree_.signal_key_press_event().connect(
+      [this](GdkEventKey* e) {
+        if (e->keyval != GDK_KEY_F2 || !textRenderer_->property_editable().get_value()) return false;
+        StartLabelEdit(SelectedIndex());
+        return true;
+      },
+      false);
   set_policy(Gtk::POLICY_AUTOMATIC, Gtk::POLICY_AUTOMATIC);
   set_shadow_type(Gtk::SHADOW_IN);
   add(tree_);
@@ -71,24 +88,41 @@ void ListView::SetFont(const Pango::FontDescription& font) {
 
 void ListView::Clear() { store_->clear(); }
 
+void ListView::BeginUpdate() { tree_.unset_model(); }
+
+void ListView::EndUpdate() { tree_.set_model(store_); }
+
 int ListView::AddRow(const std::string& text, const std::vector<std::string>& subItems, const std::string& key,
                      bool bold) {
-  auto row = *store_->append();
-  row[columns_.text] = text;
-  row[columns_.key] = key;
-  row[columns_.weight] = bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL;
-  for (std::size_t i = 0; i < subItems.size() && i < columns_.subs.size(); ++i) row[columns_.subs[i]] = subItems[i];
-  return RowCount() - 1;
+  return PutRow(RowCount(), text, subItems, key, bold);
 }
 
 int ListView::InsertRow(int position, const std::string& text, const std::vector<std::string>& subItems,
                         const std::string& key) {
-  position = std::clamp(position, 0, RowCount());
-  auto row = position == RowCount() ? *store_->append() : *store_->insert(Row(position));
-  row[columns_.text] = text;
-  row[columns_.key] = key;
-  row[columns_.weight] = PANGO_WEIGHT_NORMAL;
-  for (std::size_t i = 0; i < subItems.size() && i < columns_.subs.size(); ++i) row[columns_.subs[i]] = subItems[i];
+  return PutRow(std::clamp(position, 0, RowCount()), text, subItems, key, false);
+}
+
+// One call per row: the store tells the view about a row once, not once
+// per column (filling thousands of rows is much faster that way).
+int ListView::PutRow(int position, const std::string& text, const std::vector<std::string>& subItems,
+                     const std::string& key, bool bold) {
+  const std::size_t columns = 3 + columns_.subs.size();
+  std::vector<GValue> values(columns, G_VALUE_INIT);
+  std::vector<int> indexes(columns);
+  auto setString = [&](std::size_t i, const std::string& v) {
+    g_value_init(&values[i], G_TYPE_STRING);
+    g_value_set_string(&values[i], v.c_str());
+  };
+  setString(0, text);
+  setString(1, key);
+  g_value_init(&values[2], G_TYPE_INT);
+  g_value_set_int(&values[2], bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+  for (std::size_t i = 0; i < columns_.subs.size(); ++i) setString(3 + i, i < subItems.size() ? subItems[i] : "");
+  for (std::size_t i = 0; i < columns; ++i) indexes[i] = static_cast<int>(i);
+  GtkTreeIter iter;
+  gtk_list_store_insert_with_valuesv(store_->gobj(), &iter, position, indexes.data(), values.data(),
+                                     static_cast<int>(columns));
+  for (auto& v : values) g_value_unset(&v);
   return position;
 }
 
@@ -124,6 +158,20 @@ void ListView::SetSubItem(int row, int index, const std::string& value) {
   auto it = Row(row);
   if (it && index >= 1 && index <= static_cast<int>(columns_.subs.size()))
     (*it)[columns_.subs[static_cast<std::size_t>(index - 1)]] = value;
+}
+
+void ListView::SetText(int row, const std::string& text) {
+  auto it = Row(row);
+  if (it) (*it)[columns_.text] = text;
+}
+
+void ListView::SetLabelEdit(bool on) { textRenderer_->property_editable() = on; }
+
+void ListView::StartLabelEdit(int row) {
+  auto it = Row(row);
+  if (!it || !textRenderer_->property_editable().get_value()) return;
+  tree_.grab_focus();
+  tree_.set_cursor(store_->get_path(it), *tree_.get_column(0), true);
 }
 
 std::vector<int> ListView::SelectedRows() const {

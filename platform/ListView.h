@@ -17,6 +17,10 @@ class ListView : public Gtk::ScrolledWindow {
   void SetFont(const Pango::FontDescription& font);
 
   void Clear();
+  // Filling many rows: the view lets go of its rows meanwhile, so it does not
+  // redraw and re-measure after each one.
+  void BeginUpdate();
+  void EndUpdate();
   int AddRow(const std::string& text, const std::vector<std::string>& subItems = {}, const std::string& key = "",
              bool bold = false);
   // Puts a row at a position (clamped to 0..RowCount()); returns where it went.
@@ -28,15 +32,25 @@ class ListView : public Gtk::ScrolledWindow {
   std::string SubItem(int row, int index) const;  // 1-based like the columns after the first
   std::string Key(int row) const;
   void SetSubItem(int row, int index, const std::string& value);
+  void SetText(int row, const std::string& text);
 
   int SelectedIndex() const;  // first selected row, -1 when none
   std::vector<int> SelectedRows() const;
   void Select(int row, bool only = true);
   void EnsureVisible(int row);
 
+  // In-place editing of a row's text (off by default): a click on the
+  // selected row's text or F2 opens the editor. The list never changes the
+  // text itself: AfterLabelEdit's handler decides and sets it.
+  void SetLabelEdit(bool on);
+  void StartLabelEdit(int row);
+  bool Editing() const { return editing_; }
+
   // A click (or Enter) on a row; a click on a column header.
   sigc::signal<void> Click;
   sigc::signal<void, int> ColumnClick;
+  sigc::signal<void, int> BeforeLabelEdit;                     // row
+  sigc::signal<void, int, const std::string&> AfterLabelEdit;  // row, the text typed
 
   Gtk::TreeView& Tree() { return tree_; }
 
@@ -48,8 +62,12 @@ class ListView : public Gtk::ScrolledWindow {
     std::vector<Gtk::TreeModelColumn<Glib::ustring>> subs;
   };
   Gtk::TreeModel::iterator Row(int row) const;
+  int PutRow(int position, const std::string& text, const std::vector<std::string>& subItems, const std::string& key,
+             bool bold);
 
   Columns columns_;
   Glib::RefPtr<Gtk::ListStore> store_;
   Gtk::TreeView tree_;
+  Gtk::CellRendererText* textRenderer_ = nullptr;
+  bool editing_ = false;
 };

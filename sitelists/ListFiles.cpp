@@ -11,30 +11,26 @@ using namespace list_layout;
 
 namespace {
 
-// Splits a file's bytes into its records; the last, partial one reads as if
-// padded with zeros.
+// Decodes a file's records in place; the last, partial one reads as if
+// padded with zeros (the field readers stop at the end of the bytes).
 template <typename Decode>
 auto ReadRecords(const std::string& path, std::size_t recordSize, Decode decode) {
-  std::vector<decltype(decode(coding::Bytes()))> out;
+  std::vector<decltype(decode(coding::Bytes(), 0))> out;
   if (FileTest(path) != 0) return out;
   const auto bytes = fileops::ReadAll(path);
   if (!bytes) return out;
   const std::size_t count = coding::RecordCount(bytes->size(), recordSize);
   out.reserve(count);
-  for (std::size_t i = 0; i < count; ++i) {
-    const std::size_t begin = i * recordSize;
-    const std::size_t end = std::min(bytes->size(), begin + recordSize);
-    out.push_back(decode(coding::Bytes(bytes->begin() + begin, bytes->begin() + end)));
-  }
+  for (std::size_t i = 0; i < count; ++i) out.push_back(decode(*bytes, i * recordSize));
   return out;
 }
 
-CategoryRecord DecodeCategory(const coding::Bytes& r) {
-  return {coding::GetText(r, 0, kCategoryNameWidth), coding::GetI16(r, kCategoryFileNumber)};
+CategoryRecord DecodeCategory(const coding::Bytes& r, std::size_t at) {
+  return {coding::GetText(r, at, kCategoryNameWidth), coding::GetI16(r, at + kCategoryFileNumber)};
 }
 
-SiteRecord DecodeSite(const coding::Bytes& r) {
-  return {coding::GetText(r, 0, kSiteNameWidth), coding::GetText(r, kSiteUrl, kSiteUrlWidth)};
+SiteRecord DecodeSite(const coding::Bytes& r, std::size_t at) {
+  return {coding::GetText(r, at, kSiteNameWidth), coding::GetText(r, at + kSiteUrl, kSiteUrlWidth)};
 }
 
 template <typename Record, typename Encode>
@@ -128,7 +124,7 @@ std::optional<std::string> AppendSite(const std::string& path, const std::string
   names.reserve(sites.size());
   for (const auto& s : sites) names.push_back(s.Name);
   // The stored name is what a reader gets back: cut to the field and trimmed.
-  const std::string stored = UniqueSiteName(DecodeSite(EncodeSite({name, ""})).Name, names, kSiteNameWidth);
+  const std::string stored = UniqueSiteName(DecodeSite(EncodeSite({name, ""}), 0).Name, names, kSiteNameWidth);
   if (!fileops::WriteAt(path, sites.size() * kSiteRecordSize, EncodeSite({stored, url}))) return std::nullopt;
   return stored;
 }
