@@ -18,8 +18,8 @@ namespace site_list_editor {
 
 namespace {
 
-constexpr std::size_t kUrlChars = 260;         // a shortcut's address is cut here
-constexpr std::size_t kNameChars = 140;        // and its name here
+constexpr std::size_t kUrlChars = 260;              // a shortcut's address is cut here
+constexpr std::size_t kNameChars = 140;             // and its name here
 constexpr std::size_t kMaxShortcutBytes = 1 << 20;  // anything bigger is not a shortcut
 
 std::string StoredText(const std::string& text, std::size_t width) {
@@ -77,10 +77,14 @@ bool IsValidUtf8(const std::string& s) {
   for (std::size_t i = 0; i < s.size();) {
     const auto c = static_cast<unsigned char>(s[i]);
     std::size_t extra = 0;
-    if (c >= 0xC2 && c <= 0xDF) extra = 1;
-    else if (c >= 0xE0 && c <= 0xEF) extra = 2;
-    else if (c >= 0xF0 && c <= 0xF4) extra = 3;
-    else if (c >= 0x80) return false;
+    if (c >= 0xC2 && c <= 0xDF)
+      extra = 1;
+    else if (c >= 0xE0 && c <= 0xEF)
+      extra = 2;
+    else if (c >= 0xF0 && c <= 0xF4)
+      extra = 3;
+    else if (c >= 0x80)
+      return false;
     if (s.size() - i <= extra) return false;
     for (std::size_t k = 1; k <= extra; ++k)
       if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
@@ -246,10 +250,14 @@ Outcome RenameSite(const std::string& sitePath, int index, const std::string& ne
 int MovedIndex(int index, int count, Move how) {
   if (index < 0 || index >= count) return -1;
   switch (how) {
-    case Move::Up: return index > 0 ? index - 1 : -1;
-    case Move::Down: return index < count - 1 ? index + 1 : -1;
-    case Move::ToTop: return index > 0 ? 0 : -1;
-    case Move::ToBottom: return index < count - 1 ? count - 1 : -1;
+    case Move::Up:
+      return index > 0 ? index - 1 : -1;
+    case Move::Down:
+      return index < count - 1 ? index + 1 : -1;
+    case Move::ToTop:
+      return index > 0 ? 0 : -1;
+    case Move::ToBottom:
+      return index < count - 1 ? count - 1 : -1;
   }
   return -1;
 }

@@ -347,13 +347,6 @@ TEST_F(Editor, RestoreThenDiscardMakesItFinal) {
   EXPECT_EQ(ReadCategories(CatList()), (Cats{{"Backed", 1}}));
 }
 
-TEST_F(Editor, DiscardWithoutAPendingRestoreLeavesTheUndoDirectory) {
-  MakeDirs(dirs.undo);
-  bool pending = false;
-  EXPECT_TRUE(DiscardUndo(dirs, pending));
-  EXPECT_TRUE(Exists(dirs.undo));
-}
-
 TEST_F(Editor, LeftOverUndoDirectoryIsClearedBeforeTheNextRestore) {
   MakeDirs(dirs.undo);
   WriteString(dirs.undo + "/CatList.dab", "stale");
@@ -465,8 +458,7 @@ TEST_F(Editor, ImportingTheSameShortcutTwiceNumbersTheSecond) {
   const std::vector<std::string> chosen = {favs / "News.url", favs / ".url", favs / "Broken.URL"};
   EXPECT_EQ(ImportShortcuts(Site(1), chosen).index, 1);
   EXPECT_EQ(ImportShortcuts(Site(1), chosen).index, 1);
-  EXPECT_EQ(ReadSites(Site(1)),
-            (Sites{{"News", "http://news.example/"}, {"News(1)", "http://news.example/"}}));
+  EXPECT_EQ(ReadSites(Site(1)), (Sites{{"News", "http://news.example/"}, {"News(1)", "http://news.example/"}}));
 }
 
 }  // namespace

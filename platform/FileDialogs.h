@@ -1,0 +1,28 @@
+// File dialogs, all through one place so tests can script them.
+#pragma once
+
+#include <gtkmm.h>
+
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct OpenFilesRequest {
+  std::string title;
+  std::string filter;  // pairs of name and patterns: "Favorites |*.URL;*.url;*.Url|All Files |*.*"
+  std::string folder;  // where the dialog opens; empty: the desktop's choice
+  bool multiple = false;
+  Gtk::Window* parent = nullptr;
+};
+
+// Shows a modal file-open dialog; returns the full paths of the chosen
+// existing files, in the order given, or nothing when cancelled.
+std::vector<std::string> ShowOpenFiles(const OpenFilesRequest& request);
+
+// Tests install a chooser that answers instead of the dialog.
+using OpenFilesChooser = std::function<std::vector<std::string>(const OpenFilesRequest&)>;
+void SetOpenFilesChooser(OpenFilesChooser chooser);  // empty function: the real dialog again
+
+// The filter text as (name, patterns) pairs; names are trimmed.
+std::vector<std::pair<std::string, std::vector<std::string>>> ParseFileFilter(const std::string& filter);

@@ -1,0 +1,354 @@
+// The list editor window: its handlers driven directly, message boxes and
+// the file dialog answered by script, the lists checked on disk.
+#include <glib.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Dates.h"
+#include "app/Main.h"
+#include "app/Module1.h"
+#include "browser/Form1.h"
+#include "gui/GuiTest.h"
+#include "platform/Dialogs.h"
+#include "platform/FakeBrowser.h"
+#include "platform/FileDialogs.h"
+#include "sitelists/Form2.h"
+#include "sitelists/ListFiles.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Sites = std::vector<SiteRecord>;
+
+class Form2Window : public GuiTest {
+ protected:
+  void SetUp() override {
+    StartupInputs in = GatherStartupInputs("");
+    in.appDir = SKELVORNAX_PROGRAM_DIR;
+    Module1State& m = Module1();
+    ASSERT_TRUE(PrepareStart(in, m)) << m.BootErrorText;
+    Settings& s = m.Working;
+    s.NoToolTips = 0, s.NoDeleteWarnings = 0, s.BackupInEditor = 1, s.SeparateSelectors = 0;
+    s.LastBackupDate = dates::ToOleDate(dates::YearsBack(dates::NowLocal(), 20));
+    m.StartPageFlag = 1;
+    m.CommandLineArg.clear();
+    // Every test starts from the same three categories and no back-up.
+    for (const char* dir : {"SiteLists", "BU_SiteLists", "UnDo_SiteLists"}) fs::remove_all(m.UserDataDir + "/" + dir);
+    fs::create_directories(m.SiteListsDir);
+    fs::create_directories(m.UserDataDir + "/BU_SiteLists");
+    ASSERT_TRUE(RewriteCategories(m.CatListPath, {{"News", 1}, {"Sport", 2}, {"Music", 3}}));
+    ASSERT_TRUE(
+        RewriteSites(Site(1), {{"A", "http://a.example/"}, {"B", "http://b.example/"}, {"C", "http://c.example/"}}));
+    ASSERT_TRUE(RewriteSites(Site(2), {{"B", "http://old-b.example/"}}));
+    ASSERT_TRUE(RewriteSites(Site(3), {}));
+    SetMsgAnswerer(answers.Answerer());
+  }
+
+  void TearDown() override {
+    Form2::CloseIfOpen();
+    while (!Form1::Loaded().empty()) Form1::Loaded().back()->Form_QueryUnload();
+    while (g_main_context_pending(nullptr)) g_main_context_iteration(nullptr, FALSE);
+    SetMsgAnswerer({});
+    SetOpenFilesChooser({});
+  }
+
+  static std::string Site(int16_t n) { return Module1().SiteListsDir + "/" + SiteFileName(n); }
+  static std::vector<std::string> Names(const Sites& sites) {
+    std::vector<std::string> names;
+    for (const auto& s : sites) names.push_back(s.Name);
+    return names;
+  }
+  static std::vector<std::string> Rows(ListView& list) {
+    std::vector<std::string> rows;
+    for (int i = 0; i < list.RowCount(); ++i) rows.push_back(list.Text(i));
+    return rows;
+  }
+  static Form2* OpenEditor(Form1* opener = nullptr) {
+    Form2::Open(opener);
+    return Form2::Instance();
+  }
+  void Answer(std::initializer_list<MsgAnswer> a) { answers.answers.assign(a.begin(), a.end()); }
+  std::string LastShown() const { return answers.shown.empty() ? "" : answers.shown.back(); }
+
+  ScriptedAnswers answers;
+};
+
+TEST_F(Form2Window, OpensOnceAndEscCloses) {
+  Form2* f = OpenEditor();
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(f->get_title(), "Edit Category & Site Selector Lists - skelvornax");
+  EXPECT_EQ(Module1().BusyWindowOpen, 1);
+  EXPECT_EQ(Rows(f->ListView2), (std::vector<std::string>{"News", "Sport", "Music"}));
+  EXPECT_EQ(f->ListView2.SubItem(1, 1), "Sites00002.dab");
+  EXPECT_EQ(Rows(f->ListView1), (std::vector<std::string>{"A", "B", "C"}));
+  EXPECT_EQ(f->CurrentSiteFile(), Site(1));
+  EXPECT_EQ(f->ImageCombo2.get_active_text(), "News");
+  EXPECT_EQ(OpenEditor(), f);  // one editor at a time
+
+  GdkEventKey esc{};
+  esc.type = GDK_KEY_PRESS;
+  esc.keyval = GDK_KEY_Escape;
+  EXPECT_TRUE(f->Form_KeyDown(&esc));
+  EXPECT_EQ(Form2::Instance(), nullptr);
+  EXPECT_EQ(Module1().BusyWindowOpen, 0);
+}
+
+TEST_F(Form2Window, ToolTipsFollowTheOption) {
+  struct Row {
+    const char* name;
+    int16_t noToolTips;
+  };
+  for (const Row& row : {Row{"Shown", 0}, Row{"Disabled", 1}}) {
+    SCOPED_TRACE(row.name);
+    Module1().Working.NoToolTips = row.noToolTips;
+    Form2* f = OpenEditor();
+    const auto& t = Module1().ToolTipTexts;
+    const bool on = row.noToolTips == 0;
+    EXPECT_EQ(f->Command3.get_tooltip_text(), on ? t[13] : "");
+    EXPECT_EQ(f->Text1.get_tooltip_text(), on ? t[14] : "");
+    EXPECT_EQ(f->Command7.get_tooltip_text(), on ? t[23] : "");
+    EXPECT_EQ(f->Command6[1].get_tooltip_text(), on ? "Resize List - Down (Bottom List Smaller)" : "");
+    // Never backed up (twenty years back): the plain texts.
+    EXPECT_EQ(f->Command8.get_tooltip_text(), on ? t[24] : "");
+    EXPECT_EQ(f->Command9.get_tooltip_text(), on ? t[25] : "");
+    EXPECT_EQ(f->ListView2.get_tooltip_text(), on ? "News" : "");
+    Form2::CloseIfOpen();
+  }
+}
+
+TEST_F(Form2Window, AddAndDeleteCategories) {
+  Form2* f = OpenEditor();
+  f->Text1.set_text("News");
+  f->Command3_Click();
+  EXPECT_EQ(LastShown(), "You Already Have A Category Named:\nNews");
+  EXPECT_EQ(f->Text1.get_text(), "News");
+  f->Text1.set_text(" news ");
+  f->Command3_Click();
+  EXPECT_EQ(Rows(f->ListView2), (std::vector<std::string>{"News", "Sport", "Music", "news"}));
+  EXPECT_EQ(f->ListView2.SubItem(3, 1), "Sites00004.dab");
+  EXPECT_EQ(f->ImageCombo2.get_model()->children().size(), 4u);
+  EXPECT_EQ(f->Text1.get_text(), "");
+
+  f->ListView2.Select(1);
+  Answer({MsgAnswer::No});
+  f->Command4_Click();
+  EXPECT_EQ(LastShown(), "Deleted The Selected Category And Its Site List?");
+  EXPECT_EQ(ReadCategories(Module1().CatListPath).size(), 4u);
+  Answer({MsgAnswer::Yes});
+  f->Command4_Click();
+  EXPECT_EQ(Rows(f->ListView2), (std::vector<std::string>{"News", "Music", "news"}));
+  EXPECT_FALSE(Exists(Site(2)));
+  EXPECT_EQ(f->CurrentSiteFile(), Site(3));  // the next category is selected with its sites
+
+  // Without warnings, everything goes at once; the last leaves no category file.
+  Module1().Working.NoDeleteWarnings = 1;
+  const std::size_t shown = answers.shown.size();
+  while (f->ListView2.RowCount() > 0) f->Command4_Click();
+  EXPECT_EQ(answers.shown.size(), shown);
+  EXPECT_FALSE(Exists(Module1().CatListPath));
+  EXPECT_EQ(f->CurrentSiteFile(), "");
+  EXPECT_EQ(f->ListView1.RowCount(), 0);
+  EXPECT_EQ(f->ImageCombo2.get_model()->children().size(), 0u);
+  f->Command5_Click();  // no category to add to
+  EXPECT_EQ(LastShown(), "First, Create At Least One Category Before Adding The Page.");
+}
+
+TEST_F(Form2Window, RenameInPlace) {
+  Form2* f = OpenEditor();
+  const auto before = ReadBytes(Module1().CatListPath);
+  f->ListView_BeforeLabelEdit(2);
+  f->ListView_AfterLabelEdit(2, 0, "Sport");
+  EXPECT_EQ(LastShown(), "Edit Cancelled: Name Entered Is Already On Your List.");
+  EXPECT_EQ(ReadBytes(Module1().CatListPath), before);
+  EXPECT_EQ(f->ListView2.Text(0), "News");
+
+  // A list that changed while the name was edited cancels the edit.
+  f->ListView_BeforeLabelEdit(1);
+  f->Text2.set_text("http://new.example/");
+  f->Command5_Click();
+  f->ListView_AfterLabelEdit(1, 0, "Renamed");
+  EXPECT_EQ(LastShown(), "Be Sure To Click Down The Name Edit Box\nBefore Proceeding With Other Edits.");
+  EXPECT_EQ(ReadSites(Site(1))[0].Name, "A");
+
+  // Through the list's own editor: type and press Enter.
+  f->ListView2.StartLabelEdit(2);
+  ASSERT_TRUE(RunUntil([&] { return f->ListView2.Editing(); }, 5000));
+  auto* entry = dynamic_cast<Gtk::Entry*>(f->get_focus());
+  ASSERT_NE(entry, nullptr);
+  entry->set_text("Tunes");
+  entry->activate();
+  ASSERT_TRUE(RunUntil([&] { return !f->ListView2.Editing(); }, 5000));
+  EXPECT_EQ(ReadCategories(Module1().CatListPath)[2], (CategoryRecord{"Tunes", 3}));
+  EXPECT_EQ(f->ListView2.Text(2), "Tunes");
+}
+
+TEST_F(Form2Window, TypedAddresses) {
+  Form2* f = OpenEditor();
+  const auto before = ReadBytes(Site(1));
+  f->Text2.set_text(" HTTP:// ");
+  f->Command5_Click();
+  EXPECT_EQ(ReadBytes(Site(1)), before);
+  EXPECT_TRUE(answers.shown.empty());
+
+  f->Text2.set_text("http://a.example/");
+  f->Command5_Click();
+  EXPECT_EQ(LastShown(), "The URL Address You Entered Is Already On The List:\nhttp://a.example/");
+  EXPECT_EQ(f->Text2.get_text(), "http://");
+  EXPECT_EQ(ReadBytes(Site(1)), before);
+
+  f->Text2.set_text("http://A.example/");
+  f->Command5_Click();
+  EXPECT_EQ(ReadSites(Site(1)).back(), (SiteRecord{"", "http://A.example/"}));
+  EXPECT_EQ(f->ListView1.RowCount(), 4);
+  EXPECT_EQ(f->Text2.get_text(), "http://");
+}
+
+TEST_F(Form2Window, CopyAndMoveThroughThePopUpMenu) {
+  Form2* f = OpenEditor();
+  f->PreparePopup(2);
+  EXPECT_FALSE(f->mnuCopyToCat.get_sensitive());
+  EXPECT_FALSE(f->mnuCopSelURLtoClipboard.get_sensitive());
+  f->PreparePopup(1);
+  EXPECT_TRUE(f->mnuCopyToCat.get_sensitive());
+  EXPECT_EQ(f->ActiveList(), 1);
+
+  f->mnuSelectAll_Click();
+  f->mnuCopyToCat_Click();  // the destination starts out as the source
+  EXPECT_EQ(LastShown(), "Can't Copy:\nSource And Destination Categories Are The Same");
+
+  f->ImageCombo2.set_active(1);
+  Answer({MsgAnswer::Yes});
+  f->mnuCopyToCat_Click();
+  EXPECT_EQ(LastShown(), "Confirm: Copy The Selected Sites? ..To:\nSport");
+  EXPECT_EQ(Names(ReadSites(Site(2))), (std::vector<std::string>{"B", "A", "B(1)", "C"}));
+  EXPECT_EQ(f->ListView1.RowCount(), 3);
+
+  f->ImageCombo2.set_active(2);
+  f->mnuSelectAll_Click();
+  Answer({MsgAnswer::Yes});
+  f->mnuMoveToCat_Click();
+  EXPECT_EQ(Names(ReadSites(Site(3))), (std::vector<std::string>{"C", "B", "A"}));
+  EXPECT_EQ(f->ListView1.RowCount(), 0);
+  EXPECT_TRUE(ReadSites(Site(1)).empty());
+}
+
+TEST_F(Form2Window, ReorderAndSortTheActiveList) {
+  Form2* f = OpenEditor();
+  f->PreparePopup(1);
+  f->ListView1.Select(0);
+  const auto before = ReadBytes(Site(1));
+  f->mnuMoveUp_Click();
+  EXPECT_EQ(ReadBytes(Site(1)), before);
+  f->mnuToBot_Click();
+  EXPECT_EQ(Rows(f->ListView1), (std::vector<std::string>{"B", "C", "A"}));
+  EXPECT_EQ(f->ListView1.SelectedRows(), std::vector<int>{2});
+  f->mnuMovedown_Click();
+  EXPECT_EQ(Names(ReadSites(Site(1))), (std::vector<std::string>{"B", "C", "A"}));
+
+  f->PreparePopup(2);
+  f->ListView2.Select(1);  // Sport
+  f->mnuSortAscend_Click();
+  EXPECT_EQ(Rows(f->ListView2), (std::vector<std::string>{"Music", "News", "Sport"}));
+  EXPECT_EQ(f->ListView2.SelectedIndex(), 2);
+  EXPECT_EQ(f->ImageCombo2.get_active_text(), "Sport");
+  EXPECT_EQ(f->CurrentSiteFile(), Site(2));
+  f->mnuToTop_Click();
+  EXPECT_EQ(ReadCategories(Module1().CatListPath)[0], (CategoryRecord{"Sport", 2}));
+}
+
+TEST_F(Form2Window, BackUpRestoreAndUndo) {
+  Form2* f = OpenEditor();
+  EXPECT_TRUE(f->Command9.get_sensitive());
+  Answer({MsgAnswer::Yes});
+  f->Command8_Click();
+  EXPECT_EQ(answers.shown.back(), "Confirm: Do You Want To Back-Up Your Files?");
+  const auto& t = Module1().ToolTipTexts;
+  EXPECT_EQ(f->Command8.get_tooltip_text().find(t[24] + " -Last BU: "), 0u);
+  EXPECT_EQ(f->Command9.get_tooltip_text().find(t[25] + " -Last BU: "), 0u);
+
+  f->Text1.set_text("After Back-Up");
+  f->Command3_Click();
+  Answer({MsgAnswer::Yes});
+  f->Command9_Click();
+  EXPECT_EQ(f->Command9.get_label(), "Undo");
+  EXPECT_EQ(f->Command9.get_tooltip_text(), "Undo The -Restore-");
+  EXPECT_EQ(Rows(f->ListView2), (std::vector<std::string>{"News", "Sport", "Music"}));
+
+  f->Command9_Click();
+  EXPECT_EQ(f->Command9.get_label(), "Restore");
+  EXPECT_EQ(Rows(f->ListView2), (std::vector<std::string>{"News", "Sport", "Music", "After Back-Up"}));
+  EXPECT_FALSE(Exists(Module1().UserDataDir + "/UnDo_SiteLists"));
+}
+
+TEST_F(Form2Window, RestoreFromAnEmptyBackUpThenClosingMakesItFinal) {
+  Form2* f = OpenEditor();
+  Answer({MsgAnswer::Yes});
+  f->Command9_Click();
+  EXPECT_EQ(LastShown(), "Restore Imposible: There Aren't Any Files In Your Back-Up Dir");
+  EXPECT_EQ(f->Command9.get_label(), "Undo");
+  EXPECT_EQ(f->ListView2.RowCount(), 0);
+  Form2::CloseIfOpen();
+  EXPECT_FALSE(Exists(Module1().UserDataDir + "/UnDo_SiteLists"));
+  EXPECT_FALSE(Exists(Module1().CatListPath));
+  f = OpenEditor();
+  EXPECT_EQ(f->Command9.get_label(), "Restore");
+}
+
+TEST_F(Form2Window, ImportFavourites) {
+  TempDir favs;
+  WriteString(favs / "Daily.URL", "[InternetShortcut]\r\nURL=http://daily.example/\r\n");
+  WriteString(favs / "Notes.url", "not a shortcut at all, just some text");
+  OpenFilesRequest asked;
+  SetOpenFilesChooser([&](const OpenFilesRequest& r) {
+    asked = r;
+    return std::vector<std::string>{favs / "Daily.URL", favs / "Notes.url", favs / "Daily.URL"};
+  });
+  Form2* f = OpenEditor();
+  f->ListView2.Select(2);
+  f->Command7_Click();
+  EXPECT_EQ(asked.filter, "Favorites |*.URL;*.url;*.Url");
+  EXPECT_TRUE(asked.multiple);
+  EXPECT_EQ(f->ImportFolder(), favs.path());
+  EXPECT_EQ(ReadSites(Site(3)), (Sites{{"Daily", "http://daily.example/"}, {"Daily(1)", "http://daily.example/"}}));
+  EXPECT_EQ(Rows(f->ListView1), (std::vector<std::string>{"Daily", "Daily(1)"}));
+
+  SetOpenFilesChooser([&](const OpenFilesRequest& r) {
+    asked = r;
+    return std::vector<std::string>{};  // cancelled
+  });
+  f->Command7_Click();
+  EXPECT_EQ(asked.folder, favs.path());  // opens where the last import was
+  EXPECT_EQ(ReadSites(Site(3)).size(), 2u);
+}
+
+TEST_F(Form2Window, AddPageAndClosingRefreshTheMainWindow) {
+  Form1* w = Form1::Open(std::make_unique<FakeBrowser>());
+  auto& fake = static_cast<FakeBrowser&>(w->WebBrowser1);
+  fake.titles["http://page.example/"] = "A Page";
+  w->WebBrowser1.Navigate("http://page.example/");
+  ASSERT_EQ(w->PageTitle(), "A Page");
+  const int rowsBefore = w->ListView2.RowCount();
+
+  Form2* f = OpenEditor(w);
+  f->ListView2.Select(2);
+  f->Command1_Click();
+  f->Command1_Click();
+  EXPECT_EQ(ReadSites(Site(3)), (Sites{{"A Page", "http://page.example/"}, {"A Page(1)", "http://page.example/"}}));
+  f->Text1.set_text("Later");
+  f->Command3_Click();
+  EXPECT_EQ(w->ListView2.RowCount(), rowsBefore);  // the selector is refreshed on closing
+
+  f->ListView1.SetColumnWidth(0, 123);
+  ASSERT_TRUE(RunUntil([&] { return f->ListView1.ColumnWidth(0) == 123; }, 5000));
+  Form2::CloseIfOpen();
+  EXPECT_EQ(w->ListView2.RowCount(), rowsBefore + 3);
+  EXPECT_EQ(w->ListView2.Text(w->ListView2.RowCount() - 1), "Later");
+  EXPECT_EQ(Module1().Working.EditorColWidth[0], 123 * 15);
+}
+
+}  // namespace
