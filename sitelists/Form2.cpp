@@ -104,6 +104,7 @@ Form2::Form2(Form1* opener)
 }
 
 Form2::~Form2() {
+  filling_ = true;  // the lists' selection signals must not reach half-destroyed controls
   if (TheEditor() == this) TheEditor() = nullptr;
 }
 
