@@ -57,6 +57,7 @@ int main(int argc, char** argv) {
 
   Settings defaults;
   defaults.InstallMarker = kFreshInstallMarker;
+  defaults.HistoryDays = 7;  // a week of history unless the user says otherwise
   bool ok = SaveSettings(out + "/skelvorn.ini", defaults) && WriteText(out + "/DefPage.htm", DefPageContent());
 
   fileops::MakeDir(out + "/SiteLists");
