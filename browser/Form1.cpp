@@ -9,6 +9,7 @@
 #include "platform/Desktop.h"
 #include "platform/Network.h"
 #include "popups/Form10.h"
+#include "sitelists/Form2.h"
 
 using namespace form1_layout;
 
@@ -152,6 +153,7 @@ void Form1::ConnectEvents() {
   Command2.signal_clicked().connect(sigc::mem_fun(*this, &Form1::Command2_Click));
   Command3.signal_clicked().connect(sigc::mem_fun(*this, &Form1::Command3_Click));
   Command4.signal_clicked().connect(sigc::mem_fun(*this, &Form1::Command4_Click));
+  Command5.signal_clicked().connect(sigc::mem_fun(*this, &Form1::Command5_Click));
   Command7.signal_clicked().connect(sigc::mem_fun(*this, &Form1::Command7_Click));
   Command7.signal_enter_notify_event().connect([this](GdkEventCrossing*) { Command7_MouseMove(); return false; });
   Command8.signal_clicked().connect(sigc::mem_fun(*this, &Form1::Command8_Click));
@@ -465,6 +467,9 @@ void Form1::Form_QueryUnload() {
   // Leave the page for the blank local page, so it stops what it is doing.
   WebBrowser1.Navigate(Module1().DefPagePath);
   WaitMs(750);
+  // The last main window takes the editor with it; the editor's size goes
+  // into the settings before they are written.
+  if (Loaded().size() < 2) Form2::CloseIfOpen();
   SaveSettings(Module1().UserIniPath, Module1().Working);
   Unload();
 }

@@ -75,6 +75,7 @@ class Form1 : public Gtk::Window {
   void Command2_Click();
   void Command3_Click();
   void Command4_Click();
+  void Command5_Click();
   void Command7_Click();
   void Command7_MouseMove();
   void Command8_Click();

@@ -6,6 +6,7 @@
 #include "browser/Form1.h"
 #include "platform/Dialogs.h"
 #include "platform/Network.h"
+#include "sitelists/Form2.h"
 
 void Form1::BuildMenu() {
   mnuNewWind.set_label("_New Browser Window");
@@ -15,6 +16,7 @@ void Form1::BuildMenu() {
   mnuViewRefresh.set_label("_Refresh          F5");
   mnuViewStop.set_label("_Stop               Esc");
   mnuOffline.set_label("_Work Offline");
+  mnuEditSiteWindow.set_label("_List Window  (Edit Selectors)");
   mnuKillPops.set_label("_Kill Pop-Up Ad Windows");
   mnuKillPopsBoom.set_label("_Kill Pop-Up Ads w/Boom");
   mnuDontKillPopsEdit.set_label("_Don't-Kill Pop-Up List Window");
@@ -22,7 +24,7 @@ void Form1::BuildMenu() {
   // In the order of the full menu; separators between the groups.
   const std::vector<Gtk::MenuItem*> groups[] = {
       {&mnuStatusBar, &mnuViewRefresh, &mnuViewStop},
-      {&mnuNewWind},
+      {&mnuNewWind, &mnuEditSiteWindow},
       {&mnuKillPops, &mnuKillPopsBoom, &mnuDontKillPopsEdit, &mnuScriptErr},
       {&mnuHelp},
       {&mnuOffline},
@@ -53,9 +55,15 @@ void Form1::BuildMenu() {
   toggle(mnuKillPopsBoom, &Form1::mnuKillPopsBoom_Click);
   toggle(mnuScriptErr, &Form1::mnuScriptErr_Click);
   mnuDontKillPopsEdit.signal_activate().connect(sigc::mem_fun(*this, &Form1::mnuDontKillPopsEdit_Click));
+  mnuEditSiteWindow.signal_activate().connect(sigc::mem_fun(*this, &Form1::Command5_Click));
   mnuOffline.signal_activate().connect([this] {
     if (mnuOffline.get_active() != IsOffline()) mnuOffline_Click();
   });
+}
+
+void Form1::Command5_Click() {
+  selectorInUse_ = false;
+  Form2::Open(this);
 }
 
 void Form1::Command8_Click() {

@@ -57,7 +57,8 @@ int main(int argc, char** argv) {
 
   Settings defaults;
   defaults.InstallMarker = kFreshInstallMarker;
-  defaults.HistoryDays = 7;  // a week of history unless the user says otherwise
+  defaults.HistoryDays = 7;     // a week of history unless the user says otherwise
+  defaults.BackupInEditor = 1;  // the list editor offers back-up and restore
   bool ok = SaveSettings(out + "/skelvorn.ini", defaults) && WriteText(out + "/DefPage.htm", DefPageContent());
 
   fileops::MakeDir(out + "/SiteLists");
