@@ -33,10 +33,8 @@ Entries Abcd(int n) {
 class Form10Window : public GuiTest {
  protected:
   void SetUp() override {
-    StartupInputs in = GatherStartupInputs("");
-    in.appDir = SKELVORNAX_PROGRAM_DIR;
+    ASSERT_TRUE(PrepareProgram());
     Module1State& m = Module1();
-    ASSERT_TRUE(PrepareStart(in, m)) << m.BootErrorText;
     std::remove(m.DontKillPath.c_str());
     m.Working.NoToolTips = 0;
     m.Working.NoDeleteWarnings = 0;

@@ -25,17 +25,12 @@ using Table = std::vector<std::vector<SiteRecord>>;  // the pages of each catego
 class Form1Window : public GuiTest {
  protected:
   void SetUp() override {
-    StartupInputs in = GatherStartupInputs("");
-    in.appDir = SKELVORNAX_PROGRAM_DIR;
+    ASSERT_TRUE(PrepareProgram());
     Module1State& m = Module1();
-    ASSERT_TRUE(PrepareStart(in, m)) << m.BootErrorText;
     Settings& s = m.Working;
     s.MainLeft = 0, s.MainTop = 0, s.MainWidth = 7095, s.MainHeight = 5445;
     s.SeparateSelectors = 0, s.HideControlsMode = 0, s.CheckBoxesToggle = 0, s.StatusBarHidden = 0;
     s.HoldNewWindowBox = 0;
-    m.MsgBoxOpen = 0;
-    m.StartPageFlag = 1;
-    m.CommandLineArg.clear();
   }
   void TearDown() override { CloseAll(); }
   static void CloseAll() {

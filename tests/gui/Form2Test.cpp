@@ -28,15 +28,11 @@ using Sites = std::vector<SiteRecord>;
 class Form2Window : public GuiTest {
  protected:
   void SetUp() override {
-    StartupInputs in = GatherStartupInputs("");
-    in.appDir = SKELVORNAX_PROGRAM_DIR;
+    ASSERT_TRUE(PrepareProgram());
     Module1State& m = Module1();
-    ASSERT_TRUE(PrepareStart(in, m)) << m.BootErrorText;
     Settings& s = m.Working;
     s.NoToolTips = 0, s.NoDeleteWarnings = 0, s.BackupInEditor = 1, s.SeparateSelectors = 0;
     s.LastBackupDate = dates::ToOleDate(dates::YearsBack(dates::NowLocal(), 20));
-    m.StartPageFlag = 1;
-    m.CommandLineArg.clear();
     // Every test starts from the same three categories and no back-up.
     for (const char* dir : {"SiteLists", "BU_SiteLists", "UnDo_SiteLists"}) fs::remove_all(m.UserDataDir + "/" + dir);
     fs::create_directories(m.SiteListsDir);

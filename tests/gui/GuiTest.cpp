@@ -4,6 +4,10 @@
 
 #include <cstdlib>
 
+#include "app/Main.h"
+#include "app/Module1.h"
+#include "platform/WebKitBrowser.h"
+
 std::unique_ptr<TempDir> GuiTest::home_;
 
 void GuiTest::SetUpTestSuite() {
@@ -31,4 +35,23 @@ void RunFor(int ms) {
   const gint64 end = g_get_monotonic_time() + static_cast<gint64>(ms) * 1000;
   while (g_get_monotonic_time() < end)
     if (!g_main_context_iteration(nullptr, FALSE)) g_usleep(2000);
+}
+
+StartupInputs GuiTest::ProgramInputs() {
+  StartupInputs in = GatherStartupInputs("");
+  in.appDir = SKELVORNAX_PROGRAM_DIR;
+  return in;
+}
+
+::testing::AssertionResult GuiTest::PrepareProgram() {
+  Module1State& m = Module1();
+  if (!PrepareStart(ProgramInputs(), m)) return ::testing::AssertionFailure() << m.BootErrorText;
+  m.StartPageFlag = 1;
+  m.CommandLineArg.clear();
+  m.MsgBoxOpen = 0;
+  return ::testing::AssertionSuccess();
+}
+
+void GuiTest::UseRealEngine() {
+  WebKitBrowser::ConfigureEngine(Module1().UserDataDir + "/WebData", Home() + "/.cache/skelvornax");
 }

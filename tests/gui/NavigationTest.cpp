@@ -15,11 +15,9 @@ namespace {
 class Navigation : public GuiTest {
  protected:
   void SetUp() override {
-    StartupInputs in = GatherStartupInputs("");
-    in.appDir = SKELVORNAX_PROGRAM_DIR;
-    ASSERT_TRUE(PrepareStart(in, Module1()));
+    ASSERT_TRUE(PrepareProgram());
     Module1().Working.HistoryDays = 7;
-    WebKitBrowser::ConfigureEngine(Module1().UserDataDir + "/WebData", Home() + "/.cache/skelvornax");
+    UseRealEngine();
     for (const char* p : {"/a", "/b", "/c", "/d", "/e", "/f"}) server.TitledPage(p, std::string("Page ") + (p + 1));
   }
 
@@ -100,7 +98,6 @@ TEST_F(Navigation, BrowsingShowsPagesAndLogsExactlyTheVisitedOnes) {
 }
 
 TEST_F(Navigation, BlockedPortShowsTheErrorPageNotABlankWindow) {
-  Module1().StartPageFlag = 1;
   Form1* w = Form1::Open(std::make_unique<WebKitBrowser>());
   const std::size_t logged = Today().size();
   Visit(w, [&] { Type(w, "http://127.0.0.1:1/"); }, "Cannot find server");
@@ -109,7 +106,6 @@ TEST_F(Navigation, BlockedPortShowsTheErrorPageNotABlankWindow) {
 }
 
 TEST_F(Navigation, NewWindowBoxOpensTheAddressInASecondWindow) {
-  Module1().StartPageFlag = 1;
   Form1* w = Form1::Open(std::make_unique<WebKitBrowser>());
   w->Check1.set_active(true);
   Type(w, server.Url("/f"));
@@ -126,7 +122,6 @@ TEST_F(Navigation, NewWindowBoxOpensTheAddressInASecondWindow) {
 }
 
 TEST_F(Navigation, PageOpenedWindowAppearsAsAMainWindow) {
-  Module1().StartPageFlag = 1;
   server.TitledPage("/opener", "Opener", "<a id='l' href='/b' target='_blank'>b</a>"
                                         "<script>window.open('/c', 'plain');</script>");
   Form1* w = Form1::Open(std::make_unique<WebKitBrowser>());

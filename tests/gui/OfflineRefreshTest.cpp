@@ -14,11 +14,8 @@ namespace {
 class OfflineRefresh : public GuiTest {
  protected:
   void SetUp() override {
-    StartupInputs in = GatherStartupInputs("");
-    in.appDir = SKELVORNAX_PROGRAM_DIR;
-    ASSERT_TRUE(PrepareStart(in, Module1()));
-    Module1().StartPageFlag = 1;
-    WebKitBrowser::ConfigureEngine(Module1().UserDataDir + "/WebData", Home() + "/.cache/skelvornax");
+    ASSERT_TRUE(PrepareProgram());
+    UseRealEngine();
     server.TitledPage("/r", "Refreshed");
     server.Page("/img.png", "not really a picture", "image/png");
     server.Page("/data", "{}", "application/json");

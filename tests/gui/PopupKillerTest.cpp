@@ -17,14 +17,11 @@ namespace {
 class PopupKiller : public GuiTest {
  protected:
   void SetUp() override {
-    StartupInputs in = GatherStartupInputs("");
-    in.appDir = SKELVORNAX_PROGRAM_DIR;
-    ASSERT_TRUE(PrepareStart(in, Module1()));
-    Module1().StartPageFlag = 1;
+    ASSERT_TRUE(PrepareProgram());
     Module1().Working.KillPopUps = 1;
     Module1().Working.HistoryDays = 7;
     RewriteDontKill(Module1().DontKillPath, {});
-    WebKitBrowser::ConfigureEngine(Module1().UserDataDir + "/WebData", Home() + "/.cache/skelvornax");
+    UseRealEngine();
     server.TitledPage("/child", "Child");
     server.TitledPage("/shaper", "Shaper", "<script>window.resizeTo(400, 300);</script>");
   }

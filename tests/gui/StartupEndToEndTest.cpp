@@ -13,12 +13,6 @@ namespace {
 
 class StartupEndToEnd : public GuiTest {};
 
-StartupInputs Inputs() {
-  StartupInputs in = GatherStartupInputs("");
-  in.appDir = SKELVORNAX_PROGRAM_DIR;  // the build tree holds the shipped data
-  return in;
-}
-
 TEST_F(StartupEndToEnd, FirstRunShowsHelpPageAndSavesSettingsOnClose) {
   std::string caption;
   bool sawWindow = false;
@@ -38,7 +32,7 @@ TEST_F(StartupEndToEnd, FirstRunShowsHelpPageAndSavesSettingsOnClose) {
       20);
   const guint guard = g_timeout_add_seconds(30, [](gpointer) -> gboolean { Gtk::Main::quit(); return FALSE; }, nullptr);
 
-  EXPECT_EQ(RunProgram(Inputs()), 0);
+  EXPECT_EQ(RunProgram(ProgramInputs()), 0);
   g_source_remove(guard);
 
   EXPECT_TRUE(sawWindow);
@@ -54,7 +48,7 @@ TEST_F(StartupEndToEnd, FirstRunShowsHelpPageAndSavesSettingsOnClose) {
 
 TEST_F(StartupEndToEnd, BrokenShippedSettingsEndInBootErrorWindow) {
   TempDir app;
-  StartupInputs in = Inputs();
+  StartupInputs in = ProgramInputs();
   in.appDir = app.path();
   MakeDirs(app / "SiteLists");
   for (const char* name : {"CatList.dab", "Sites00001.dab", "Sites00002.dab", "Sites00003.dab", "Sites00004.dab",
