@@ -22,16 +22,10 @@ std::vector<Form1*>& Registry() {
   return windows;
 }
 
-int Px(float twips) { return static_cast<int>(std::lround(twips / kTwipsPerPixel)); }
-float Tw(int pixels) { return static_cast<float>(pixels * kTwipsPerPixel); }
 
 // Compact controls: the toolbar is laid out to the twip, like the lists.
 void InstallStyle() {
-  static bool done = false;
-  if (done) return;
-  done = true;
-  auto css = Gtk::CssProvider::create();
-  css->load_from_data(
+  AddStyle(
       "#skelvornax-main button { padding: 0 2px; min-height: 0; min-width: 0; font-size: 8pt; }"
       "#skelvornax-main entry { min-height: 0; padding: 0 3px; font-size: 9pt; }"
       "#skelvornax-main checkbutton { padding: 0; min-height: 0; }"
@@ -41,8 +35,6 @@ void InstallStyle() {
       "#skelvornax-main entry.timer-off { background: @theme_bg_color; }"
       "#skelvornax-main .history-off image { color: #d01010; }"
       "#skelvornax-main progressbar trough, #skelvornax-main progressbar progress { min-height: 10px; }");
-  Gtk::StyleContext::add_provider_for_screen(Gdk::Screen::get_default(), css,
-                                             GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
 }
 
 void SetIcon(Gtk::Button& b, const char* icon) {

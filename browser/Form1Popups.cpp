@@ -12,7 +12,6 @@ using namespace form1_layout;
 
 namespace {
 bool KillMode() { return Module1().Working.KillPopUps != 0; }
-int Px(float twips) { return static_cast<int>(twips / kTwipsPerPixel); }
 }  // namespace
 
 void Form1::ConnectPopupEvents() {

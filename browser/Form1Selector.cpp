@@ -45,10 +45,9 @@ void Form1::LoadSiteRows(ListView& list, int16_t fileNumber) {
 void Form1::SizeList(ListView& list, float top) {
   const TwipRect& from = layout_.Command14;
   const float height = SelectorHeight(list.RowCount(), rowHeightUnit_, top, layout_.innerHeight);
-  list.set_margin_left(static_cast<int>(from.left / kTwipsPerPixel));
-  list.set_margin_top(static_cast<int>(top / kTwipsPerPixel));
-  const float width = layout_.Command15.right() - from.left;
-  list.set_size_request(static_cast<int>(width / kTwipsPerPixel), std::max(1, static_cast<int>(height / kTwipsPerPixel)));
+  list.set_margin_left(Px(from.left));
+  list.set_margin_top(Px(top));
+  list.set_size_request(Px(layout_.Command15.right() - from.left), std::max(1, Px(height)));
 }
 
 void Form1::LayOutSelectors() {
@@ -56,7 +55,7 @@ void Form1::LayOutSelectors() {
   SizeList(ListView2, top);
   int w = 0, h = 0;
   ListView2.get_size_request(w, h);
-  SizeList(ListView1, top + static_cast<float>(h * kTwipsPerPixel));
+  SizeList(ListView1, top + Tw(h));
 }
 
 void Form1::ShowSelector(ListView& list, bool show) { list.set_visible(show); }

@@ -5,8 +5,22 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
+#include <set>
 
 #include "app/SharedRoutines.h"
+
+int Px(float twips) { return static_cast<int>(std::lround(twips / kTwipsPerPixel)); }
+float Tw(int pixels) { return static_cast<float>(pixels * kTwipsPerPixel); }
+
+void AddStyle(const std::string& css) {
+  static std::set<std::string> added;
+  if (!added.insert(css).second) return;
+  auto provider = Gtk::CssProvider::create();
+  provider->load_from_data(css);
+  Gtk::StyleContext::add_provider_for_screen(Gdk::Screen::get_default(), provider,
+                                             GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+}
 
 WorkArea PrimaryWorkArea() {
   WorkArea area;

@@ -8,6 +8,11 @@
 #include <vector>
 
 constexpr int kTwipsPerPixel = 15;
+int Px(float twips);  // nearest pixel
+float Tw(int pixels);
+
+// Adds window styling for the whole screen; the same text only once.
+void AddStyle(const std::string& css);
 
 struct WorkArea {
   int x = 0, y = 0, width = 1280, height = 1024;  // pixels

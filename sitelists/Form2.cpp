@@ -31,19 +31,12 @@ Form2*& TheEditor() {
   return editor;
 }
 
-int Px(float twips) { return static_cast<int>(std::lround(twips / kTwipsPerPixel)); }
-float Tw(int pixels) { return static_cast<float>(pixels * kTwipsPerPixel); }
 
 void InstallStyle() {
-  static bool done = false;
-  if (done) return;
-  done = true;
-  auto css = Gtk::CssProvider::create();
-  css->load_from_data(
+  AddStyle(
       "#skelvornax-editor button { padding: 2px 6px; min-height: 0; }"
       "#skelvornax-editor button.border { padding: 2px; }"
       "#skelvornax-editor entry { min-height: 0; padding-top: 2px; padding-bottom: 2px; }");
-  Gtk::StyleContext::add_provider_for_screen(Gdk::Screen::get_default(), css, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
 }
 
 std::string FolderOf(const std::string& path) {
