@@ -2,10 +2,17 @@
 
 #include <glib.h>
 
+#include <iostream>
+#include <memory>
+
+#include "app/Form8.h"
 #include "app/FrmErrBoot.h"
+#include "app/Marker.h"
 #include "app/Module1.h"
 #include "browser/Form1.h"
 #include "platform/Desktop.h"
+#include "platform/Dialogs.h"
+#include "platform/InstanceChannel.h"
 #include "platform/WebKitBrowser.h"
 
 #ifndef SKELVORNAX_DATA_DIR
@@ -28,10 +35,44 @@ StartupInputs GatherStartupInputs(const std::string& commandLine) {
 
 int Main(const std::string& commandLine) {
   Module1().CommandLineArg = CleanCommandLine(commandLine);
-  return RunProgram(GatherStartupInputs(Module1().CommandLineArg));
+
+  // One process per user: when another holds the lock, hand over and end,
+  // before any window or the web engine is started.
+  static InstanceLock lock;  // held until the process ends
+  std::string why;
+  const std::optional<InstancePaths> channel = PrepareInstanceDir(UserRuntimeDir(), &why);
+  if (channel) {
+    switch (lock.Acquire(channel->lockPath)) {
+      case InstanceLock::State::HeldElsewhere:
+        return SecondStart(*channel, Module1().CommandLineArg);
+      case InstanceLock::State::Unavailable:
+        why = "cannot use " + channel->lockPath;
+        break;
+      case InstanceLock::State::Acquired:
+        break;
+    }
+  }
+  if (!lock.Held()) std::cerr << kAppTitle << ": running without single-instance hand-over (" << why << ")\n";
+
+  Gtk::Main kit;
+  return RunProgram(GatherStartupInputs(Module1().CommandLineArg), lock.Held() ? &*channel : nullptr);
 }
 
-int RunProgram(const StartupInputs& inputs) {
+int SecondStart(const InstancePaths& channel, const std::string& commandLine) {
+  if (HandOverToMarker(channel.socketPath, commandLine) == HandOverResult::Delivered) return 0;
+  // Running, but its marker did not answer: it is starting up or closing.
+  if (Gtk::Main::instance()) {
+    MsgBox(kAlreadyRunningText);
+  } else if (gtk_init_check(nullptr, nullptr)) {
+    Gtk::Main kit;
+    MsgBox(kAlreadyRunningText);
+  } else {
+    std::cerr << kAlreadyRunningText << "\n";
+  }
+  return 0;
+}
+
+int RunProgram(const StartupInputs& inputs, const InstancePaths* channel) {
   Module1State& m = Module1();
   m.CommandLineArg = CleanCommandLine(inputs.commandLine);
   if (!PrepareStart(inputs, m)) {
@@ -42,6 +83,16 @@ int RunProgram(const StartupInputs& inputs) {
   }
   WebKitBrowser::ConfigureEngine(m.UserDataDir + "/WebData", std::string(g_get_user_cache_dir()) + "/" + kAppTitle);
   Form1::Open(std::make_unique<WebKitBrowser>());
+  // The marker is loaded hidden after the first window, and from then on a
+  // second start reaches it.
+  Form8 marker;
+  std::unique_ptr<InstanceServer> server;
+  if (channel) {
+    server = std::make_unique<InstanceServer>(marker);
+    std::string why;
+    if (!server->Listen(channel->socketPath, &why))
+      std::cerr << kAppTitle << ": second starts cannot reach this window (" << why << ")\n";
+  }
   Gtk::Main::run();
   return 0;
 }

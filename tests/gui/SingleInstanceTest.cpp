@@ -1,0 +1,419 @@
+// One running process per user: the lock, the private folder, the marker
+// socket and its peer check, the marker window's handler over the fake
+// browser, and the real program started twice.
+#include <errno.h>
+#include <glib.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "app/Form8.h"
+#include "app/Main.h"
+#include "app/Marker.h"
+#include "app/Module1.h"
+#include "app/SettingsRecord.h"
+#include "browser/Form1.h"
+#include "gui/GuiTest.h"
+#include "history/HistoryRecord.h"
+#include "platform/Dialogs.h"
+#include "platform/FakeBrowser.h"
+#include "platform/InstanceChannel.h"
+
+namespace {
+
+const char* const kBusyText =
+    "Can't Launch A New Browser Window While Options, Edit,\nOpen-About, Or App-Message Window Like This Is Open.";
+const char* const kRunningText =
+    "Your Browser Is Already Running.. If You\nWant To Launch A New Browser Window,\n"
+    "Click The -Menu- Button. Then On The\nMenu Click -Launch A New Window-";
+
+mode_t ModeOf(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
+}
+
+// ---- Folder, lock and peer check ----------------------------------------------
+
+TEST(InstanceDir, CreatedPrivateAndTightenedWhenTooOpen) {
+  TempDir rt;
+  auto paths = PrepareInstanceDir(rt.path());
+  ASSERT_TRUE(paths);
+  EXPECT_EQ(ModeOf(paths->dir), 0700u);
+  ASSERT_EQ(::chmod(paths->dir.c_str(), 0755), 0);
+  paths = PrepareInstanceDir(rt.path());
+  ASSERT_TRUE(paths);
+  EXPECT_EQ(ModeOf(paths->dir), 0700u);
+}
+
+TEST(InstanceDir, RefusesWhatIsNotItsOwnFolder) {
+  TempDir rt, elsewhere;
+  ASSERT_EQ(::symlink(elsewhere.path().c_str(), (rt / "skelvornax").c_str()), 0);
+  std::string why;
+  EXPECT_FALSE(PrepareInstanceDir(rt.path(), &why));
+  EXPECT_FALSE(why.empty());
+
+  TempDir rt2;
+  WriteString(rt2 / "skelvornax", "a file");
+  EXPECT_FALSE(PrepareInstanceDir(rt2.path()));
+
+  TempDir rt3;
+  const std::string deep = rt3 / std::string(120, 'd');  // socket path would not fit an address
+  EXPECT_FALSE(PrepareInstanceDir(deep, &why));
+}
+
+TEST(InstanceLock, HeldUntilReleased) {
+  TempDir rt;
+  const auto paths = PrepareInstanceDir(rt.path());
+  ASSERT_TRUE(paths);
+  InstanceLock first, second;
+  EXPECT_EQ(first.Acquire(paths->lockPath), InstanceLock::State::Acquired);
+  EXPECT_EQ(second.Acquire(paths->lockPath), InstanceLock::State::HeldElsewhere);
+  EXPECT_FALSE(second.Held());
+  first.Release();
+  EXPECT_EQ(second.Acquire(paths->lockPath), InstanceLock::State::Acquired);
+  EXPECT_EQ(ModeOf(paths->lockPath), 0600u);
+}
+
+TEST(InstancePeer, OnlyTheSameUserId) {
+  EXPECT_TRUE(PeerAllowed(1000, 1000));
+  EXPECT_FALSE(PeerAllowed(1001, 1000));
+  EXPECT_FALSE(PeerAllowed(0, 1000));  // not even root
+  EXPECT_FALSE(PeerAllowed(1000, 0));
+}
+
+// ---- The socket, in this process ----------------------------------------------
+
+// A marker that records each resize with the caption it found.
+class RecordingMarker : public MarkerPort {
+ public:
+  std::string MarkerWindowCaption() const override { return caption; }
+  void SetMarkerWindowCaption(const std::string& c) override { caption = c; }
+  int MarkerWindowWidth() const override { return width; }
+  void ResizeMarkerWindow(int w) override {
+    width = w;
+    resizes.emplace_back(caption, w);
+    caption = MarkerCaption();
+  }
+  std::string caption = MarkerCaption();
+  int width = kMarkerInitialWidthPx;
+  std::vector<std::pair<std::string, int>> resizes;
+};
+
+class InstanceSocket : public GuiTest {
+ protected:
+  void SetUp() override {
+    const auto p = PrepareInstanceDir(rt_.path());
+    ASSERT_TRUE(p);
+    paths_ = *p;
+    server_ = std::make_unique<InstanceServer>(marker_);
+    std::string why;
+    ASSERT_TRUE(server_->Listen(paths_.socketPath, &why)) << why;
+  }
+
+  // Hand-overs from other threads, as second starts; the main loop serves them.
+  std::vector<HandOverResult> HandOver(const std::vector<std::string>& commandLines, int timeoutMs = 10000) {
+    std::vector<HandOverResult> results(commandLines.size(), HandOverResult::NoMarker);
+    std::atomic<int> done{0};
+    std::vector<std::thread> threads;
+    for (std::size_t i = 0; i < commandLines.size(); ++i)
+      threads.emplace_back([&, i] {
+        results[i] = HandOverToMarker(paths_.socketPath, commandLines[i], timeoutMs);
+        ++done;
+      });
+    const bool finished = RunUntil([&] { return done == static_cast<int>(commandLines.size()); }, timeoutMs + 5000);
+    for (auto& t : threads) t.join();
+    EXPECT_TRUE(finished);
+    return results;
+  }
+
+  // A raw connection, for peers that do not follow the protocol.
+  int Connect() {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strncpy(addr.sun_path, paths_.socketPath.c_str(), sizeof addr.sun_path - 1);
+    EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0) << std::strerror(errno);
+    return fd;
+  }
+  // Runs the loop until the server has answered and closed; returns all it sent.
+  std::string ReadUntilClosed(int fd) {
+    std::string got;
+    bool closed = false;
+    EXPECT_TRUE(RunUntil([&] {
+      char buf[256];
+      const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+      if (n > 0) got.append(buf, static_cast<std::size_t>(n));
+      closed = n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK);
+      return closed;
+    }));
+    ::close(fd);
+    return got;
+  }
+
+  TempDir rt_;
+  InstancePaths paths_;
+  RecordingMarker marker_;
+  std::unique_ptr<InstanceServer> server_;
+};
+
+TEST_F(InstanceSocket, SameUserHandOverWritesCaptionThenAlternatesWidth) {
+  EXPECT_EQ(ModeOf(paths_.socketPath), 0600u);
+  ASSERT_EQ(HandOver({"/tmp/a b/page.htm"}), std::vector<HandOverResult>{HandOverResult::Delivered});
+  ASSERT_EQ(HandOver({""}), std::vector<HandOverResult>{HandOverResult::Delivered});
+  const std::vector<std::pair<std::string, int>> expected = {{"/tmp/a b/page.htm", 500}, {MarkerCaption(), 300}};
+  EXPECT_EQ(marker_.resizes, expected);
+}
+
+TEST_F(InstanceSocket, TwoQuickStartsAreServedOneAfterTheOther) {
+  const auto results = HandOver({"/tmp/one.htm", "/tmp/two.htm"});
+  EXPECT_EQ(results, std::vector<HandOverResult>(2, HandOverResult::Delivered));
+  ASSERT_EQ(marker_.resizes.size(), 2u);
+  // Each resize saw its own start's caption and the widths alternated.
+  EXPECT_EQ(marker_.resizes[0].second, 500);
+  EXPECT_EQ(marker_.resizes[1].second, 300);
+  std::vector<std::string> captions = {marker_.resizes[0].first, marker_.resizes[1].first};
+  std::sort(captions.begin(), captions.end());
+  EXPECT_EQ(captions, (std::vector<std::string>{"/tmp/one.htm", "/tmp/two.htm"}));
+}
+
+TEST_F(InstanceSocket, AnswerWithoutTheMarkerTagIsNotAMarker) {
+  marker_.caption = "some other window";
+  EXPECT_EQ(HandOver({"/tmp/page.htm"}), std::vector<HandOverResult>{HandOverResult::NoMarker});
+  EXPECT_TRUE(marker_.resizes.empty());
+  EXPECT_EQ(marker_.caption, "some other window");
+}
+
+TEST_F(InstanceSocket, GarbageAndSilentPeersAreDroppedAndServingGoesOn) {
+  int fd = Connect();
+  ASSERT_EQ(::send(fd, "HELLO\nWIDTH 500\n", 16, MSG_NOSIGNAL), 16);
+  EXPECT_EQ(ReadUntilClosed(fd), "ERR\n");  // the request after the garbage is never served
+
+  fd = Connect();
+  const std::string endless(kMaxMarkerLine + 100, 'x');
+  ::send(fd, endless.data(), endless.size(), MSG_NOSIGNAL);
+  EXPECT_EQ(ReadUntilClosed(fd), "");
+
+  const int silent = Connect();  // holds the session until the server gives up on it
+  EXPECT_EQ(HandOver({"/tmp/after.htm"}), std::vector<HandOverResult>{HandOverResult::Delivered});
+  ::close(silent);
+  ASSERT_EQ(marker_.resizes.size(), 1u);
+  EXPECT_EQ(marker_.resizes[0], std::make_pair(std::string("/tmp/after.htm"), 500));
+}
+
+TEST_F(InstanceSocket, MarkerGoneMeansNoMarker) {
+  server_.reset();
+  EXPECT_FALSE(Exists(paths_.socketPath));
+  EXPECT_EQ(HandOverToMarker(paths_.socketPath, "/tmp/p.htm", 2000), HandOverResult::NoMarker);
+}
+
+TEST_F(InstanceSocket, SecondStartWithoutAnsweringMarkerSaysTheProgramRuns) {
+  server_.reset();  // the lock is held, but the first process is not listening yet
+  InstanceLock firstProcess;
+  ASSERT_EQ(firstProcess.Acquire(paths_.lockPath), InstanceLock::State::Acquired);
+  ScriptedAnswers answers;
+  SetMsgAnswerer(answers.Answerer());
+  EXPECT_EQ(SecondStart(paths_, "/tmp/p.htm"), 0);
+  SetMsgAnswerer({});
+  EXPECT_EQ(answers.shown, std::vector<std::string>{kRunningText});
+}
+
+// ---- The marker window's handler, over the fake browser -----------------------
+
+class MarkerWindow : public GuiTest {
+ protected:
+  void SetUp() override {
+    StartupInputs in = GatherStartupInputs("");
+    in.appDir = SKELVORNAX_PROGRAM_DIR;
+    Module1State& m = Module1();
+    ASSERT_TRUE(PrepareStart(in, m)) << m.BootErrorText;
+    m.Working.HoldNewWindowBox = 0;
+    m.MsgBoxOpen = 0;
+    m.BusyWindowOpen = 0;
+    m.StartPageFlag = 1;
+    m.CommandLineArg.clear();
+    SetMsgAnswerer(answers_.Answerer());
+  }
+  void TearDown() override {
+    SetMsgAnswerer({});
+    Module1().BusyWindowOpen = 0;
+    while (!Form1::Loaded().empty()) Form1::Loaded().back()->Form_QueryUnload();
+    while (g_main_context_pending(nullptr)) g_main_context_iteration(nullptr, FALSE);
+  }
+  // What a second start does to the marker.
+  static void SecondStartOn(Form8& marker, const std::string& commandLine) {
+    if (!commandLine.empty()) marker.SetMarkerWindowCaption(commandLine);
+    marker.ResizeMarkerWindow(HandOverWidth(marker.MarkerWindowWidth()));
+  }
+  static std::string LastNavigation(Form1* w) {
+    const auto& n = static_cast<FakeBrowser&>(w->WebBrowser1).navigations;
+    return n.empty() ? "" : n.back();
+  }
+  ScriptedAnswers answers_;
+};
+
+TEST_F(MarkerWindow, RefusedWhileBusyThenTheNextStartOpensTheKeptAddress) {
+  Form1::Open(std::make_unique<FakeBrowser>());
+  Form8 marker;
+  Module1().BusyWindowOpen = 1;
+  SecondStartOn(marker, "/tmp/kept page.htm");
+  EXPECT_EQ(answers_.shown, std::vector<std::string>{kBusyText});
+  EXPECT_EQ(Form1::Loaded().size(), 1u);
+  EXPECT_TRUE(CaptionHasMarker(marker.MarkerWindowCaption()));  // the next start still finds it
+
+  Module1().BusyWindowOpen = 0;
+  SecondStartOn(marker, "");
+  ASSERT_EQ(Form1::Loaded().size(), 2u);
+  EXPECT_EQ(LastNavigation(Form1::Loaded().back()), "/tmp/kept page.htm");
+  EXPECT_EQ(answers_.shown.size(), 1u);
+
+  // Once used, a start without arguments opens the start page again.
+  SecondStartOn(marker, "");
+  ASSERT_EQ(Form1::Loaded().size(), 3u);
+  EXPECT_EQ(LastNavigation(Form1::Loaded().back()), Module1().Working.StartPage);
+}
+
+TEST_F(MarkerWindow, NoMainWindowNothingHappens) {
+  Form8 marker;
+  SecondStartOn(marker, "/tmp/page.htm");
+  EXPECT_TRUE(Form1::Loaded().empty());
+  EXPECT_TRUE(answers_.shown.empty());
+  EXPECT_EQ(marker.State().keptCommandLine, "/tmp/page.htm");
+}
+
+// ---- The real program, twice ----------------------------------------------------
+
+struct Child {
+  GPid pid = 0;
+  bool exited = false;
+  int status = 0;
+};
+
+class SingleInstance : public GuiTest {
+ protected:
+  void SetUp() override {
+    for (const char* d : {"run", "data", "config", "cache", "pages"}) MakeDirs(home_ / d);
+    ::chmod((home_ / "run").c_str(), 0700);
+    char** env = g_get_environ();
+    env = g_environ_setenv(env, "HOME", home_.path().c_str(), TRUE);
+    env = g_environ_setenv(env, "XDG_DATA_HOME", (home_ / "data").c_str(), TRUE);
+    env = g_environ_setenv(env, "XDG_CONFIG_HOME", (home_ / "config").c_str(), TRUE);
+    env = g_environ_setenv(env, "XDG_CACHE_HOME", (home_ / "cache").c_str(), TRUE);
+    env = g_environ_setenv(env, "XDG_RUNTIME_DIR", (home_ / "run").c_str(), TRUE);
+    env_ = env;
+    // The shipped settings keep no history; the pages' windows are seen in it.
+    auto settings = LoadSettings(std::string(SKELVORNAX_PROGRAM_DIR) + "/skelvorn.ini");
+    ASSERT_TRUE(settings);
+    settings->HistoryDays = 7;
+    MakeDirs(home_ / "data/skelvornax");
+    ASSERT_TRUE(SaveSettings(home_ / "data/skelvornax/skelvorn.ini", *settings));
+  }
+  void TearDown() override {
+    // Every process this test started ends before its watch's data goes.
+    for (auto& c : children_)
+      if (!c->exited) ::kill(c->pid, SIGTERM);
+    EXPECT_TRUE(RunUntil(
+        [&] { return std::all_of(children_.begin(), children_.end(), [](const auto& c) { return c->exited; }); },
+        20000));
+    g_strfreev(env_);
+  }
+
+  Child* Start(const std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    std::string exe = SKELVORNAX_EXE;
+    argv.push_back(exe.data());
+    std::vector<std::string> copies = args;
+    for (auto& a : copies) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    auto owned = std::make_unique<Child>();
+    Child* child = owned.get();
+    GError* error = nullptr;
+    if (!g_spawn_async(nullptr, argv.data(), env_, G_SPAWN_DO_NOT_REAP_CHILD, nullptr, nullptr, &child->pid, &error)) {
+      ADD_FAILURE() << error->message;
+      g_error_free(error);
+      return nullptr;
+    }
+    children_.push_back(std::move(owned));
+    g_child_watch_add(
+        child->pid,
+        [](GPid pid, gint status, gpointer data) {
+          auto* c = static_cast<Child*>(data);
+          c->status = status;
+          c->exited = true;
+          g_spawn_close_pid(pid);
+        },
+        child);
+    return child;
+  }
+
+  // A page whose title tells its window apart.
+  std::string Page(const std::string& name, const std::string& title) {
+    const std::string path = home_ / ("pages/" + name);
+    WriteString(path, "<html><head><title>" + title + "</title></head><body>" + title + "</body></html>");
+    return path;
+  }
+
+  // A page is in the first process's history once a window of it loaded it.
+  bool Logged(const std::string& title) const {
+    const std::string dir = home_ / "data/skelvornax/History";
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(dir, ec))
+      for (const HistoryRecord& r : ReadDayFile(entry.path().string()))
+        if (r.Title == title) return true;
+    return false;
+  }
+
+  static bool EndedWithZero(const Child& c) { return c.exited && WIFEXITED(c.status) && WEXITSTATUS(c.status) == 0; }
+
+  void StartFirst() {
+    first_ = Start({});
+    ASSERT_TRUE(first_);
+    const std::string socket = home_ / "run/skelvornax/marker.sock";
+    ASSERT_TRUE(RunUntil([&] { return Exists(socket) || first_->exited; }, 60000)) << "no marker socket";
+    ASSERT_FALSE(first_->exited);
+  }
+
+  TempDir home_;
+  char** env_ = nullptr;
+  std::vector<std::unique_ptr<Child>> children_;
+  Child* first_ = nullptr;
+};
+
+TEST_F(SingleInstance, SecondStartWithQuotedPathOpensItInTheRunningProcess) {
+  StartFirst();
+  const std::string page = Page("hand over a.htm", "Hand-over page A");
+  Child* second = Start({"\"" + page + "\""});
+  ASSERT_TRUE(second);
+  ASSERT_TRUE(RunUntil([&] { return second->exited; }, 20000));
+  EXPECT_TRUE(EndedWithZero(*second));
+  EXPECT_TRUE(RunUntil([&] { return Logged("Hand-over page A"); }, 30000));
+  EXPECT_FALSE(first_->exited);
+}
+
+TEST_F(SingleInstance, TwoQuickSecondStartsBothOpenWindows) {
+  StartFirst();
+  const std::string b = Page("b.htm", "Hand-over page B");
+  const std::string c = Page("c.htm", "Hand-over page C");
+  Child* second = Start({b});
+  Child* third = Start({c});
+  ASSERT_TRUE(second && third);
+  ASSERT_TRUE(RunUntil([&] { return second->exited && third->exited; }, 20000));
+  EXPECT_TRUE(EndedWithZero(*second));
+  EXPECT_TRUE(EndedWithZero(*third));
+  EXPECT_TRUE(RunUntil([&] { return Logged("Hand-over page B") && Logged("Hand-over page C"); }, 30000))
+      << "B " << Logged("Hand-over page B") << ", C " << Logged("Hand-over page C");
+}
+
+}  // namespace
