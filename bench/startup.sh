@@ -8,6 +8,9 @@
 # "skelvornax Help - skelvornax" (polled every 10 ms with xdotool).
 # Memory: PSS of the UI process and all its descendants, ~1.5 s after that.
 # Every run gets fresh home and XDG folders, so first-run work is counted.
+# Hand-over: with one skelvornax running, the time from a second start with a
+# page as argument until a visible window shows that page's title; reported
+# against the minimal window's cold start of the same run.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -89,22 +92,38 @@ kill_tree() {
 }
 
 wait_ready() {
-  local start=$1 pid=$2
-  until xdotool search --onlyvisible --name "$ready_title" >/dev/null 2>&1; do
+  local start=$1 pid=$2 title=${3:-$ready_title}
+  until xdotool search --onlyvisible --name "$title" >/dev/null 2>&1; do
     kill -0 "$pid" 2>/dev/null || { echo "process $pid exited before ready" >&2; return 1; }
     (( $(now_ms) - start < timeout_ms )) || { echo "no ready window after ${timeout_ms} ms" >&2; return 1; }
     sleep 0.01
   done
 }
 
+# A fresh home with its own runtime folder (so no run meets another's
+# instance lock).
+make_home() {
+  local home
+  home=$(mktemp -d /tmp/skelvornax-bench-home.XXXXXX)
+  mkdir -p "$home/.local/share" "$home/.config" "$home/.cache" "$home/run"
+  chmod 700 "$home/run"
+  echo "$home"
+}
+
+# Runs a command with HOME and the XDG folders in the given home.
+in_home() {
+  local home=$1
+  shift
+  HOME="$home" XDG_DATA_HOME="$home/.local/share" XDG_CONFIG_HOME="$home/.config" \
+    XDG_CACHE_HOME="$home/.cache" XDG_RUNTIME_DIR="$home/run" "$@"
+}
+
 # One run of a program in a fresh home: prints "<startup ms> <PSS KiB>".
 measure_start() {
   local home pid start ready pss
-  home=$(mktemp -d /tmp/skelvornax-bench-home.XXXXXX)
-  mkdir -p "$home/.local/share" "$home/.config" "$home/.cache"
+  home=$(make_home)
   start=$(now_ms)
-  HOME="$home" XDG_DATA_HOME="$home/.local/share" XDG_CONFIG_HOME="$home/.config" \
-    XDG_CACHE_HOME="$home/.cache" "$@" >"$home/out.log" 2>&1 &
+  in_home "$home" "$@" >"$home/out.log" 2>&1 &
   pid=$!
   if ! wait_ready "$start" "$pid"; then
     kill_tree "$pid"
@@ -119,6 +138,49 @@ measure_start() {
   kill_tree "$pid"
   rm -rf "$home"
   echo "$((ready - start)) $pss"
+}
+
+# One skelvornax kept running; then one uncounted and RUNS counted second
+# starts, each handing over a page of its own: prints one ms figure per line.
+measure_handovers() {
+  local home pid i start title page socket
+  home=$(make_home)
+  socket="$home/run/skelvornax/marker.sock"
+  start=$(now_ms)
+  in_home "$home" "$browser" >"$home/out.log" 2>&1 &
+  pid=$!
+  if ! wait_ready "$start" "$pid"; then
+    kill_tree "$pid"
+    tail -n 5 "$home/out.log" >&2
+    rm -rf "$home"
+    return 1
+  fi
+  until [ -S "$socket" ]; do
+    if ! kill -0 "$pid" 2>/dev/null || (($(now_ms) - start >= timeout_ms)); then
+      echo "no marker socket at $socket" >&2
+      kill_tree "$pid"
+      rm -rf "$home"
+      return 1
+    fi
+    sleep 0.01
+  done
+  for ((i = 0; i <= runs; i++)); do
+    title="Hand-over page $i"
+    page="$home/page $i.htm"
+    printf '<html><head><title>%s</title></head><body>%s</body></html>\n' "$title" "$title" >"$page"
+    start=$(now_ms)
+    if ! in_home "$home" "$browser" "$page" >>"$home/out.log" 2>&1 ||
+      ! wait_ready "$start" "$pid" "^$title - skelvornax\$"; then
+      echo "hand-over $i failed" >&2
+      kill_tree "$pid"
+      tail -n 5 "$home/out.log" >&2
+      rm -rf "$home"
+      return 1
+    fi
+    ((i == 0)) || echo "$(($(now_ms) - start))"
+  done
+  kill_tree "$pid"
+  rm -rf "$home"
 }
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
@@ -143,6 +205,14 @@ main() {
   bp=$(printf '%s\n' "${b_pss[@]}" | median); mp=$(printf '%s\n' "${m_pss[@]}" | median)
   printf 'startup ms (median of %d): skelvornax %-6.0f minimal %-6.0f ratio %s\n' "$runs" "$bt" "$mt" "$(ratio "$bt" "$mt")"
   printf 'PSS MiB (median of %d):    skelvornax %-6s minimal %-6s ratio %s\n' "$runs" "$(mib "$bp")" "$(mib "$mp")" "$(ratio "$bp" "$mp")"
+  local h_ms ht h
+  h_ms=$(measure_handovers)
+  i=0
+  for h in $h_ms; do echo "hand-over $((++i)): ${h} ms" >&2; done
+  # shellcheck disable=SC2086
+  ht=$(printf '%s\n' $h_ms | median)
+  printf 'hand-over ms (median of %d): skelvornax %-6.0f minimal cold start %-6.0f ratio %s\n' "$runs" "$ht" "$mt" \
+    "$(ratio "$ht" "$mt")"
 }
 
 main
