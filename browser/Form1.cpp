@@ -95,6 +95,9 @@ void Form1::BuildControls() {
   Command13.set_label("\u2194");
   Command3.set_sensitive(false);
   Command4.set_sensitive(false);
+  // "Full Screen" needs the full-screen window, which this version lacks;
+  // the box stays in its place but cannot be ticked.
+  Check2.set_sensitive(false);
   Command7.get_style_context()->add_class("strip");
   Command7.set_can_focus(false);
   Picture1.get_style_context()->add_class("toolbar");
