@@ -1,6 +1,7 @@
 #include <gdk/gdk.h>
 #include <gtk/gtk.h>
 
+#include "app/CommandLine.h"
 #include "app/Main.h"
 
 int main(int argc, char** argv) {
@@ -9,7 +10,5 @@ int main(int argc, char** argv) {
   // Takes the toolkit's own options out of argv without opening the display:
   // a second start hands over and ends without ever connecting to it.
   gtk_parse_args(&argc, &argv);
-  std::string commandLine;
-  for (int i = 1; i < argc; ++i) commandLine += (i > 1 ? " " : "") + std::string(argv[i]);
-  return Main(commandLine);
+  return Main(JoinArguments(argc, argv));
 }

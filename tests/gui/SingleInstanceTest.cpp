@@ -1,6 +1,7 @@
 // One running process per user: the lock, the private folder, the marker
 // socket and its peer check, the marker window's handler over the fake
-// browser, and the real program started twice.
+// browser, the launcher's hand-over next to the browser's, and the real
+// program started twice.
 #include <errno.h>
 #include <glib.h>
 #include <signal.h>
@@ -15,6 +16,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -293,7 +295,7 @@ TEST_F(MarkerWindow, NoMainWindowNothingHappens) {
   EXPECT_EQ(marker.State().keptCommandLine, "/tmp/page.htm");
 }
 
-// ---- The real program, twice ----------------------------------------------------
+// ---- Real programs ---------------------------------------------------------------
 
 struct Child {
   GPid pid = 0;
@@ -301,25 +303,11 @@ struct Child {
   int status = 0;
 };
 
-class SingleInstance : public GuiTest {
+// Starts programs with an environment of their own and ends every one of
+// them before the test does.
+class ProgramTest : public GuiTest {
  protected:
-  void SetUp() override {
-    for (const char* d : {"run", "data", "config", "cache", "pages"}) MakeDirs(home_ / d);
-    ::chmod((home_ / "run").c_str(), 0700);
-    char** env = g_get_environ();
-    env = g_environ_setenv(env, "HOME", home_.path().c_str(), TRUE);
-    env = g_environ_setenv(env, "XDG_DATA_HOME", (home_ / "data").c_str(), TRUE);
-    env = g_environ_setenv(env, "XDG_CONFIG_HOME", (home_ / "config").c_str(), TRUE);
-    env = g_environ_setenv(env, "XDG_CACHE_HOME", (home_ / "cache").c_str(), TRUE);
-    env = g_environ_setenv(env, "XDG_RUNTIME_DIR", (home_ / "run").c_str(), TRUE);
-    env_ = env;
-    // The shipped settings keep no history; the pages' windows are seen in it.
-    auto settings = LoadSettings(std::string(SKELVORNAX_PROGRAM_DIR) + "/skelvorn.ini");
-    ASSERT_TRUE(settings);
-    settings->HistoryDays = 7;
-    MakeDirs(home_ / "data/skelvornax");
-    ASSERT_TRUE(SaveSettings(home_ / "data/skelvornax/skelvorn.ini", *settings));
-  }
+  void SetUp() override { env_ = g_get_environ(); }
   void TearDown() override {
     // Every process this test started ends before its watch's data goes.
     for (auto& c : children_)
@@ -329,10 +317,10 @@ class SingleInstance : public GuiTest {
         20000));
     g_strfreev(env_);
   }
+  void SetEnv(const char* name, const std::string& value) { env_ = g_environ_setenv(env_, name, value.c_str(), TRUE); }
 
-  Child* Start(const std::vector<std::string>& args) {
+  Child* Start(const std::vector<std::string>& args, std::string exe = SKELVORNAX_EXE) {
     std::vector<char*> argv;
-    std::string exe = SKELVORNAX_EXE;
     argv.push_back(exe.data());
     std::vector<std::string> copies = args;
     for (auto& a : copies) argv.push_back(a.data());
@@ -358,6 +346,115 @@ class SingleInstance : public GuiTest {
     return child;
   }
 
+  // Starts a program that should end by itself; -1 when it did not (or was killed).
+  int ExitCodeOf(const std::vector<std::string>& args, const std::string& exe) {
+    Child* c = Start(args, exe);
+    if (!c || !RunUntil([&] { return c->exited; }, 20000)) return -1;
+    return WIFEXITED(c->status) ? WEXITSTATUS(c->status) : -1;
+  }
+
+  // The launcher alone, in a folder without the browser program next to it.
+  std::string LonelyLauncher(const TempDir& dir) {
+    const std::string copy = dir / "skelvornax";
+    WriteBytes(copy, ReadBytes(SKELVORNAX_EXE));
+    EXPECT_EQ(::chmod(copy.c_str(), 0700), 0);
+    return copy;
+  }
+
+  static bool EndedWithZero(const Child& c) { return c.exited && WIFEXITED(c.status) && WEXITSTATUS(c.status) == 0; }
+
+  char** env_ = nullptr;
+  std::vector<std::unique_ptr<Child>> children_;
+};
+
+// ---- The launcher against a marker served here ------------------------------------
+
+class LauncherHandOver : public ProgramTest {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    SetEnv("XDG_RUNTIME_DIR", rt_.path());
+    const auto p = PrepareInstanceDir(rt_.path());
+    ASSERT_TRUE(p);
+    paths_ = *p;
+    ASSERT_EQ(lock_.Acquire(paths_.lockPath), InstanceLock::State::Acquired);  // "the program runs"
+    server_ = std::make_unique<InstanceServer>(marker_);
+    std::string why;
+    ASSERT_TRUE(server_->Listen(paths_.socketPath, &why)) << why;
+  }
+
+  // What a program handed over for these arguments; nullopt when it did not
+  // hand over (or did not end with 0).
+  std::optional<std::string> HandedOverBy(const std::string& exe, const std::vector<std::string>& args) {
+    const std::size_t before = marker_.resizes.size();
+    const int code = ExitCodeOf(args, exe);
+    if (code != 0 || marker_.resizes.size() != before + 1) return std::nullopt;
+    return marker_.resizes.back().first;
+  }
+
+  TempDir rt_, bin_;
+  InstancePaths paths_;
+  InstanceLock lock_;
+  RecordingMarker marker_;
+  std::unique_ptr<InstanceServer> server_;
+};
+
+TEST_F(LauncherHandOver, HandsOverWhatTheBrowserWouldOrLeavesItToTheBrowser) {
+  const std::string lonely = LonelyLauncher(bin_);
+  // No toolkit option: the launcher alone hands over exactly what the browser does.
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {}, {"\"/tmp/a b/page.htm\""}, {"/tmp/a", "b.htm"}, {"https://e.org/?q=-x", "  "}}) {
+    const auto byBrowser = HandedOverBy(SKELVORNAX_BROWSER_EXE, args);
+    ASSERT_TRUE(byBrowser) << args.size();
+    EXPECT_EQ(HandedOverBy(lonely, args), byBrowser);
+    EXPECT_EQ(HandedOverBy(SKELVORNAX_EXE, args), byBrowser);
+  }
+  // The toolkit takes these out before the browser hands over; the launcher
+  // leaves them to it (alone, it finds no browser and fails).
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"--class=Other", "/tmp/x.htm"}, {"--", "/tmp/y.htm"}}) {
+    const auto byBrowser = HandedOverBy(SKELVORNAX_BROWSER_EXE, args);
+    ASSERT_TRUE(byBrowser) << args.front();
+    EXPECT_EQ(*byBrowser, args.back());
+    EXPECT_EQ(HandedOverBy(SKELVORNAX_EXE, args), byBrowser);
+    if (!Exists(SKELVORNAX_INSTALLED_BROWSER)) {
+      const std::size_t before = marker_.resizes.size();
+      EXPECT_EQ(ExitCodeOf(args, lonely), 1);
+      EXPECT_EQ(marker_.resizes.size(), before);
+    }
+  }
+}
+
+TEST_F(LauncherHandOver, WithoutAnAnsweringMarkerItIsLeftToTheBrowser) {
+  if (Exists(SKELVORNAX_INSTALLED_BROWSER)) GTEST_SKIP() << "an installed browser would be started";
+  server_.reset();  // the lock is held, but nobody serves the socket
+  // The launcher hands over nothing itself: alone it can only fail.
+  EXPECT_EQ(ExitCodeOf({"/tmp/p.htm"}, LonelyLauncher(bin_)), 1);
+  lock_.Release();  // and with the lock free, too
+  EXPECT_EQ(ExitCodeOf({"/tmp/p.htm"}, LonelyLauncher(bin_)), 1);
+}
+
+// ---- The real program, twice ----------------------------------------------------
+
+class SingleInstance : public ProgramTest {
+ protected:
+  void SetUp() override {
+    ProgramTest::SetUp();
+    for (const char* d : {"run", "data", "config", "cache", "pages"}) MakeDirs(home_ / d);
+    ::chmod((home_ / "run").c_str(), 0700);
+    SetEnv("HOME", home_.path());
+    SetEnv("XDG_DATA_HOME", home_ / "data");
+    SetEnv("XDG_CONFIG_HOME", home_ / "config");
+    SetEnv("XDG_CACHE_HOME", home_ / "cache");
+    SetEnv("XDG_RUNTIME_DIR", home_ / "run");
+    // The shipped settings keep no history; the pages' windows are seen in it.
+    auto settings = LoadSettings(std::string(SKELVORNAX_PROGRAM_DIR) + "/skelvorn.ini");
+    ASSERT_TRUE(settings);
+    settings->HistoryDays = 7;
+    MakeDirs(home_ / "data/skelvornax");
+    ASSERT_TRUE(SaveSettings(home_ / "data/skelvornax/skelvorn.ini", *settings));
+  }
+
   // A page whose title tells its window apart.
   std::string Page(const std::string& name, const std::string& title) {
     const std::string path = home_ / ("pages/" + name);
@@ -375,19 +472,19 @@ class SingleInstance : public GuiTest {
     return false;
   }
 
-  static bool EndedWithZero(const Child& c) { return c.exited && WIFEXITED(c.status) && WEXITSTATUS(c.status) == 0; }
-
+  // Started as users start it: the launcher, which becomes the browser.
   void StartFirst() {
     first_ = Start({});
     ASSERT_TRUE(first_);
     const std::string socket = home_ / "run/skelvornax/marker.sock";
     ASSERT_TRUE(RunUntil([&] { return Exists(socket) || first_->exited; }, 60000)) << "no marker socket";
     ASSERT_FALSE(first_->exited);
+    std::error_code ec;
+    const auto exe = std::filesystem::read_symlink("/proc/" + std::to_string(first_->pid) + "/exe", ec);
+    EXPECT_EQ(exe.filename(), "skelvornax-browser") << exe;
   }
 
   TempDir home_;
-  char** env_ = nullptr;
-  std::vector<std::unique_ptr<Child>> children_;
   Child* first_ = nullptr;
 };
 
@@ -414,6 +511,15 @@ TEST_F(SingleInstance, TwoQuickSecondStartsBothOpenWindows) {
   EXPECT_TRUE(EndedWithZero(*third));
   EXPECT_TRUE(RunUntil([&] { return Logged("Hand-over page B") && Logged("Hand-over page C"); }, 30000))
       << "B " << Logged("Hand-over page B") << ", C " << Logged("Hand-over page C");
+}
+
+TEST_F(SingleInstance, TheLauncherAloneOpensTheSecondStartsPage) {
+  StartFirst();
+  TempDir bin;
+  const std::string page = Page("lonely.htm", "Hand-over page L");
+  EXPECT_EQ(ExitCodeOf({page}, LonelyLauncher(bin)), 0);
+  EXPECT_TRUE(RunUntil([&] { return Logged("Hand-over page L"); }, 30000));
+  EXPECT_FALSE(first_->exited);
 }
 
 }  // namespace
