@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cstdio>
 
 namespace fileops {
@@ -123,6 +124,58 @@ std::vector<std::string> ListNames(const std::string& dir) {
   }
   ::closedir(d);
   return names;
+}
+
+std::vector<std::string> ListFiles(const std::string& dir) {
+  std::vector<std::string> files;
+  for (const auto& name : ListNames(dir)) {
+    struct stat st {};
+    if (::lstat(Join(dir, name).c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) files.push_back(name);
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+bool RemoveDirWithFiles(const std::string& dir) {
+  const auto files = ListFiles(dir);
+  for (auto it = files.rbegin(); it != files.rend(); ++it) RemoveFile(Join(dir, *it));
+  ::rmdir(dir.c_str());
+  struct stat st {};
+  return ::lstat(dir.c_str(), &st) != 0;
+}
+
+bool RenameDurably(const std::string& from, const std::string& to) {
+  if (::rename(from.c_str(), to.c_str()) != 0) return false;
+  SyncFolder(to);
+  return true;
+}
+
+bool CopyFilesDurably(const std::vector<std::pair<std::string, std::string>>& copies) {
+  std::vector<std::string> temps;
+  auto fail = [&temps] {
+    for (const auto& t : temps) ::unlink(t.c_str());
+    return false;
+  };
+  for (const auto& [from, to] : copies) {
+    const auto data = ReadAll(from);
+    if (!data) return fail();
+    std::string temp = to + ".XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) return fail();
+    temps.push_back(temp);
+    const bool ok = ::fchmod(fd, 0644) == 0 && WriteFully(fd, data->data(), data->size());
+    if (::close(fd) != 0 || !ok) return fail();
+  }
+  if (copies.empty()) return true;
+  // One sync puts every new file on disk before any takes its name.
+  const int dfd = ::open(FolderOf(copies.front().second).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const bool synced = dfd >= 0 && ::syncfs(dfd) == 0;
+  if (dfd >= 0) ::close(dfd);
+  if (!synced) return fail();
+  for (std::size_t i = 0; i < copies.size(); ++i)
+    if (::rename(temps[i].c_str(), copies[i].second.c_str()) != 0) return fail();
+  SyncFolder(copies.front().second);
+  return true;
 }
 
 std::string Join(const std::string& dir, const std::string& name) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <optional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,15 @@ bool MakeDir(const std::string& path);     // mode 0700; true when created
 bool MakeDirs(const std::string& path);    // with missing parents; true when it exists after
 bool IsRegularFile(const std::string& path);  // not following a final link
 std::vector<std::string> ListNames(const std::string& dir);  // empty on error
+// The entries of a folder that are not folders, in name order.
+std::vector<std::string> ListFiles(const std::string& dir);
+// Deletes a folder's files, then the folder; true when it is gone.
+bool RemoveDirWithFiles(const std::string& dir);
+// Renames a file or folder and makes the new name durable.
+bool RenameDurably(const std::string& from, const std::string& to);
+// Copies files (source, destination) so that each destination afterwards
+// holds the whole source or what it held before; one disk sync for all.
+bool CopyFilesDurably(const std::vector<std::pair<std::string, std::string>>& copies);
 std::string Join(const std::string& dir, const std::string& name);
 
 }  // namespace fileops

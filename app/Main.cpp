@@ -30,6 +30,7 @@ StartupInputs GatherStartupInputs(const std::string& commandLine) {
   in.screenWidthTwips = static_cast<float>(area.width * kTwipsPerPixel);
   in.screenHeightTwips = static_cast<float>(area.height * kTwipsPerPixel);
   in.installedFonts = InstalledFonts();
+  in.interfaceFont = InterfaceFontFamily;
   return in;
 }
 

@@ -151,7 +151,8 @@ void ApplyGeometryRules(Settings& s, const LoadContext& ctx) {
   if (s.EditorHeight < 3525) s.EditorHeight = 3525;
 }
 
-void ApplyListFontRules(Settings& s, const std::vector<std::string>& fonts) {
+void ApplyListFontRules(Settings& s, const std::vector<std::string>& fonts,
+                        const std::function<std::string()>& interfaceFont) {
   auto installed = [&](const std::string& name) {
     for (const auto& f : fonts)
       if (f == name) return true;
@@ -171,7 +172,8 @@ void ApplyListFontRules(Settings& s, const std::vector<std::string>& fonts) {
       return;
     }
   }
-  s.ListFontName = fonts.empty() ? std::string() : fonts.front();
+  const std::string desktopFont = interfaceFont ? interfaceFont() : std::string();
+  s.ListFontName = installed(desktopFont) ? desktopFont : fonts.empty() ? std::string() : fonts.front();
   s.ListFontSize = 8;
 }
 
@@ -202,7 +204,7 @@ void ApplyLoadRules(Settings& s, const LoadContext& ctx) {
   s.ScriptErrMode = 0;
   if (s.BackupInEditor > 1) s.BackupInEditor = 0;
   ApplyGeometryRules(s, ctx);
-  ApplyListFontRules(s, ctx.installedFonts);
+  ApplyListFontRules(s, ctx.installedFonts, ctx.interfaceFont);
 }
 
 std::optional<Settings> LoadSettings(const std::string& path) {

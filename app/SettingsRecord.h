@@ -24,6 +24,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -106,7 +107,10 @@ struct LoadContext {
   double today = 0;                    // day number of the local date (no time)
   float screenWidthTwips = 19200;      // primary monitor work area
   float screenHeightTwips = 15360;
-  std::vector<std::string> installedFonts;  // the desktop's interface font first
+  std::vector<std::string> installedFonts;
+  // The desktop's interface font, asked only when no better list font is
+  // installed (asking costs the desktop settings); none: the first font.
+  std::function<std::string()> interfaceFont;
 };
 
 // Load rules, in their order: column widths, cycle modes, panel colour,
@@ -114,7 +118,8 @@ struct LoadContext {
 // window geometry and list font.
 void ApplyLoadRules(Settings& s, const LoadContext& ctx);
 void ApplyGeometryRules(Settings& s, const LoadContext& ctx);
-void ApplyListFontRules(Settings& s, const std::vector<std::string>& installedFonts);
+void ApplyListFontRules(Settings& s, const std::vector<std::string>& installedFonts,
+                        const std::function<std::string()>& interfaceFont = {});
 
 // File access. LoadSettings reads record 1 (a short file reads as zeros);
 // nullopt when the file cannot be read. SaveSettings replaces the file crash-safely.

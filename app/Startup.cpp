@@ -19,11 +19,17 @@ bool EnsureDir(const std::string& path, Module1State& st) {
   return fileops::MakeDir(path) || DirTest(path) == 0;
 }
 
+// The first start's lists are filled in a folder of their own and renamed
+// into place when complete: a start that dies half-way must not leave a
+// half-filled SiteLists, which later starts would take for the user's own.
 bool CopyShippedLists(const std::string& appDir, const std::string& siteLists, Module1State& st) {
+  const std::string staging = siteLists + ".new";
+  fileops::RemoveDirWithFiles(staging);  // left by a start that died
+  if (!fileops::MakeDir(staging)) return false;
   st.BootErrorText = "No App Source Data/App/SiteLists Dir, Or Error Copying It's Files To User Dir.";
-  for (const char* name : kShippedLists)
-    if (!fileops::CopyFile(appDir + "/SiteLists/" + name, siteLists + "/" + name)) return false;
-  return true;
+  std::vector<std::pair<std::string, std::string>> copies;
+  for (const char* name : kShippedLists) copies.emplace_back(appDir + "/SiteLists/" + name, staging + "/" + name);
+  return fileops::CopyFilesDurably(copies) && fileops::RenameDurably(staging, siteLists);
 }
 
 bool MakeDataDirs(const StartupInputs& in, Module1State& st) {
@@ -35,7 +41,6 @@ bool MakeDataDirs(const StartupInputs& in, Module1State& st) {
     if (!EnsureDir(dir, st)) return false;
   st.BootErrorText = st.SiteListsDir + " Dir, or Error Creating It";
   if (DirTest(st.SiteListsDir) == 0) return true;  // never touched once it exists
-  if (!fileops::MakeDir(st.SiteListsDir)) return false;
   return CopyShippedLists(st.AppDir, st.SiteListsDir, st);
 }
 
@@ -60,6 +65,7 @@ bool LoadUserSettings(const StartupInputs& in, Module1State& st) {
   ctx.screenWidthTwips = in.screenWidthTwips;
   ctx.screenHeightTwips = in.screenHeightTwips;
   ctx.installedFonts = in.installedFonts;
+  ctx.interfaceFont = in.interfaceFont;
   ApplyLoadRules(st.Working, ctx);
   return true;
 }

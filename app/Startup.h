@@ -3,6 +3,7 @@
 // clock, screen, fonts) comes in as input, so a test can run it whole.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,8 @@ struct StartupInputs {
   std::string dataHome;     // the XDG data directory (~/.local/share)
   LocalDateTime now;
   float screenWidthTwips = 19200, screenHeightTwips = 15360;
-  std::vector<std::string> installedFonts;  // the interface font first
+  std::vector<std::string> installedFonts;
+  std::function<std::string()> interfaceFont;  // asked only when needed
 };
 
 // The command line with every '"' blanked, then trimmed.

@@ -68,6 +68,7 @@ Form1::Form1(std::unique_ptr<WebBrowser> browser)
       Command9("History"),
       Command12("Stop"),
       browser_(std::move(browser)) {
+  LoadStartPage();
   InstallStyle();
   set_name("skelvornax-main");
   set_title(kAppTitle);
@@ -172,6 +173,17 @@ void Form1::ConnectEvents() {
   }
 }
 
+// The first window of a run (or one opened for a new start) asks for its
+// page before it builds anything: the engine starts its processes meanwhile.
+// The page's events arrive from the main loop, after the window is built.
+void Form1::LoadStartPage() {
+  Module1State& m = Module1();
+  if (m.StartPageFlag != 0) return;
+  m.StartPageFlag = 1;
+  const std::string& first = m.CommandLineArg.empty() ? m.Working.StartPage : m.CommandLineArg;
+  if (!first.empty()) WebBrowser1.Navigate(first);
+}
+
 void Form1::F1ToolT() {
   const Module1State& m = Module1();
   const Settings& s = m.Working;
@@ -211,6 +223,7 @@ void Form1::F1ToolT() {
 void Form1::Form_Load() {
   Module1State& m = Module1();
   const Settings& s = m.Working;
+
   mnuStatusBar.set_active(s.StatusBarHidden == 0);
   statusAllowance_ = s.StatusBarHidden == 0 ? 0 : kStatusAllowance;
   checkBoxAllowance_ = s.CheckBoxesToggle == 0 ? kCheckBoxAllowance : 0;
@@ -233,11 +246,6 @@ void Form1::Form_Load() {
   ListView1.SetColumnWidth(1, s.SelColWidth[1] > 0 ? Px(s.SelColWidth[1]) : fallback);
   ListView2.SetColumnWidth(0, s.SelColWidth[2] > 0 ? Px(s.SelColWidth[2]) : fallback);
   ListView2.SetColumnWidth(1, s.SelColWidth[3] > 0 ? Px(s.SelColWidth[3]) : fallback);
-  if (m.StartPageFlag == 0) {
-    m.StartPageFlag = 1;
-    const std::string& first = m.CommandLineArg.empty() ? s.StartPage : m.CommandLineArg;
-    if (!first.empty()) WebBrowser1.Navigate(first);
-  }
   F1ToolT();
   timer2_ = Glib::signal_timeout().connect([this] { Timer2_Timer(); return true; }, kTimer2Ms);
   show_all();

@@ -147,6 +147,7 @@ class Form1 : public Gtk::Window {
 
  private:
   explicit Form1(std::unique_ptr<WebBrowser> browser);
+  void LoadStartPage();
   void BuildControls();
   void ConnectEvents();
   void ConnectBrowser();

@@ -44,13 +44,13 @@ std::vector<std::string> InstalledFonts() {
   for (int i = 0; i < count; ++i) names.emplace_back(pango_font_family_get_name(families[i]));
   g_free(families);
   std::sort(names.begin(), names.end());
-  // The interface font goes first: it is the fallback of last resort.
-  if (auto settings = Gtk::Settings::get_default()) {
-    const std::string family = Pango::FontDescription(settings->property_gtk_font_name().get_value()).get_family();
-    const auto it = std::find(names.begin(), names.end(), family);
-    if (it != names.end()) std::rotate(names.begin(), it, it + 1);
-  }
   return names;
+}
+
+std::string InterfaceFontFamily() {
+  auto settings = Gtk::Settings::get_default();
+  if (!settings) return "";
+  return Pango::FontDescription(settings->property_gtk_font_name().get_value()).get_family();
 }
 
 int32_t TickCount() {

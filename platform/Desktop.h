@@ -19,8 +19,10 @@ struct WorkArea {
 };
 WorkArea PrimaryWorkArea();
 
-// Pango's font families, the desktop's interface font first.
+// Pango's font families, sorted.
 std::vector<std::string> InstalledFonts();
+// The family of the desktop's interface font.
+std::string InterfaceFontFamily();
 
 // Milliseconds since boot as a signed 32-bit counter that wraps.
 int32_t TickCount();

@@ -58,6 +58,7 @@ const char* const kOfflineRules =
 const char* const kOfflineFilterId = "skelvornax-offline";
 
 struct FilterState {
+  std::string dir;  // where the compiled rules are kept
   WebKitUserContentFilterStore* store = nullptr;
   WebKitUserContentFilter* filter = nullptr;
   bool pending = false;
@@ -68,12 +69,13 @@ FilterState& OfflineFilter() {
   return state;
 }
 
-// Compiling the rules takes a moment; it starts with the engine and is
-// waited for only if the user goes offline before it is done.
-void CompileOfflineFilter(const std::string& dir) {
+// Compiling the rules takes a moment; it starts a little after the engine
+// (the first page goes first) and is waited for only if the user goes
+// offline before it is done.
+void CompileOfflineFilter() {
   FilterState& f = OfflineFilter();
-  if (f.store) return;
-  f.store = webkit_user_content_filter_store_new(dir.c_str());
+  if (f.store || f.dir.empty()) return;
+  f.store = webkit_user_content_filter_store_new(f.dir.c_str());
   f.pending = true;
   GBytes* rules = g_bytes_new_static(kOfflineRules, strlen(kOfflineRules));
   webkit_user_content_filter_store_save(
@@ -149,6 +151,7 @@ bool WebKitBrowser::OfflineMode() { return Offline(); }
 bool WebKitBrowser::SetOfflineMode(bool offline) {
   FilterState& f = OfflineFilter();
   if (offline) {
+    CompileOfflineFilter();
     const gint64 deadline = g_get_monotonic_time() + 5 * G_USEC_PER_SEC;
     while (f.pending && g_get_monotonic_time() < deadline) g_main_context_iteration(nullptr, TRUE);
     if (!f.filter) return false;
@@ -193,7 +196,8 @@ void WebKitBrowser::ConfigureEngine(const std::string& dataDir, const std::strin
   webkit_web_context_set_sandbox_enabled(context, TRUE);
   webkit_web_context_set_cache_model(context, WEBKIT_CACHE_MODEL_WEB_BROWSER);
   Context() = context;
-  CompileOfflineFilter(dataDir + "/filters");
+  OfflineFilter().dir = dataDir + "/filters";
+  Glib::signal_timeout().connect_once([] { CompileOfflineFilter(); }, 3000);
 }
 
 WebKitBrowser::WebKitBrowser() : WebKitBrowser(nullptr) {}

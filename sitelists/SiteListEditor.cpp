@@ -111,32 +111,9 @@ bool Exists(const std::string& path) {
   return fs::exists(fs::symlink_status(path, ec));
 }
 
-// What a directory listing shows as files: every entry but sub-directories,
-// in name order.
-std::vector<std::string> FilesIn(const std::string& dir) {
-  std::vector<std::string> files;
-  for (const auto& name : fileops::ListNames(dir)) {
-    std::error_code ec;
-    if (!fs::is_directory(fs::symlink_status(fileops::Join(dir, name), ec))) files.push_back(name);
-  }
-  std::sort(files.begin(), files.end());
-  return files;
-}
-
-// Deletes the files of a directory and then the directory; true when it is gone.
-bool RemoveDirWithFiles(const std::string& dir) {
-  const auto files = FilesIn(dir);
-  for (auto it = files.rbegin(); it != files.rend(); ++it) fileops::RemoveFile(fileops::Join(dir, *it));
-  std::error_code ec;
-  fs::remove(dir, ec);
-  return !Exists(dir);
-}
-
-bool Rename(const std::string& from, const std::string& to) {
-  std::error_code ec;
-  fs::rename(from, to, ec);
-  return !ec;
-}
+std::vector<std::string> FilesIn(const std::string& dir) { return fileops::ListFiles(dir); }
+using fileops::RemoveDirWithFiles;
+bool Rename(const std::string& from, const std::string& to) { return fileops::RenameDurably(from, to); }
 
 std::string TwoDigits(int v) { return (v < 10 ? "0" : "") + std::to_string(v); }
 

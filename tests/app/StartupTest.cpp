@@ -50,6 +50,22 @@ TEST_F(StartupTest, FirstRunBuildsUserDataFromShippedFiles) {
   EXPECT_NE(st.ToolTipTexts[47].find("Evolution Mail"), std::string::npos) << st.ToolTipTexts[47];
 }
 
+TEST_F(StartupTest, FirstRunListsArriveWholeOrNotAtAll) {
+  // A shipped list missing: no half-filled SiteLists stays behind for later
+  // starts to take as the user's own.
+  std::remove((app / "SiteLists/Sites00004.dab").c_str());
+  EXPECT_FALSE(PrepareStart(in, st));
+  EXPECT_EQ(st.BootErrorText, "No App Source Data/App/SiteLists Dir, Or Error Copying It's Files To User Dir.");
+  EXPECT_FALSE(Exists(User("SiteLists")));
+
+  // The next start, with the list back, clears what the failed one left.
+  WriteString(app / "SiteLists/Sites00004.dab", "list Sites00004.dab");
+  ASSERT_TRUE(PrepareStart(in, st)) << st.BootErrorText;
+  for (const char* name : kLists) EXPECT_TRUE(Exists(User("SiteLists/") + name)) << name;
+  EXPECT_FALSE(Exists(User("SiteLists.new")));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(User("SiteLists")), {}), 7);  // no temporaries
+}
+
 TEST_F(StartupTest, ExistingUserFilesAreLeftAlone) {
   MakeDirs(User("SiteLists"));
   WriteString(User("skelvorn.ini"), "0123456789");
