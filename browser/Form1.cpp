@@ -155,10 +155,7 @@ void Form1::ConnectEvents() {
   Command8.signal_clicked().connect(sigc::mem_fun(*this, &Form1::Command8_Click));
   Command14.signal_clicked().connect(sigc::mem_fun(*this, &Form1::Command14_Click));
   Command15.signal_clicked().connect(sigc::mem_fun(*this, &Form1::Command14_Click));
-  Label3.signal_button_press_event().connect([this](GdkEventButton* e) {
-    if (e->type == GDK_BUTTON_PRESS && e->button == 1) Label3_Click();
-    return true;
-  });
+  OnPress(Label3, 1, [this] { Label3_Click(); }, Clicks::Single, true);
   Text1.signal_key_press_event().connect(sigc::mem_fun(*this, &Form1::Text1_KeyPress), false);
   ListView2.Click.connect(sigc::mem_fun(*this, &Form1::ListView2_Click));
   ListView1.Click.connect(sigc::mem_fun(*this, &Form1::ListView1_Click));

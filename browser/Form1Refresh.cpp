@@ -20,41 +20,19 @@ std::string ClickSound() { return Module1().AppDir + "/Images/Click.wav"; }
 void Form1::ConnectRefreshEvents() {
   refresh_.interval = static_cast<int16_t>(std::clamp<int>(Module1().Working.RefreshMinutes, 1, kMaxInterval));
   Text2.set_text(std::to_string(refresh_.interval));
-  auto press = [this](Gtk::Widget& w, const std::function<void(GdkEventButton*)>& handler) {
-    w.signal_button_press_event().connect([handler](GdkEventButton* e) { handler(e); return false; }, false);
-  };
-  press(Command10, [this](GdkEventButton* e) { if (e->button == 1 && e->type == GDK_BUTTON_PRESS) Command10_Press(); });
-  press(Command11, [this](GdkEventButton* e) { if (e->button == 1 && e->type == GDK_BUTTON_PRESS) Command11_Press(); });
+  OnPress(Command10, 1, [this] { Command10_Press(); });
+  OnPress(Command11, 1, [this] { Command11_Press(); });
   for (Gtk::Button* b : {&Command10, &Command11})
     b->signal_button_release_event().connect([this](GdkEventButton*) { IntervalButton_Release(); return false; },
                                              false);
-  Text2.signal_button_press_event().connect(
-      [this](GdkEventButton* e) {
-        if (e->type == GDK_2BUTTON_PRESS && e->button == 1) Text2_DblClick();
-        if (e->type == GDK_BUTTON_PRESS && e->button == 3) Text_RightPress(2);
-        return e->button == 3;
-      },
-      false);
-  Text3.signal_button_press_event().connect(
-      [this](GdkEventButton* e) {
-        if (e->type == GDK_2BUTTON_PRESS && e->button == 1) Text3_DblClick();
-        if (e->type == GDK_BUTTON_PRESS && e->button == 3) Text_RightPress(3);
-        return e->button == 3;
-      },
-      false);
-  Command2.signal_button_press_event().connect(
-      [this](GdkEventButton* e) {
-        if (e->type == GDK_BUTTON_PRESS && e->button == 3) Command2_RightPress();
-        return false;
-      },
-      false);
+  OnPress(Text2, 1, [this] { Text2_DblClick(); }, Clicks::Double);
+  OnPress(Text3, 1, [this] { Text3_DblClick(); }, Clicks::Double);
+  // No context menu on the boxes: a right press only switches them off a moment.
+  OnPress(Text2, 3, [this] { Text_RightPress(2); }, Clicks::Single, true);
+  OnPress(Text3, 3, [this] { Text_RightPress(3); }, Clicks::Single, true);
+  OnPress(Command2, 3, [this] { Command2_RightPress(); });
   Command13.signal_clicked().connect(sigc::mem_fun(*this, &Form1::Command13_Click));
-  Command13.signal_button_press_event().connect(
-      [this](GdkEventButton* e) {
-        if (e->type == GDK_BUTTON_PRESS && e->button == 3) Command13_Click();
-        return false;
-      },
-      false);
+  OnPress(Command13, 3, [this] { Command13_Click(); });
   SetTimerOn(false);
 }
 

@@ -2,6 +2,7 @@
 // button, the offline mode and the two cycle buttons.
 #include "app/Module1.h"
 #include "browser/Form1.h"
+#include "platform/Desktop.h"
 #include "platform/Dialogs.h"
 #include "platform/Network.h"
 
@@ -21,18 +22,8 @@ void Form1::ConnectStatusEvents() {
   Command6.signal_clicked().connect(sigc::mem_fun(*this, &Form1::Command6_Click));
   Command9.signal_clicked().connect(sigc::mem_fun(*this, &Form1::Command9_Click));
   Command12.signal_clicked().connect(sigc::mem_fun(*this, &Form1::Command12_Click));
-  Command9.signal_button_press_event().connect(
-      [this](GdkEventButton* e) {
-        if (e->type == GDK_BUTTON_PRESS && e->button == 3) Command9_RightPress();
-        return false;
-      },
-      false);
-  Command12.signal_button_press_event().connect(
-      [this](GdkEventButton* e) {
-        if (e->type == GDK_BUTTON_PRESS && e->button == 3) Command12_RightPress();
-        return false;
-      },
-      false);
+  OnPress(Command9, 3, [this] { Command9_RightPress(); });
+  OnPress(Command12, 3, [this] { Command12_RightPress(); });
   StatusBar1.PanelDblClick.connect(sigc::mem_fun(*this, &Form1::StatusBar1_PanelDblClick));
   StatusBar1.RightPress.connect(sigc::mem_fun(*this, &Form1::StatusBar1_RightPress));
   BuildMailMenu();

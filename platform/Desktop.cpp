@@ -13,6 +13,18 @@
 int Px(float twips) { return static_cast<int>(std::lround(twips / kTwipsPerPixel)); }
 float Tw(int pixels) { return static_cast<float>(pixels * kTwipsPerPixel); }
 
+void OnPress(Gtk::Widget& widget, unsigned button, const std::function<void()>& action, Clicks clicks,
+             bool swallow) {
+  const GdkEventType type = clicks == Clicks::Double ? GDK_2BUTTON_PRESS : GDK_BUTTON_PRESS;
+  widget.signal_button_press_event().connect(
+      [=](GdkEventButton* e) {
+        if (e->button != button) return false;
+        if (e->type == type) action();
+        return swallow;
+      },
+      false);
+}
+
 void AddStyle(const std::string& css) {
   static std::set<std::string> added;
   if (!added.insert(css).second) return;
