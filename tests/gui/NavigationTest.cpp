@@ -1,6 +1,11 @@
 // Browsing with the real engine against a loopback server: what the window
 // shows, and what ends up in today's history file.
+#include <signal.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 
 #include "app/Main.h"
 #include "app/Module1.h"
@@ -95,6 +100,33 @@ TEST_F(Navigation, BrowsingShowsPagesAndLogsExactlyTheVisitedOnes) {
   EXPECT_EQ(day[0].Hits, 2);  // went back to it once
   EXPECT_EQ(day[0].Title, "Page a");
   EXPECT_EQ(day[0].Host, "127.0.0.1:" + server.Url("").substr(17));
+}
+
+// The engine's page processes started by this test program.
+std::vector<pid_t> WebProcesses() {
+  std::vector<pid_t> pids;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+    const std::string name = entry.path().filename();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::ifstream stat(entry.path() / "stat");
+    std::string pid, comm, state;
+    pid_t parent = 0;
+    if (stat >> pid >> comm >> state >> parent && parent == getpid() && comm.find("WebKitWebProces") != std::string::npos)
+      pids.push_back(static_cast<pid_t>(std::stol(pid)));
+  }
+  return pids;
+}
+
+TEST_F(Navigation, CrashedPageProcessLeavesAnErrorPageNotABlankWindow) {
+  Form1* w = Form1::Open(std::make_unique<WebKitBrowser>());
+  Visit(w, [&] { Type(w, server.Url("/a")); }, "Page a");
+  const auto pids = WebProcesses();
+  ASSERT_FALSE(pids.empty());
+  for (pid_t pid : pids) kill(pid, SIGKILL);
+  EXPECT_TRUE(RunUntil([&] { return w->PageTitle() == "This page stopped working"; }));
+  EXPECT_EQ(w->WebBrowser1.LocationURL(), server.Url("/a"));
+  // Its "Try Again" link is the page's own address: the window recovers.
+  Visit(w, [&] { w->WebBrowser1.Navigate(server.Url("/a")); }, "Page a");
 }
 
 TEST_F(Navigation, BlockedPortShowsTheErrorPageNotABlankWindow) {
