@@ -443,7 +443,7 @@ void Form1::SaveWindowState() {
   Settings& s = Module1().Working;
   const float width = Tw(w), height = Tw(h);
   // Only a plain, reasonably sized window is worth reopening at its place.
-  if (IsNormalState() && !scriptShaped_ && width >= 8010 && height >= 3000) {
+  if (IsNormalState() && !popup_.scriptShaped && width >= 8010 && height >= 3000) {
     s.MainLeft = Tw(x);
     s.MainTop = Tw(y);
     s.MainWidth = width;

@@ -207,6 +207,5 @@ class Form1 : public Gtk::Window {
   int deferredCode_ = 0;
   float rowHeightUnit_ = 240;
   bool unloading_ = false;
-  bool scriptShaped_ = false;
   int lastWidth_ = 0, lastHeight_ = 0;
 };

@@ -240,16 +240,21 @@ TEST_F(Form1Window, ToolbarStripHidesAndShows) {
 }
 
 TEST_F(Form1Window, CloseSavesGeometryOfLargeEnoughWindows) {
-  struct Row { const char* name; int widthPx, heightPx; bool saved; };
+  struct Row { const char* name; int widthPx, heightPx; bool shapedByPage, saved; };
   const Row rows[] = {
-      {"ExactlyMinimumWidth", 534, 400, true},
-      {"OnePixelNarrower", 533, 400, false},
+      {"ExactlyMinimumWidth", 534, 400, false, true},
+      {"OnePixelNarrower", 533, 400, false, false},
+      {"ShapedByItsPage", 600, 400, true, false},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
     Settings& s = Module1().Working;
     s.MainWidth = 7095, s.MainHeight = 5445;
     Form1* w = OpenWindow();
+    if (r.shapedByPage) {
+      Fake(w).openedByPage = true;
+      w->WebBrowser1_WindowSetLeft(10);  // a page placed its window
+    }
     w->resize(r.widthPx, r.heightPx);
     ASSERT_TRUE(
         RunUntil([&] { return w->get_allocated_width() == r.widthPx && w->get_allocated_height() == r.heightPx; }));
