@@ -333,6 +333,7 @@ void Form1::ApplyLayout() {
 void Form1::Form_Resize() {
   if (IsMinimised()) return;
   ApplyLayout();
+  SaveGeometry();
 }
 
 bool Form1::IsMinimised() const {
@@ -436,19 +437,25 @@ void Form1::Timer5_Timer() {
   if (code == 6) Form10::ShowModal(this, Module1().LastPageTitle, WebBrowser1.LocationURL());
 }
 
-void Form1::SaveWindowState() {
+// Only a plain, reasonably sized window is worth reopening at its place.
+void Form1::SaveGeometry() {
+  if (!get_realized()) return;
   int x = 0, y = 0, w = 0, h = 0;
   get_position(x, y);
   get_size(w, h);
   Settings& s = Module1().Working;
   const float width = Tw(w), height = Tw(h);
-  // Only a plain, reasonably sized window is worth reopening at its place.
   if (IsNormalState() && !popup_.scriptShaped && width >= 8010 && height >= 3000) {
     s.MainLeft = Tw(x);
     s.MainTop = Tw(y);
     s.MainWidth = width;
     s.MainHeight = height;
   }
+}
+
+void Form1::SaveWindowState() {
+  SaveGeometry();
+  Settings& s = Module1().Working;
   if (!IsMinimised()) {
     s.SelColWidth = {Tw(ListView1.ColumnWidth(0)), Tw(ListView1.ColumnWidth(1)), Tw(ListView2.ColumnWidth(0)),
                      Tw(ListView2.ColumnWidth(1))};

@@ -179,6 +179,7 @@ class Form1 : public Gtk::Window {
   void StartTimer4();
   void LogPageIfDue();
   static WorkAreaTwips WorkAreaNow();
+  void SaveGeometry();
   void SaveWindowState();
   void Unload();
   bool IsNormalState() const;
