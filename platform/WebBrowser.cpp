@@ -1,5 +1,7 @@
 #include "platform/WebBrowser.h"
 
+#include "browser/Addresses.h"
+
 namespace {
 
 std::string EscapeHtml(const std::string& s) {
@@ -22,7 +24,8 @@ std::string EscapeHtml(const std::string& s) {
 void WebBrowser::NavigateNewWindow(const std::string& url) {
   if (!NewWindow2) return;
   if (WebBrowser* fresh = NewWindow2()) {
-    fresh->Navigate(url);
+    // A window opened for a new start may already be loading this address.
+    if (fresh->LocationURL() != CompleteAddress(url)) fresh->Navigate(url);
     fresh->ReadyToShow.emit();
   }
 }
