@@ -118,19 +118,26 @@ in_home() {
     XDG_CACHE_HOME="$home/.cache" XDG_RUNTIME_DIR="$home/run" "$@"
 }
 
+# Starts a program in a home and waits for its window: sets start and pid,
+# or cleans up and fails.
+launch_ready() {
+  local home=$1
+  shift
+  start=$(now_ms)
+  in_home "$home" "$@" >"$home/out.log" 2>&1 &
+  pid=$!
+  wait_ready "$start" "$pid" && return 0
+  kill_tree "$pid"
+  tail -n 5 "$home/out.log" >&2
+  rm -rf "$home"
+  return 1
+}
+
 # One run of a program in a fresh home: prints "<startup ms> <PSS KiB>".
 measure_start() {
   local home pid start ready pss
   home=$(make_home)
-  start=$(now_ms)
-  in_home "$home" "$@" >"$home/out.log" 2>&1 &
-  pid=$!
-  if ! wait_ready "$start" "$pid"; then
-    kill_tree "$pid"
-    tail -n 5 "$home/out.log" >&2
-    rm -rf "$home"
-    return 1
-  fi
+  launch_ready "$home" "$@" || return 1
   ready=$(now_ms)
   sleep "$settle_s"
   pss=$(tree_pss "$pid")
@@ -146,15 +153,7 @@ measure_handovers() {
   local home pid i start title page socket
   home=$(make_home)
   socket="$home/run/skelvornax/marker.sock"
-  start=$(now_ms)
-  in_home "$home" "$browser" >"$home/out.log" 2>&1 &
-  pid=$!
-  if ! wait_ready "$start" "$pid"; then
-    kill_tree "$pid"
-    tail -n 5 "$home/out.log" >&2
-    rm -rf "$home"
-    return 1
-  fi
+  launch_ready "$home" "$browser" || return 1
   until [ -S "$socket" ]; do
     if ! kill -0 "$pid" 2>/dev/null || (($(now_ms) - start >= timeout_ms)); then
       echo "no marker socket at $socket" >&2
