@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "history/HistoryLog.h"
-#include "history/HistoryRecord.h"
-#include "sitelists/ListFiles.h"
+#include "core/history/HistoryLog.h"
+#include "core/history/HistoryRecord.h"
+#include "core/sitelists/ListFiles.h"
 
 namespace fs = std::filesystem;
 

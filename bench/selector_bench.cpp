@@ -8,17 +8,18 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/Main.h"
-#include "app/Module1.h"
-#include "browser/Form1.h"
-#include "platform/FakeBrowser.h"
-#include "sitelists/ListFiles.h"
+#include "core/app/Module1.h"
+#include "core/sitelists/ListFiles.h"
+#include "platform/fakes/FakeBrowser.h"
+#include "ui/app/App.h"
+#include "ui/app/Main.h"
+#include "ui/browser/Form1.h"
 
 namespace {
 
 Form1* window = nullptr;
 
-void Prepare(int categories, int sites) {
+void Prepare(App& app, int categories, int sites) {
   char dir[] = "/tmp/skelvornax-bench-XXXXXX";
   const std::string home = mkdtemp(dir);
   setenv("HOME", home.c_str(), 1);
@@ -36,7 +37,7 @@ void Prepare(int categories, int sites) {
   }
   RewriteCategories(Module1().CatListPath, cats);
   Module1().StartPageFlag = 1;
-  window = Form1::Open(std::make_unique<FakeBrowser>());
+  window = &app.OpenMainWindow(std::make_unique<FakeBrowser>());
 }
 
 void BM_UniLodCombo(benchmark::State& state) {
@@ -57,8 +58,8 @@ BENCHMARK(BM_LodCombos)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
   gdk_set_allowed_backends("x11,*");
-  Gtk::Main kit(argc, argv);
-  Prepare(100, 100);
+  App app;
+  Prepare(app, 100, 100);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   return 0;

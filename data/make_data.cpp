@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "app/Coding.h"
-#include "app/FileOps.h"
-#include "app/SettingsRecord.h"
-#include "app/Startup.h"
-#include "sitelists/ListFiles.h"
+#include "core/records/Coding.h"
+#include "core/records/FileOps.h"
+#include "core/app/SettingsRecord.h"
+#include "core/app/Startup.h"
+#include "core/sitelists/ListFiles.h"
 
 namespace {
 

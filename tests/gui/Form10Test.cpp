@@ -9,12 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "app/Main.h"
-#include "app/Module1.h"
+#include "core/app/Module1.h"
 #include "gui/GuiTest.h"
 #include "platform/Dialogs.h"
-#include "popups/Form10.h"
-#include "sitelists/ListFiles.h"
+#include "ui/popups/Form10.h"
+#include "core/sitelists/ListFiles.h"
 
 namespace {
 
@@ -149,40 +148,26 @@ TEST_F(Form10Window, LayoutAndToolTipsFollowTheSettings) {
 }
 
 TEST_F(Form10Window, ShownModallyUntilEscape) {
-  std::string name, url;
-  int busy = -1;
-  Glib::signal_timeout().connect(
-      [&] {
-        Form10* w = Form10::Instance();
-        if (!w || !w->get_mapped()) return true;
-        name = w->Text1.get_text();
-        url = w->Text2.get_text();
-        busy = Module1().BusyWindowOpen;
-        w->Command1_Click();
-        GdkEvent* esc = gdk_event_new(GDK_KEY_PRESS);
-        esc->key.window = GDK_WINDOW(g_object_ref(w->get_window()->gobj()));
-        esc->key.keyval = GDK_KEY_Escape;
-        gtk_widget_event(GTK_WIDGET(w->gobj()), esc);
-        gdk_event_free(esc);
-        return false;
-      },
-      20);
-  // Should the window never appear, close it rather than hang.
-  sigc::connection guard = Glib::signal_timeout().connect_seconds(
-      [] {
-        ADD_FAILURE() << "the window did not show";
-        if (Form10* w = Form10::Instance()) w->Form_QueryUnload();
-        return false;
-      },
-      20);
-  Form10::ShowModal(nullptr, "Page Title", "http://page.example/");
-  guard.disconnect();
-  EXPECT_EQ(name, "Page Title");
-  EXPECT_EQ(url, "http://page.example/");
-  EXPECT_EQ(busy, 1);
-  EXPECT_EQ(Form10::Instance(), nullptr);
+  TheApp().OpenDontKillList(nullptr, "Page Title", "http://page.example/");
+  Form10* w = TheApp().DontKillList();
+  ASSERT_NE(w, nullptr);
+  ASSERT_TRUE(RunUntil([w] { return w->get_mapped(); }));
+  EXPECT_TRUE(w->get_modal());
+  EXPECT_EQ(w->Text1.get_text(), "Page Title");
+  EXPECT_EQ(w->Text2.get_text(), "http://page.example/");
+  EXPECT_EQ(Module1().BusyWindowOpen, 1);
+  TheApp().OpenDontKillList(nullptr, "Other", "http://other.example/");
+  EXPECT_EQ(TheApp().DontKillList(), w);  // one at a time
+  w->Command1_Click();
+  GdkEvent* esc = gdk_event_new(GDK_KEY_PRESS);
+  esc->key.window = GDK_WINDOW(g_object_ref(w->get_window()->gobj()));
+  esc->key.keyval = GDK_KEY_Escape;
+  gtk_widget_event(GTK_WIDGET(w->gobj()), esc);
+  gdk_event_free(esc);
+  EXPECT_EQ(TheApp().DontKillList(), nullptr);
   EXPECT_EQ(Module1().BusyWindowOpen, 0);
   EXPECT_EQ(ReadDontKill(Module1().DontKillPath), (Entries{{"Page Title", "http://page.example/"}}));
+  RunFor(50);  // freed from the main loop
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // The main window over the fake browser: the site selector, the address box,
 // the layout after resizing, the toolbar strip, closing and new windows.
+#include <atk/atk.h>
+#include <gdk/gdkkeysyms.h>
 #include <glib.h>
 
 #include <algorithm>
@@ -8,14 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "app/Main.h"
-#include "app/Module1.h"
-#include "app/SettingsRecord.h"
-#include "app/Startup.h"
-#include "browser/Form1.h"
+#include "core/app/Module1.h"
+#include "core/app/SettingsRecord.h"
+#include "core/app/Startup.h"
+#include "ui/browser/Form1.h"
 #include "gui/GuiTest.h"
-#include "platform/FakeBrowser.h"
-#include "sitelists/ListFiles.h"
+#include "platform/fakes/FakeBrowser.h"
+#include "core/sitelists/ListFiles.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ class Form1Window : public GuiTest {
   }
   void TearDown() override { CloseAll(); }
   static void CloseAll() {
-    while (!Form1::Loaded().empty()) Form1::Loaded().back()->Form_QueryUnload();
+    CloseAllMainWindows();
     while (g_main_context_pending(nullptr)) g_main_context_iteration(nullptr, FALSE);
   }
 
@@ -60,28 +61,10 @@ class Form1Window : public GuiTest {
     }
     return t;
   }
-  static Form1* OpenWindow() { return Form1::Open(std::make_unique<FakeBrowser>()); }
+  using GuiTest::OpenWindow;
+  static Form1* OpenWindow() { return OpenWindow(std::make_unique<FakeBrowser>()); }
   static FakeBrowser& Fake(Form1* w) { return static_cast<FakeBrowser&>(w->WebBrowser1); }
 };
-
-TEST(Form1WindowLayout, SelectorHeightAndTop) {
-  struct Row { const char* name; int rows; float unit, top, inner, expected; };
-  const Row rows[] = {
-      {"FiveRowsDouble", 5, 200, 435, 9000, 2000},
-      {"SixRowsUseOnePointSeven", 6, 200, 435, 9000, 2040},
-      {"EightRowsUseOnePointSeven", 8, 200, 435, 9000, 2720},
-      {"NineRowsUseOnePointFour", 9, 200, 435, 9000, 2520},
-      {"ShortListKeepsMinimum", 2, 200, 435, 9000, 1560},
-      {"LongListStopsAboveBottom", 40, 200, 435, 6000, 4965},
-      {"LowWindowMarginBeatsMinimum", 2, 200, 435, 2000, 965},
-  };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.name);
-    EXPECT_NEAR(SelectorHeight(r.rows, r.unit, r.top, r.inner), r.expected, 0.5);
-  }
-  EXPECT_EQ(SelectorTop({5100, 75, 6000, 345}), 435);   // below the toolbar
-  EXPECT_EQ(SelectorTop({5100, 75, 6000, 600}), 675);  // or a taller address box
-}
 
 TEST_F(Form1Window, SelectorListsCategoriesWithTheirPagesAndSizesToThem) {
   struct Row { const char* name; std::vector<int> pages; float innerHeight, factor; bool marginWins; };
@@ -203,7 +186,7 @@ TEST_F(Form1Window, LayoutAfterResizeFollowsCheckBoxesAndStatusBar) {
     EXPECT_EQ(w->Check1.get_visible(), r.allowance > 0);
     EXPECT_EQ(Module1().Working.CheckBoxesToggle, r.allowance > 0 ? 1 : 0);
     ExpectLayout(w, 315 - r.allowance, r.statusAllowance, 0);
-    w->Form_QueryUnload();
+    CloseWindow(w);
   }
 }
 
@@ -260,7 +243,7 @@ TEST_F(Form1Window, CloseSavesGeometryOfLargeEnoughWindows) {
         RunUntil([&] { return w->get_allocated_width() == r.widthPx && w->get_allocated_height() == r.heightPx; }));
     // The window has its geometry by now; these stay unless closing saves it.
     s.MainLeft = 4321, s.MainTop = 1234, s.MainWidth = 12345, s.MainHeight = 6789;
-    w->Form_QueryUnload();
+    CloseWindow(w);
     const auto saved = LoadSettings(Module1().UserIniPath);
     ASSERT_TRUE(saved);
     EXPECT_EQ(saved->MainWidth, r.saved ? static_cast<float>(r.widthPx * 15) : 12345.f);
@@ -286,23 +269,14 @@ struct CriticalCounter {
 TEST_F(Form1Window, ClosingOneOfTwoKeepsTheOtherAndTheLastClosesCleanly) {
   Form1* first = OpenWindow();
   Form1* second = OpenWindow();
-  first->Form_QueryUnload();
-  EXPECT_EQ(Form1::Loaded(), std::vector<Form1*>{second});
+  CloseWindow(first);
+  EXPECT_EQ(MainWindows(), std::vector<Form1*>{second});
   CriticalCounter criticals;
-  second->Form_QueryUnload();  // the last one, with no main loop running
-  EXPECT_TRUE(Form1::Loaded().empty());
+  second->Form_QueryUnload();
+  EXPECT_EQ(MainWindows(), std::vector<Form1*>{second});  // loaded until its page had time to stop
+  CloseWindow(second);
+  EXPECT_TRUE(MainWindows().empty());
   EXPECT_EQ(criticals.count, 0);
-}
-
-TEST(Form1WindowCascade, StepsThePositionForTheNextWindow) {
-  struct Row { const char* name; float from, to; };
-  const Row rows[] = {
-      {"WrapsBelowZero", 500, 800}, {"StepsBack", 1000, 400}, {"ReachesZero", 600, 0}, {"FromZero", 0, 300},
-  };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.name);
-    EXPECT_EQ(Form1::CascadeStep(r.from), r.to);
-  }
 }
 
 TEST_F(Form1Window, NewWindowBoxOpensTypedAddressInSecondWindow) {
@@ -323,9 +297,9 @@ TEST_F(Form1Window, NewWindowBoxOpensTypedAddressInSecondWindow) {
     w->Text1.set_text("http://example.com/new");
     w->Command1_Click();
     EXPECT_TRUE(Fake(w).navigations.empty());
-    ASSERT_EQ(Form1::Loaded().size(), r.opens ? 2u : 1u);
+    ASSERT_EQ(MainWindows().size(), r.opens ? 2u : 1u);
     if (r.opens) {
-      EXPECT_EQ(Fake(Form1::Loaded().back()).navigations, std::vector<std::string>{"http://example.com/new"});
+      EXPECT_EQ(Fake(MainWindows().back()).navigations, std::vector<std::string>{"http://example.com/new"});
     }
     EXPECT_EQ(w->Check1.get_active(), r.tickedAfter);
     EXPECT_EQ(m.Working.MainLeft, r.opens ? 800.f : 500.f);
@@ -333,6 +307,59 @@ TEST_F(Form1Window, NewWindowBoxOpensTypedAddressInSecondWindow) {
     CloseAll();
     m.MsgBoxOpen = 0;
   }
+}
+
+// True while a menu has grabbed the seat's pointer and keyboard.
+bool HoldsPointerAndKeyboard() {
+  GdkDisplay* display = gdk_display_get_default();
+  GdkSeat* seat = gdk_display_get_default_seat(display);
+  return gdk_display_device_is_grabbed(display, gdk_seat_get_pointer(seat)) &&
+         gdk_display_device_is_grabbed(display, gdk_seat_get_keyboard(seat));
+}
+
+// The names of an accessible object's children.
+std::vector<std::string> AccessibleChildNames(AtkObject* parent) {
+  std::vector<std::string> names;
+  for (int i = 0; i < atk_object_get_n_accessible_children(parent); ++i) {
+    AtkObject* child = atk_object_ref_accessible_child(parent, i);
+    const char* name = child ? atk_object_get_name(child) : nullptr;
+    names.emplace_back(name ? name : "");
+    if (child) g_object_unref(child);
+  }
+  return names;
+}
+
+TEST_F(Form1Window, MenuOpensForAssistiveToolsTheKeyboardAndThePointerAlike) {
+  Form1* w = OpenWindow();
+  ASSERT_TRUE(RunUntil([&] { return w->get_mapped(); }));
+  AtkObject* button = gtk_widget_get_accessible(GTK_WIDGET(w->Command8.gobj()));
+  EXPECT_STREQ(atk_object_get_name(button), "Menu");
+  // The items are the button's accessible children, by their captions.
+  const auto items = AccessibleChildNames(button);
+  for (const char* item : {"New Browser Window", "Work Offline", "Close"})
+    EXPECT_NE(std::find(items.begin(), items.end(), item), items.end()) << item;
+
+  for (int round = 0; round < 2; ++round) {  // a second time: nothing is left half open
+    SCOPED_TRACE(round);
+    ASSERT_TRUE(ATK_IS_ACTION(button));
+    ASSERT_TRUE(atk_action_do_action(ATK_ACTION(button), 0));
+    ASSERT_TRUE(RunUntil([&] { return w->mnuPop1.get_mapped(); }, 5000));
+    EXPECT_TRUE(HoldsPointerAndKeyboard());  // so the keys reach the menu, not the page
+    w->mnuPop1.deactivate();  // what Esc or a choice does
+    EXPECT_TRUE(RunUntil([&] { return !w->mnuPop1.get_mapped() && !w->Command8.get_active(); }, 5000));
+    EXPECT_TRUE(RunUntil([] { return !HoldsPointerAndKeyboard(); }, 5000));
+  }
+
+  GdkEvent* key = gdk_event_new(GDK_KEY_PRESS);
+  key->key.window = GDK_WINDOW(g_object_ref(w->get_window()->gobj()));
+  key->key.keyval = GDK_KEY_m;
+  key->key.state = GDK_MOD1_MASK;  // Alt with any key
+  EXPECT_TRUE(w->Form_KeyDown(&key->key));
+  gdk_event_free(key);
+  EXPECT_TRUE(RunUntil([&] { return w->mnuPop1.get_mapped(); }, 5000));
+  EXPECT_TRUE(HoldsPointerAndKeyboard());
+  w->mnuPop1.deactivate();
+  EXPECT_TRUE(RunUntil([&] { return !w->Command8.get_active(); }, 5000));
 }
 
 }  // namespace

@@ -9,16 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "app/Dates.h"
-#include "app/Main.h"
-#include "app/Module1.h"
-#include "browser/Form1.h"
+#include "core/app/Dates.h"
+#include "core/app/ToolTips.h"
+#include "core/app/Module1.h"
+#include "ui/browser/Form1.h"
 #include "gui/GuiTest.h"
 #include "platform/Dialogs.h"
-#include "platform/FakeBrowser.h"
+#include "platform/fakes/FakeBrowser.h"
 #include "platform/FileDialogs.h"
-#include "sitelists/Form2.h"
-#include "sitelists/ListFiles.h"
+#include "ui/sitelists/Form2.h"
+#include "core/sitelists/ListFiles.h"
 
 namespace fs = std::filesystem;
 
@@ -48,8 +48,8 @@ class Form2Window : public GuiTest {
   }
 
   void TearDown() override {
-    Form2::CloseIfOpen();
-    while (!Form1::Loaded().empty()) Form1::Loaded().back()->Form_QueryUnload();
+    TheApp().CloseEditor();
+    CloseAllMainWindows();
     while (g_main_context_pending(nullptr)) g_main_context_iteration(nullptr, FALSE);
     SetMsgAnswerer({});
     SetOpenFilesChooser({});
@@ -67,8 +67,8 @@ class Form2Window : public GuiTest {
     return rows;
   }
   static Form2* OpenEditor(Form1* opener = nullptr) {
-    Form2::Open(opener);
-    return Form2::Instance();
+    TheApp().OpenEditor(opener);
+    return TheApp().Editor();
   }
   void Answer(std::initializer_list<MsgAnswer> a) { answers.answers.assign(a.begin(), a.end()); }
   std::string LastShown() const { return answers.shown.empty() ? "" : answers.shown.back(); }
@@ -88,7 +88,7 @@ TEST_F(Form2Window, OpensOnceOnTheFirstCategoryWithToolTipsAndEscCloses) {
   // Tooltips, of the buttons, the back-up date (never backed up: none) and the lists.
   const auto& t = Module1().ToolTipTexts;
   const std::vector<std::pair<Gtk::Widget*, std::string>> tips = {
-      {&f->Command3, t[13]}, {&f->Command9, t[25]}, {&f->ListView2, "News"}};
+      {&f->Command3, t[tips::kAddCategory]}, {&f->Command9, t[tips::kRestore]}, {&f->ListView2, "News"}};
   for (const auto& [widget, text] : tips) EXPECT_EQ(widget->get_tooltip_text(), text);
   Module1().Working.NoToolTips = 1;
   f->F2ToolT();
@@ -98,7 +98,7 @@ TEST_F(Form2Window, OpensOnceOnTheFirstCategoryWithToolTipsAndEscCloses) {
   esc.type = GDK_KEY_PRESS;
   esc.keyval = GDK_KEY_Escape;
   EXPECT_TRUE(f->Form_KeyDown(&esc));
-  EXPECT_EQ(Form2::Instance(), nullptr);
+  EXPECT_EQ(TheApp().Editor(), nullptr);
   EXPECT_EQ(Module1().BusyWindowOpen, 0);
 }
 
@@ -234,14 +234,14 @@ TEST_F(Form2Window, BackUpRestoreUndoAndClosingMakesARestoreFinal) {
   Answer({MsgAnswer::Yes});
   f->Command8_Click();
   EXPECT_EQ(LastShown(), "Confirm: Do You Want To Back-Up Your Files?");
-  EXPECT_EQ(f->Command9.get_tooltip_text().find(Module1().ToolTipTexts[25] + " -Last BU: "), 0u);
+  EXPECT_EQ(f->Command9.get_tooltip_text().find(Module1().ToolTipTexts[tips::kRestore] + " -Last BU: "), 0u);
   f->Text1.set_text("After Back-Up");
   f->Command3_Click();
   Answer({MsgAnswer::Yes});
   f->Command9_Click();
   EXPECT_EQ(f->Command9.get_label(), "Undo");
   EXPECT_EQ(Rows(f->ListView2), (Names{"News", "Sport", "Music"}));
-  Form2::CloseIfOpen();
+  TheApp().CloseEditor();
   EXPECT_FALSE(Exists(Module1().UserDataDir + "/UnDo_SiteLists"));
   EXPECT_EQ(OpenEditor()->Command9.get_label(), "Restore");
 }
@@ -270,7 +270,7 @@ TEST_F(Form2Window, ImportFavourites) {
 }
 
 TEST_F(Form2Window, AddPageAndClosingRefreshTheMainWindow) {
-  Form1* w = Form1::Open(std::make_unique<FakeBrowser>());
+  Form1* w = OpenWindow(std::make_unique<FakeBrowser>());
   static_cast<FakeBrowser&>(w->WebBrowser1).titles["http://page.example/"] = "A Page";
   w->WebBrowser1.Navigate("http://page.example/");
   ASSERT_EQ(w->PageTitle(), "A Page");
@@ -286,7 +286,7 @@ TEST_F(Form2Window, AddPageAndClosingRefreshTheMainWindow) {
 
   f->ListView1.SetColumnWidth(0, 123);
   ASSERT_TRUE(RunUntil([&] { return f->ListView1.ColumnWidth(0) == 123; }, 5000));
-  Form2::CloseIfOpen();
+  TheApp().CloseEditor();
   EXPECT_EQ(w->ListView2.RowCount(), rowsBefore + 2);
   EXPECT_EQ(w->ListView2.Text(w->ListView2.RowCount() - 1), "Later");
   EXPECT_EQ(Module1().Working.EditorColWidth[0], 123 * 15);

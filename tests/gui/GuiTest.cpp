@@ -2,16 +2,23 @@
 
 #include <gdk/gdk.h>
 
+#include <algorithm>
 #include <cstdlib>
 
-#include "app/Main.h"
-#include "app/Module1.h"
+#include "core/app/Module1.h"
 #include "platform/WebKitBrowser.h"
+#include "ui/app/Main.h"
+#include "ui/browser/Form1.h"
 
 std::unique_ptr<TempDir> GuiTest::home_;
+std::unique_ptr<App> GuiTest::app_;
 
 void GuiTest::SetUpTestSuite() {
-  if (home_) return;
+  if (!home_) SetUpHome();
+  if (!app_) app_ = std::make_unique<App>();
+}
+
+void GuiTest::SetUpHome() {
   home_ = std::make_unique<TempDir>();
   const std::string h = home_->path();
   setenv("HOME", h.c_str(), 1);
@@ -19,7 +26,22 @@ void GuiTest::SetUpTestSuite() {
   setenv("XDG_CACHE_HOME", (h + "/.cache").c_str(), 1);
   setenv("XDG_CONFIG_HOME", (h + "/.config").c_str(), 1);
   gdk_set_allowed_backends("x11,*");
-  static Gtk::Main kit;
+}
+
+Form1* GuiTest::OpenWindow(std::unique_ptr<WebBrowser> browser) { return &app_->OpenMainWindow(std::move(browser)); }
+
+void GuiTest::CloseWindow(Form1* window) {
+  window->Form_QueryUnload();
+  RunUntil([window] {
+    const auto windows = app_->MainWindows();
+    return std::find(windows.begin(), windows.end(), window) == windows.end();
+  });
+}
+
+void GuiTest::CloseAllMainWindows() {
+  for (Form1* w : app_->MainWindows()) w->Form_QueryUnload();
+  RunUntil([] { return !app_->HasMainWindows(); });
+  while (g_main_context_pending(nullptr)) g_main_context_iteration(nullptr, FALSE);
 }
 
 bool RunUntil(const std::function<bool()>& condition, int timeoutMs) {

@@ -9,12 +9,26 @@
 #include <memory>
 #include <string>
 
-#include "TestDirs.h"
-#include "app/Startup.h"
+#include "core/app/Startup.h"
+#include "support/TestDirs.h"
+#include "ui/app/App.h"
+
+class Form1;
+class WebBrowser;
 
 class GuiTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite();
+  // The owner and its windows go before the program's statics do.
+  static void TearDownTestSuite() { app_.reset(); }
+  // The program's window owner, one per test process.
+  static App& TheApp() { return *app_; }
+  static Form1* OpenWindow(std::unique_ptr<WebBrowser> browser);
+  static std::vector<Form1*> MainWindows() { return app_->MainWindows(); }
+  // Runs a main window's close sequence to its end (it is freed then).
+  static void CloseWindow(Form1* window);
+  // The same for every main window.
+  static void CloseAllMainWindows();
   static std::string Home() { return home_->path(); }
   static std::string DataHome() { return home_->path() + "/.local/share"; }
   // Start-up inputs of this machine, with the build tree as program folder.
@@ -26,7 +40,15 @@ class GuiTest : public ::testing::Test {
   static void UseRealEngine();
 
  private:
+  static void SetUpHome();
   static std::unique_ptr<TempDir> home_;
+  static std::unique_ptr<App> app_;
+};
+
+// A handler connected for one test's scope only: it may capture the test's locals.
+struct ScopedConnection {
+  sigc::connection connection;
+  ~ScopedConnection() { connection.disconnect(); }
 };
 
 // Runs the main loop until the condition holds or the time is up.

@@ -7,12 +7,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/Main.h"
-#include "app/Module1.h"
-#include "browser/Form1.h"
+#include "core/app/Module1.h"
+#include "ui/browser/Form1.h"
 #include "gui/GuiTest.h"
-#include "gui/LoopbackServer.h"
-#include "history/HistoryRecord.h"
+#include "support/LoopbackServer.h"
+#include "core/history/HistoryRecord.h"
 #include "platform/WebKitBrowser.h"
 
 namespace {
@@ -27,7 +26,7 @@ class Navigation : public GuiTest {
   }
 
   void TearDown() override {
-    while (!Form1::Loaded().empty()) Form1::Loaded().back()->Form_QueryUnload();
+    CloseAllMainWindows();
     RunFor(50);
   }
 
@@ -68,10 +67,11 @@ class Navigation : public GuiTest {
 
 TEST_F(Navigation, BrowsingShowsPagesAndLogsExactlyTheVisitedOnes) {
   Module1().StartPageFlag = 0;  // the first window opens the start page (never logged)
-  Form1* w = Form1::Open(std::make_unique<WebKitBrowser>());
+  Form1* w = OpenWindow(std::make_unique<WebKitBrowser>());
   ASSERT_TRUE(RunUntil([&] { return w->PageTitle() == "skelvornax Help" && !w->Timer4Enabled(); }));
   long bestProgress = 0;
-  w->WebBrowser1.ProgressChange.connect([&](long p, long) { bestProgress = std::max(bestProgress, p); });
+  const ScopedConnection progress{
+      w->WebBrowser1.ProgressChange.connect([&](long p, long) { bestProgress = std::max(bestProgress, p); })};
 
   Visit(w, [&] { Type(w, server.Url("/a")); }, "Page a");
   EXPECT_EQ(w->get_title(), "Page a - skelvornax");
@@ -118,7 +118,7 @@ std::vector<pid_t> WebProcesses() {
 }
 
 TEST_F(Navigation, CrashedPageProcessLeavesAnErrorPageNotABlankWindow) {
-  Form1* w = Form1::Open(std::make_unique<WebKitBrowser>());
+  Form1* w = OpenWindow(std::make_unique<WebKitBrowser>());
   Visit(w, [&] { Type(w, server.Url("/a")); }, "Page a");
   const auto pids = WebProcesses();
   ASSERT_FALSE(pids.empty());
@@ -130,7 +130,7 @@ TEST_F(Navigation, CrashedPageProcessLeavesAnErrorPageNotABlankWindow) {
 }
 
 TEST_F(Navigation, BlockedPortShowsTheErrorPageNotABlankWindow) {
-  Form1* w = Form1::Open(std::make_unique<WebKitBrowser>());
+  Form1* w = OpenWindow(std::make_unique<WebKitBrowser>());
   const std::size_t logged = Today().size();
   Visit(w, [&] { Type(w, "http://127.0.0.1:1/"); }, "Cannot find server");
   EXPECT_EQ(w->WebBrowser1.LocationURL(), "http://127.0.0.1:1/");
@@ -138,28 +138,28 @@ TEST_F(Navigation, BlockedPortShowsTheErrorPageNotABlankWindow) {
 }
 
 TEST_F(Navigation, NewWindowBoxOpensTheAddressInASecondWindow) {
-  Form1* w = Form1::Open(std::make_unique<WebKitBrowser>());
+  Form1* w = OpenWindow(std::make_unique<WebKitBrowser>());
   w->Check1.set_active(true);
   Type(w, server.Url("/f"));
-  ASSERT_TRUE(RunUntil([&] { return Form1::Loaded().size() == 2; }));
-  Form1* fresh = Form1::Loaded().back();
+  ASSERT_TRUE(RunUntil([&] { return MainWindows().size() == 2; }));
+  Form1* fresh = MainWindows().back();
   EXPECT_TRUE(RunUntil([&] { return fresh->PageTitle() == "Page f" && !fresh->Timer4Enabled(); }));
   EXPECT_FALSE(w->Check1.get_active());
   EXPECT_TRUE(w->WebBrowser1.LocationURL().empty());
   EXPECT_EQ(server.Requests("/f"), 1);
 
   // Closing the second window leaves the first one running.
-  fresh->Form_QueryUnload();
-  EXPECT_EQ(Form1::Loaded().size(), 1u);
+  CloseWindow(fresh);
+  EXPECT_EQ(MainWindows(), std::vector<Form1*>{w});
 }
 
 TEST_F(Navigation, PageOpenedWindowAppearsAsAMainWindow) {
   server.TitledPage("/opener", "Opener", "<a id='l' href='/b' target='_blank'>b</a>"
                                         "<script>window.open('/c', 'plain');</script>");
-  Form1* w = Form1::Open(std::make_unique<WebKitBrowser>());
+  Form1* w = OpenWindow(std::make_unique<WebKitBrowser>());
   Visit(w, [&] { Type(w, server.Url("/opener")); }, "Opener");
-  ASSERT_TRUE(RunUntil([&] { return Form1::Loaded().size() == 2; }));
-  EXPECT_TRUE(RunUntil([&] { return Form1::Loaded().back()->PageTitle() == "Page c"; }));
+  ASSERT_TRUE(RunUntil([&] { return MainWindows().size() == 2; }));
+  EXPECT_TRUE(RunUntil([&] { return MainWindows().back()->PageTitle() == "Page c"; }));
 }
 
 }  // namespace

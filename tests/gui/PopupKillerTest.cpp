@@ -2,15 +2,14 @@
 // windows in different ways, and the windows that shape themselves go.
 #include <algorithm>
 
-#include "app/Coding.h"
-#include "app/Main.h"
-#include "app/Module1.h"
-#include "browser/Form1.h"
+#include "core/records/Coding.h"
+#include "core/app/Module1.h"
+#include "ui/browser/Form1.h"
 #include "gui/GuiTest.h"
-#include "gui/LoopbackServer.h"
-#include "history/HistoryRecord.h"
+#include "support/LoopbackServer.h"
+#include "core/history/HistoryRecord.h"
 #include "platform/WebKitBrowser.h"
-#include "sitelists/ListFiles.h"
+#include "core/sitelists/ListFiles.h"
 
 namespace {
 
@@ -27,7 +26,7 @@ class PopupKiller : public GuiTest {
   }
 
   void TearDown() override {
-    while (!Form1::Loaded().empty()) Form1::Loaded().back()->Form_QueryUnload();
+    CloseAllMainWindows();
     RunFor(50);
   }
 
@@ -36,19 +35,19 @@ class PopupKiller : public GuiTest {
   Form1* OpenPopup(const std::string& target, const std::string& features) {
     server.TitledPage("/opener", "Opener",
                       "<script>window.open('" + target + "', 'w', '" + features + "');</script>");
-    Form1* opener = Form1::Open(std::make_unique<WebKitBrowser>());
+    Form1* opener = OpenWindow(std::make_unique<WebKitBrowser>());
     opener->WebBrowser1.Navigate(server.Url("/opener"));
-    EXPECT_TRUE(RunUntil([] { return Form1::Loaded().size() == 2; })) << "no window for " << features;
-    return Form1::Loaded().size() == 2 ? Form1::Loaded().back() : nullptr;
+    EXPECT_TRUE(RunUntil([] { return MainWindows().size() == 2; })) << "no window for " << features;
+    return MainWindows().size() == 2 ? MainWindows().back() : nullptr;
   }
 
-  static bool Killed() { return RunUntil([] { return Form1::Loaded().size() == 1; }); }
+  static bool Killed() { return RunUntil([] { return MainWindows().size() == 1; }); }
 
   // A window that lives past its page checks is not going to be killed.
   static bool Survives(Form1* w, const std::string& title) {
     if (!RunUntil([&] { return w->PageTitle() == title && !w->Timer4Enabled(); })) return false;
     RunFor(800);
-    return Form1::Loaded().size() == 2;
+    return MainWindows().size() == 2 && w->get_visible();  // a window being closed is hidden first
   }
 
   std::vector<std::string> LoggedUrls() {
@@ -74,7 +73,7 @@ TEST_F(PopupKiller, SizedWindowIsKilledAndLeavesNoHistory) {
   EXPECT_EQ(Module1().PopUpsKilled, killedBefore + 1);
   const auto urls = LoggedUrls();
   EXPECT_EQ(std::count(urls.begin(), urls.end(), server.Url("/child")), 0);
-  EXPECT_EQ(Form1::Loaded().front()->StatusBar1.Text(3), "Pop-Ups");
+  EXPECT_EQ(MainWindows().front()->StatusBar1.Text(3), "Pop-Ups");
 }
 
 TEST_F(PopupKiller, WindowWithoutToolbarIsKilled) {
@@ -109,11 +108,11 @@ TEST_F(PopupKiller, NothingIsKilledWithTheKillModeOff) {
 }
 
 TEST_F(PopupKiller, PageInTheUsersOwnWindowCannotGetItKilled) {
-  Form1* w = Form1::Open(std::make_unique<WebKitBrowser>());
+  Form1* w = OpenWindow(std::make_unique<WebKitBrowser>());
   w->WebBrowser1.Navigate(server.Url("/shaper"));
   ASSERT_TRUE(RunUntil([&] { return w->PageTitle() == "Shaper" && !w->Timer4Enabled(); }));
   RunFor(800);
-  EXPECT_EQ(Form1::Loaded().size(), 1u);
+  EXPECT_EQ(MainWindows().size(), 1u);
   EXPECT_FALSE(w->Popup().scriptShaped);
 }
 

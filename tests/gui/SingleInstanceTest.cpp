@@ -22,16 +22,16 @@
 #include <utility>
 #include <vector>
 
-#include "app/Form8.h"
-#include "app/Main.h"
-#include "app/Marker.h"
-#include "app/Module1.h"
-#include "app/SettingsRecord.h"
-#include "browser/Form1.h"
+#include "ui/app/Form8.h"
+#include "ui/app/Main.h"
+#include "core/app/Marker.h"
+#include "core/app/Module1.h"
+#include "core/app/SettingsRecord.h"
+#include "ui/browser/Form1.h"
 #include "gui/GuiTest.h"
-#include "history/HistoryRecord.h"
+#include "core/history/HistoryRecord.h"
 #include "platform/Dialogs.h"
-#include "platform/FakeBrowser.h"
+#include "platform/fakes/FakeBrowser.h"
 #include "platform/InstanceChannel.h"
 
 namespace {
@@ -310,7 +310,7 @@ class MarkerWindow : public GuiTest {
   void TearDown() override {
     SetMsgAnswerer({});
     Module1().BusyWindowOpen = 0;
-    while (!Form1::Loaded().empty()) Form1::Loaded().back()->Form_QueryUnload();
+    CloseAllMainWindows();
     while (g_main_context_pending(nullptr)) g_main_context_iteration(nullptr, FALSE);
   }
   // What a second start does to the marker.
@@ -326,28 +326,28 @@ class MarkerWindow : public GuiTest {
 };
 
 TEST_F(MarkerWindow, RefusedWhileBusyThenTheNextStartOpensTheKeptAddress) {
-  Form8 marker;
+  Form8& marker = TheApp().Marker();
   SecondStartOn(marker, "/tmp/page.htm");  // no main window: nothing happens
-  EXPECT_TRUE(Form1::Loaded().empty());
+  EXPECT_TRUE(MainWindows().empty());
   EXPECT_TRUE(answers_.shown.empty());
 
-  Form1::Open(std::make_unique<FakeBrowser>());
+  OpenWindow(std::make_unique<FakeBrowser>());
   Module1().BusyWindowOpen = 1;
   SecondStartOn(marker, "/tmp/kept page.htm");
   EXPECT_EQ(answers_.shown, std::vector<std::string>{kBusyText});
-  EXPECT_EQ(Form1::Loaded().size(), 1u);
+  EXPECT_EQ(MainWindows().size(), 1u);
   EXPECT_TRUE(CaptionHasMarker(marker.MarkerWindowCaption()));  // the next start still finds it
 
   Module1().BusyWindowOpen = 0;
   SecondStartOn(marker, "");
-  ASSERT_EQ(Form1::Loaded().size(), 2u);
-  EXPECT_EQ(LastNavigation(Form1::Loaded().back()), "/tmp/kept page.htm");
+  ASSERT_EQ(MainWindows().size(), 2u);
+  EXPECT_EQ(LastNavigation(MainWindows().back()), "/tmp/kept page.htm");
   EXPECT_EQ(answers_.shown.size(), 1u);
 
   // Once used, a start without arguments opens the start page again.
   SecondStartOn(marker, "");
-  ASSERT_EQ(Form1::Loaded().size(), 3u);
-  EXPECT_EQ(LastNavigation(Form1::Loaded().back()), Module1().Working.StartPage);
+  ASSERT_EQ(MainWindows().size(), 3u);
+  EXPECT_EQ(LastNavigation(MainWindows().back()), Module1().Working.StartPage);
 }
 
 // ---- The launcher next to the browser, against the marker served here ---------------

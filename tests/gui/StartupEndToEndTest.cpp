@@ -2,11 +2,11 @@
 // window on the help page, and what closing it leaves in the settings file.
 #include <glib.h>
 
-#include "app/FrmErrBoot.h"
-#include "app/Main.h"
-#include "app/Module1.h"
-#include "app/SettingsRecord.h"
-#include "browser/Form1.h"
+#include "ui/app/FrmErrBoot.h"
+#include "ui/app/Main.h"
+#include "core/app/Module1.h"
+#include "core/app/SettingsRecord.h"
+#include "ui/browser/Form1.h"
 #include "gui/GuiTest.h"
 
 namespace {
@@ -19,7 +19,7 @@ TEST_F(StartupEndToEnd, FirstRunShowsHelpPageAndSavesSettingsOnClose) {
   // Watches the running program from inside its own main loop, then closes it.
   Glib::signal_timeout().connect(
       [&] {
-        const auto& windows = Form1::Loaded();
+        const auto windows = MainWindows();
         if (windows.empty()) return true;
         sawWindow = true;
         Form1* w = windows.front();
@@ -30,10 +30,15 @@ TEST_F(StartupEndToEnd, FirstRunShowsHelpPageAndSavesSettingsOnClose) {
         return false;
       },
       20);
-  const guint guard = g_timeout_add_seconds(30, [](gpointer) -> gboolean { Gtk::Main::quit(); return FALSE; }, nullptr);
-
-  EXPECT_EQ(RunProgram(ProgramInputs()), 0);
-  g_source_remove(guard);
+  sigc::connection guard = Glib::signal_timeout().connect_seconds(
+      [] {
+        ADD_FAILURE() << "the program did not end";
+        TheApp().Quit();
+        return false;
+      },
+      30);
+  EXPECT_EQ(RunProgram(TheApp(), ProgramInputs()), 0);
+  guard.disconnect();
 
   EXPECT_TRUE(sawWindow);
   EXPECT_EQ(caption, "skelvornax Help - skelvornax");
@@ -43,7 +48,7 @@ TEST_F(StartupEndToEnd, FirstRunShowsHelpPageAndSavesSettingsOnClose) {
   const LocalDateTime now = dates::NowLocal();
   const double twentyYearsBack = dates::ToOleDate(dates::YearsBack({now.year, now.month, now.day, 0, 0, 0}, 20));
   EXPECT_EQ(saved->LastBackupDate, twentyYearsBack);
-  EXPECT_TRUE(Form1::Loaded().empty());
+  EXPECT_TRUE(MainWindows().empty());
 }
 
 TEST_F(StartupEndToEnd, BrokenShippedSettingsEndInBootErrorWindow) {
@@ -70,10 +75,10 @@ TEST_F(StartupEndToEnd, BrokenShippedSettingsEndInBootErrorWindow) {
         return true;
       },
       20);
-  EXPECT_EQ(RunProgram(in), 1);
+  EXPECT_EQ(RunProgram(TheApp(), in), 1);
   EXPECT_TRUE(shown);
   EXPECT_EQ(text, "No App Data/App/Ini File, Error Copying It");
-  EXPECT_TRUE(Form1::Loaded().empty());
+  EXPECT_TRUE(MainWindows().empty());
 }
 
 }  // namespace

@@ -1,6 +1,0 @@
-#include "app/Module1.h"
-
-Module1State& Module1() {
-  static Module1State state;
-  return state;
-}

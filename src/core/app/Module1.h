@@ -1,0 +1,46 @@
+// Process-wide state: the working settings, the locations start-up fixes,
+// the tooltip table and the few flags windows share.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "core/app/SettingsRecord.h"
+
+inline const char* const kAppTitle = "skelvornax";
+
+struct Module1State {
+  Settings Working;
+
+  std::string AppDir, UserDataDir, UserIniPath, HistoryDir, SiteListsDir, CatListPath;
+  std::string DefPagePath, DefPageUrl, StartPageUrl, KillPopPagePath, KillPopPageUrl;
+  std::string DontKillPath, FavoritesDir, CommandLineArg, HelpPagePath;
+  std::string BootErrorText;
+  std::array<std::string, 56> ToolTipTexts;
+
+  int BusyWindowOpen = 0;
+  int MsgBoxOpen = 0;
+  int HistoryLogOff = 0;
+  int HistoryWindowLoaded = 0;
+  int StartPageFlag = 0;  // 1 once a window of this run has loaded the start page
+  int ScriptMessagesOff = 0;  // pages' script dialogs answered quietly
+  int PopUpsKilled = 0;       // windows the pop-up killer closed in this run
+  std::string LastPageTitle;  // of any main window, the kill page aside
+  std::string ActiveMainWindowId;
+};
+
+Module1State& Module1();
+
+// Raises one of Module1's 0/1 flags (MsgBoxOpen, BusyWindowOpen) for as long
+// as it lives, so no path out of a dialog or window can leave it set.
+class FlagScope {
+ public:
+  explicit FlagScope(int& flag) : flag_(flag) { flag_ = 1; }
+  ~FlagScope() { flag_ = 0; }
+  FlagScope(const FlagScope&) = delete;
+  FlagScope& operator=(const FlagScope&) = delete;
+
+ private:
+  int& flag_;
+};

@@ -1,0 +1,37 @@
+// Start-up: prepares the per-user data directory, loads the settings and
+// fixes the process-wide locations. Everything the machine tells (folders,
+// clock, screen, fonts) comes in as input, so a test can run it whole.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/app/Dates.h"
+#include "core/app/Module1.h"
+
+struct StartupInputs {
+  std::string commandLine;  // the arguments joined by blanks
+  std::string appDir;       // where the shipped data lives
+  std::string profileDir;   // the home directory
+  std::string dataHome;     // the XDG data directory (~/.local/share)
+  LocalDateTime now;
+  float screenWidthTwips = 19200, screenHeightTwips = 15360;
+  std::vector<std::string> installedFonts;
+  std::function<std::string()> interfaceFont;  // asked only when needed
+};
+
+// The command line with every '"' blanked, then trimmed.
+std::string CleanCommandLine(const std::string& raw);
+
+// Start-up steps 3..26. On failure returns false with the breadcrumb of the
+// failing step in state.BootErrorText.
+bool PrepareStart(const StartupInputs& in, Module1State& state);
+
+// The eight lines of "DefPage.htm", CR LF ended.
+std::string DefPageContent();
+
+// Start page setting after re-anchoring to this installation's help page.
+std::string ResolveStartPage(const std::string& setting, const std::string& appDir);
+// Address of a start page setting: a local path becomes a file address.
+std::string StartPageAddress(const std::string& startPage);

@@ -1,0 +1,192 @@
+#include "core/records/FileOps.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <algorithm>
+#include <cstdio>
+
+namespace fileops {
+
+namespace {
+
+bool WriteFully(int fd, const unsigned char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd, data, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// The rename is only durable once the folder entry itself is on disk.
+void SyncFolder(const std::string& path) {
+  const int dfd = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dfd < 0) return;
+  ::fsync(dfd);
+  ::close(dfd);
+}
+
+}  // namespace
+
+std::string FolderOf(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string SelfExecutable() {
+  char buf[4096];
+  const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+  return n > 0 ? std::string(buf, static_cast<std::size_t>(n)) : std::string();
+}
+
+std::optional<Bytes> ReadAll(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  // Read straight into a buffer of the file's size; grow only if the file
+  // grew meanwhile.
+  struct stat st {};
+  std::size_t capacity = (::fstat(fd, &st) == 0 && st.st_size > 0) ? static_cast<std::size_t>(st.st_size) : 0;
+  Bytes data(capacity + 1);
+  std::size_t used = 0;
+  for (;;) {
+    if (used == data.size()) data.resize(data.size() * 2);
+    const ssize_t n = ::read(fd, data.data() + used, data.size() - used);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      ::close(fd);
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    used += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  data.resize(used);
+  return data;
+}
+
+bool WriteAtomic(const std::string& path, const Bytes& content) {
+  std::string temp = path + ".XXXXXX";
+  const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+  if (fd < 0) return false;
+  // mkstemp makes the file 0600; give it the usual mode of a data file.
+  bool ok = ::fchmod(fd, 0644) == 0 && WriteFully(fd, content.data(), content.size()) && ::fsync(fd) == 0;
+  ok = (::close(fd) == 0) && ok;
+  if (ok) ok = ::rename(temp.c_str(), path.c_str()) == 0;
+  if (!ok) {
+    ::unlink(temp.c_str());
+    return false;
+  }
+  SyncFolder(path);
+  return true;
+}
+
+bool WriteAt(const std::string& path, std::size_t offset, const Bytes& bytes) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  bool ok = ::lseek(fd, static_cast<off_t>(offset), SEEK_SET) >= 0 &&
+            WriteFully(fd, bytes.data(), bytes.size());
+  ok = (::close(fd) == 0) && ok;
+  return ok;
+}
+
+bool CopyFile(const std::string& from, const std::string& to) {
+  const auto data = ReadAll(from);
+  return data && WriteAtomic(to, *data);
+}
+
+bool RemoveFile(const std::string& path) {
+  return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+}
+
+bool MakeDir(const std::string& path) { return ::mkdir(path.c_str(), 0700) == 0; }
+
+bool MakeDirs(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
+  const auto slash = path.find_last_of('/');
+  if (slash != std::string::npos && slash > 0 && !MakeDirs(path.substr(0, slash))) return false;
+  return MakeDir(path) || errno == EEXIST;
+}
+
+bool IsRegularFile(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::vector<std::string> ListNames(const std::string& dir) {
+  std::vector<std::string> names;
+  DIR* d = ::opendir(dir.c_str());
+  if (!d) return names;
+  while (const dirent* e = ::readdir(d)) {
+    const std::string name = e->d_name;
+    if (name != "." && name != "..") names.push_back(name);
+  }
+  ::closedir(d);
+  return names;
+}
+
+std::vector<std::string> ListFiles(const std::string& dir) {
+  std::vector<std::string> files;
+  for (const auto& name : ListNames(dir)) {
+    struct stat st {};
+    if (::lstat(Join(dir, name).c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) files.push_back(name);
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+bool RemoveDirWithFiles(const std::string& dir) {
+  const auto files = ListFiles(dir);
+  for (auto it = files.rbegin(); it != files.rend(); ++it) RemoveFile(Join(dir, *it));
+  ::rmdir(dir.c_str());
+  struct stat st {};
+  return ::lstat(dir.c_str(), &st) != 0;
+}
+
+bool RenameDurably(const std::string& from, const std::string& to) {
+  if (::rename(from.c_str(), to.c_str()) != 0) return false;
+  SyncFolder(to);
+  return true;
+}
+
+bool CopyFilesDurably(const std::vector<std::pair<std::string, std::string>>& copies) {
+  std::vector<std::string> temps;
+  auto fail = [&temps] {
+    for (const auto& t : temps) ::unlink(t.c_str());
+    return false;
+  };
+  for (const auto& [from, to] : copies) {
+    const auto data = ReadAll(from);
+    if (!data) return fail();
+    std::string temp = to + ".XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) return fail();
+    temps.push_back(temp);
+    const bool ok = ::fchmod(fd, 0644) == 0 && WriteFully(fd, data->data(), data->size());
+    if (::close(fd) != 0 || !ok) return fail();
+  }
+  if (copies.empty()) return true;
+  // One sync puts every new file on disk before any takes its name.
+  const int dfd = ::open(FolderOf(copies.front().second).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const bool synced = dfd >= 0 && ::syncfs(dfd) == 0;
+  if (dfd >= 0) ::close(dfd);
+  if (!synced) return fail();
+  for (std::size_t i = 0; i < copies.size(); ++i)
+    if (::rename(temps[i].c_str(), copies[i].second.c_str()) != 0) return fail();
+  SyncFolder(copies.front().second);
+  return true;
+}
+
+std::string Join(const std::string& dir, const std::string& name) {
+  if (!dir.empty() && dir.back() == '/') return dir + name;
+  return dir + "/" + name;
+}
+
+}  // namespace fileops

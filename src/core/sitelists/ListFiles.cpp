@@ -1,0 +1,130 @@
+#include "core/sitelists/ListFiles.h"
+
+#include <algorithm>
+#include <set>
+
+#include "core/records/Coding.h"
+#include "core/records/FileOps.h"
+#include "core/app/SharedRoutines.h"
+
+using namespace list_layout;
+
+namespace {
+
+// Decodes a file's records in place; the last, partial one reads as if
+// padded with zeros (the field readers stop at the end of the bytes).
+template <typename Decode>
+auto ReadRecords(const std::string& path, std::size_t recordSize, Decode decode) {
+  std::vector<decltype(decode(coding::Bytes(), 0))> out;
+  if (FileTest(path) != 0) return out;
+  const auto bytes = fileops::ReadAll(path);
+  if (!bytes) return out;
+  const std::size_t count = coding::RecordCount(bytes->size(), recordSize);
+  out.reserve(count);
+  for (std::size_t i = 0; i < count; ++i) out.push_back(decode(*bytes, i * recordSize));
+  return out;
+}
+
+CategoryRecord DecodeCategory(const coding::Bytes& r, std::size_t at) {
+  return {coding::GetText(r, at, kCategoryNameWidth), coding::GetI16(r, at + kCategoryFileNumber)};
+}
+
+SiteRecord DecodeSite(const coding::Bytes& r, std::size_t at) {
+  return {coding::GetText(r, at, kSiteNameWidth), coding::GetText(r, at + kSiteUrl, kSiteUrlWidth)};
+}
+
+template <typename Record, typename Encode>
+bool RewriteRecords(const std::string& path, const std::vector<Record>& list, bool removeWhenEmpty,
+                    Encode encode) {
+  if (list.empty() && removeWhenEmpty) return fileops::RemoveFile(path);
+  coding::Bytes all;
+  for (const auto& rec : list) {
+    const auto bytes = encode(rec);
+    all.insert(all.end(), bytes.begin(), bytes.end());
+  }
+  return fileops::WriteAtomic(path, all);
+}
+
+}  // namespace
+
+std::string SiteFileName(int16_t number) { return "Sites" + Pad5(number) + ".dab"; }
+
+int16_t FileNumberFromName(const std::string& name) {
+  if (name.size() < 10) return 0;
+  int value = 0;
+  for (std::size_t i = 5; i < 10; ++i) {
+    if (name[i] < '0' || name[i] > '9') return 0;
+    value = value * 10 + (name[i] - '0');
+  }
+  return value > 32767 ? 0 : static_cast<int16_t>(value);
+}
+
+std::vector<unsigned char> EncodeCategory(const CategoryRecord& c) {
+  coding::Bytes r(kCategoryRecordSize, 0);
+  coding::PutText(r, 0, kCategoryNameWidth, c.Name);
+  coding::PutI16(r, kCategoryFileNumber, c.FileNumber);
+  return r;
+}
+
+std::vector<unsigned char> EncodeSite(const SiteRecord& s) {
+  coding::Bytes r(kSiteRecordSize, 0);
+  coding::PutText(r, 0, kSiteNameWidth, s.Name);
+  coding::PutText(r, kSiteUrl, kSiteUrlWidth, s.URL);
+  return r;
+}
+
+std::vector<CategoryRecord> ReadCategories(const std::string& path) {
+  return ReadRecords(path, kCategoryRecordSize, DecodeCategory);
+}
+
+std::vector<SiteRecord> ReadSites(const std::string& path) {
+  return ReadRecords(path, kSiteRecordSize, DecodeSite);
+}
+
+std::vector<SiteRecord> ReadDontKill(const std::string& path) { return ReadSites(path); }
+
+bool RewriteCategories(const std::string& path, const std::vector<CategoryRecord>& list) {
+  return RewriteRecords(path, list, true, EncodeCategory);
+}
+
+bool RewriteSites(const std::string& path, const std::vector<SiteRecord>& list) {
+  return RewriteRecords(path, list, false, EncodeSite);
+}
+
+bool RewriteDontKill(const std::string& path, const std::vector<SiteRecord>& list) {
+  return RewriteRecords(path, list, true, EncodeSite);
+}
+
+std::optional<std::string> NewSiteFileNumber(const std::string& catListPath) {
+  std::set<int> used;
+  for (const auto& c : ReadCategories(catListPath)) used.insert(c.FileNumber);
+  for (int n = 1; n <= 32767; ++n)
+    if (!used.count(n)) return Pad5(static_cast<int16_t>(n));
+  return std::nullopt;
+}
+
+std::string UniqueSiteName(const std::string& name, const std::vector<std::string>& existing,
+                           std::size_t maxBytes) {
+  const std::set<std::string> taken(existing.begin(), existing.end());
+  if (!taken.count(name)) return name;
+  const std::string base1252 = coding::Utf8ToCp1252(name);
+  for (int k = 1;; ++k) {
+    const std::string suffix = "(" + std::to_string(k) + ")";
+    std::string stem = name;
+    if (maxBytes > 0 && base1252.size() + suffix.size() > maxBytes)
+      stem = coding::Cp1252ToUtf8(base1252.substr(0, maxBytes > suffix.size() ? maxBytes - suffix.size() : 0));
+    const std::string candidate = stem + suffix;
+    if (!taken.count(candidate)) return candidate;
+  }
+}
+
+std::optional<std::string> AppendSite(const std::string& path, const std::string& name, const std::string& url) {
+  const auto sites = ReadSites(path);
+  std::vector<std::string> names;
+  names.reserve(sites.size());
+  for (const auto& s : sites) names.push_back(s.Name);
+  // The stored name is what a reader gets back: cut to the field and trimmed.
+  const std::string stored = UniqueSiteName(DecodeSite(EncodeSite({name, ""}), 0).Name, names, kSiteNameWidth);
+  if (!fileops::WriteAt(path, sites.size() * kSiteRecordSize, EncodeSite({stored, url}))) return std::nullopt;
+  return stored;
+}

@@ -1,0 +1,33 @@
+#include "launcher/Launcher.h"
+
+#include <errno.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <iostream>
+
+#include "core/app/Module1.h"
+
+std::vector<std::string> BrowserCandidates(const std::string& selfExe, const std::string& installedBrowser) {
+  std::vector<std::string> candidates;
+  const std::size_t slash = selfExe.find_last_of('/');
+  if (slash != std::string::npos) candidates.push_back(selfExe.substr(0, slash + 1) + kBrowserProgramName);
+  if (!installedBrowser.empty() && (candidates.empty() || candidates.front() != installedBrowser))
+    candidates.push_back(installedBrowser);
+  return candidates;
+}
+
+int ExecBrowser(const std::vector<std::string>& candidates, char** argv) {
+  // A start without even a program name still gets one.
+  char* fallbackArgv[] = {const_cast<char*>(kAppTitle), nullptr};
+  char** args = (argv && argv[0]) ? argv : fallbackArgv;
+
+  std::string tried;
+  for (const std::string& path : candidates) {
+    ::execv(path.c_str(), args);
+    tried += "\n  " + path + ": " + std::strerror(errno);
+  }
+  std::cerr << kAppTitle << ": cannot start the browser program" << (tried.empty() ? " (no place to look)" : ":")
+            << tried << "\n";
+  return 1;
+}

@@ -1,0 +1,40 @@
+#include "platform/Network.h"
+
+#include <giomm.h>
+#include <glibmm.h>
+
+#include "platform/WebKitBrowser.h"
+
+// The C calls: giomm's get_default() drops a reference it never took.
+bool IsConnected() { return g_network_monitor_get_network_available(g_network_monitor_get_default()); }
+bool IsMetered() { return g_network_monitor_get_network_metered(g_network_monitor_get_default()); }
+
+void GoOffline(const std::function<void(bool)>& done) { WebKitBrowser::SetOfflineMode(true, done); }
+void GoOnline(const std::function<void(bool)>& done) { WebKitBrowser::SetOfflineMode(false, done); }
+bool IsOffline() { return WebKitBrowser::OfflineMode(); }
+
+bool LaunchProgram(const std::vector<std::string>& argv) {
+  if (argv.empty() || Glib::find_program_in_path(argv.front()).empty()) return false;
+  try {
+    Glib::spawn_async("", argv, Glib::SPAWN_SEARCH_PATH);
+    return true;
+  } catch (const Glib::Error&) {
+    return false;
+  }
+}
+
+bool OpenNetworkSettings() {
+  const std::vector<std::vector<std::string>> tools = {
+      {"nm-connection-editor"}, {"gnome-control-center", "network"}, {"systemsettings", "kcm_networkmanagement"}};
+  for (const auto& argv : tools)
+    if (LaunchProgram(argv)) return true;
+  return false;
+}
+
+bool OpenWithDefaultHandler(const std::string& uri) {
+  try {
+    return Gio::AppInfo::launch_default_for_uri(uri);
+  } catch (const Glib::Error&) {
+    return false;
+  }
+}

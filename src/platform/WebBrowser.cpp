@@ -1,0 +1,47 @@
+#include "platform/WebBrowser.h"
+
+#include "core/browser/Addresses.h"
+
+namespace {
+
+std::string EscapeHtml(const std::string& s) {
+  std::string out;
+  for (const char c : s) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      case '\'': out += "&#39;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+void WebBrowser::NavigateNewWindow(const std::string& url) {
+  if (!NewWindow2) return;
+  if (WebBrowser* fresh = NewWindow2()) {
+    // A window opened for a new start may already be loading this address.
+    if (fresh->LocationURL() != CompleteAddress(url)) fresh->Navigate(url);
+    fresh->ReadyToShow.emit();
+  }
+}
+
+std::string ErrorPageHtml(const std::string& title, const std::string& reason, const std::string& url) {
+  // Page text and address are untrusted: escaped before they reach the HTML,
+  // and only ordinary addresses get a link to try again.
+  const std::string u = EscapeHtml(url);
+  const bool linkable = url.rfind("http://", 0) == 0 || url.rfind("https://", 0) == 0 || url.rfind("file://", 0) == 0;
+  const std::string retry = linkable ? "<a class=\"button\" href=\"" + u + "\">Try Again</a>" : "";
+  return "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>" + EscapeHtml(title) +
+         "</title><style>body{font-family:sans-serif;background:#f4f5f7;color:#222;margin:0}"
+         "main{max-width:42em;margin:12vh auto;padding:2em;background:#fff;border-radius:8px;"
+         "box-shadow:0 1px 4px rgba(0,0,0,.15)}h1{font-size:1.4em;margin-top:0}"
+         "code{word-break:break-all;color:#555}a.button{display:inline-block;margin-top:1em;padding:.5em 1.2em;"
+         "background:#2d6cdf;color:#fff;border-radius:4px;text-decoration:none}</style></head><body><main><h1>" +
+         EscapeHtml(title) + "</h1><p>" + EscapeHtml(reason) + "</p><p><code>" + u +
+         "</code></p>" + retry + "</main></body></html>";
+}

@@ -1,0 +1,66 @@
+// The browser component as the windows see it. One implementation drives
+// WebKitGTK; a fake with the same interface drives window tests that need
+// no pages. Window code never talks to the engine directly.
+#pragma once
+
+#include <gtkmm.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "core/browser/ErrorPages.h"
+
+class WebBrowser {
+ public:
+  virtual ~WebBrowser() = default;
+
+  virtual Gtk::Widget& Widget() = 0;
+  virtual void Navigate(const std::string& url) = 0;
+  virtual void Refresh2(int level) = 0;  // 0 normal, 1 if expired, 3 completely
+  virtual void Stop() = 0;
+  virtual void GoBack() = 0;
+  virtual void GoForward() = 0;
+  virtual std::string LocationURL() const = 0;
+  virtual std::string LocationName() const = 0;
+  virtual void SetSilent(bool silent) = 0;
+  // A browser for a window that a page or the user asked to open from this one.
+  virtual std::unique_ptr<WebBrowser> CreateRelated() = 0;
+  // Made because a page asked for a window (not the user).
+  virtual bool OpenedByPage() const { return false; }
+
+  // Events. Handlers run on the UI thread.
+  // url, flags (kNavigateByUser: a click or key in the page), cancel.
+  sigc::signal<void, const std::string&, int, bool&> BeforeNavigate2;
+  sigc::signal<void, const std::string&> NavigateComplete2;
+  sigc::signal<void, const std::string&> DocumentComplete;
+  sigc::signal<void, const std::string&> TitleChange;
+  sigc::signal<void, const std::string&> StatusTextChange;
+  sigc::signal<void, long, long> ProgressChange;  // progress, maximum
+  sigc::signal<void, int, bool> CommandStateChange;  // kCommandForward or kCommandBack, enabled
+  sigc::signal<void> DownloadBegin;
+  sigc::signal<void> DownloadComplete;
+  sigc::signal<void, const std::string&, int> NavigateError;  // url, status
+  sigc::signal<void> ReadyToShow;  // a page-requested window may appear
+  sigc::signal<void, int> WindowSetLeft, WindowSetTop, WindowSetWidth, WindowSetHeight;
+  sigc::signal<void, bool> OnToolBar, OnStatusBar;
+  sigc::signal<void> WindowClosing;
+
+  // NewWindow2: the host makes the window and returns its browser (created
+  // with CreateRelated), or nullptr to refuse the new window.
+  std::function<WebBrowser*()> NewWindow2;
+
+  // Navigate with the target "_blank": the page opens in a new window.
+  void NavigateNewWindow(const std::string& url);
+};
+
+constexpr int kNavigateByUser = 1;
+// The commands CommandStateChange reports.
+constexpr int kCommandForward = 1, kCommandBack = 2;
+
+// Status numbers reported by NavigateError besides HTTP status codes.
+constexpr int kStatusResourceNotFound = static_cast<int>(0x800C0005u);
+constexpr int kStatusLoadFailed = static_cast<int>(0x800C000Eu);
+
+// The error page shown for a failed load, or for a page whose web process died.
+std::string ErrorPageHtml(const std::string& title, const std::string& reason, const std::string& url);

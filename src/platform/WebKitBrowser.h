@@ -1,0 +1,84 @@
+// The browser component over WebKitGTK.
+#pragma once
+
+#include <webkit2/webkit2.h>
+
+#include <functional>
+#include <optional>
+
+#include "platform/WebBrowser.h"
+
+class WebKitBrowser : public WebBrowser {
+ public:
+  // Once per process, before the first view: the engine's own storage (kept
+  // apart from the program's data files) and its sandbox.
+  static void ConfigureEngine(const std::string& dataDir, const std::string& cacheDir);
+
+  // The offline mode of every view: a content filter blocks every network
+  // load and http(s) navigations get the offline page. `done` runs once the
+  // mode is in force (at once, or when the filter has been compiled), with
+  // false when the filter could not be made.
+  static void SetOfflineMode(bool offline, const std::function<void(bool)>& done);
+  static bool OfflineMode();
+
+  WebKitBrowser();
+  ~WebKitBrowser() override;
+
+  Gtk::Widget& Widget() override { return *widget_; }
+  void Navigate(const std::string& url) override;
+  void Refresh2(int level) override;
+  void Stop() override;
+  void GoBack() override;
+  void GoForward() override;
+  std::string LocationURL() const override;
+  std::string LocationName() const override;
+  void SetSilent(bool silent) override { silent_ = silent; }
+  std::unique_ptr<WebBrowser> CreateRelated() override;
+
+  WebKitWebView* view() const { return view_; }
+  bool OpenedByPage() const override { return openedByPage_; }
+
+ private:
+  explicit WebKitBrowser(WebKitWebView* relatedTo);
+  static void ApplyOfflineMode(bool offline);
+  void Connect();
+  void UpdateCommandState();
+  void ApplyOfflineFilter(bool on);
+  bool RefuseWhileOffline(const std::string& url, bool byUser);
+  void ShowErrorPage(const std::string& title, const std::string& reason, const std::string& url);
+
+  static void OnLoadChanged(WebKitWebView*, WebKitLoadEvent, gpointer self);
+  static gboolean OnLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar* uri, GError*, gpointer self);
+  static void OnTitle(GObject*, GParamSpec*, gpointer self);
+  static void OnProgress(GObject*, GParamSpec*, gpointer self);
+  static void OnMouseTarget(WebKitWebView*, WebKitHitTestResult*, guint, gpointer self);
+  static gboolean OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision*, WebKitPolicyDecisionType, gpointer self);
+  static GtkWidget* OnCreate(WebKitWebView*, WebKitNavigationAction*, gpointer self);
+  static void OnReadyToShow(WebKitWebView*, gpointer self);
+  static void OnClose(WebKitWebView*, gpointer self);
+  static void OnCrashed(WebKitWebView*, WebKitWebProcessTerminationReason, gpointer self);
+  static gboolean OnScriptDialog(WebKitWebView*, WebKitScriptDialog*, gpointer self);
+  static void OnWindowRequest(WebKitUserContentManager*, WebKitJavascriptResult*, gpointer self);
+  void ChildAsked(const std::string& features);
+  WebKitBrowser* SenderOf(const std::string& href);
+  void EmitOpenRequests();
+  void EmitGeometry(std::optional<int> left, std::optional<int> top, std::optional<int> width,
+                    std::optional<int> height);
+  static void OnHistoryChanged(WebKitBackForwardList*, WebKitBackForwardListItem*, gpointer, gpointer self);
+
+  WebKitWebView* view_ = nullptr;
+  WebKitUserContentManager* content_ = nullptr;
+  bool openedByPage_ = false;      // made for a page's window.open or link target
+  bool shown_ = false;
+  bool requestsEmitted_ = false;
+  std::optional<std::string> openFeatures_;     // what the opener asked of this window
+  std::optional<std::string> pendingFeatures_;  // asked before the engine made the window
+  WebKitBrowser* lastChild_ = nullptr;          // checked against the live browsers before use
+  Gtk::Widget* widget_ = nullptr;
+  bool silent_ = false;
+  bool canGoBack_ = false, canGoForward_ = false;
+  bool failedLoadFinishing_ = false;
+  std::string requestedUri_;  // what the current load was asked for
+  std::string ownNavigation_;  // the address the program itself asked for last
+  std::string errorPageUri_;   // an error page being loaded for this address  // the end of a failed load; its error page follows
+};

@@ -1,0 +1,55 @@
+#include "platform/fakes/FakeBrowser.h"
+
+FakeBrowser::FakeBrowser() = default;
+
+void FakeBrowser::Navigate(const std::string& url) {
+  navigations.push_back(url);
+  if (autoComplete) CompleteLoad(url);
+}
+
+void FakeBrowser::ClickLink(const std::string& url) { Load(url, kNavigateByUser); }
+void FakeBrowser::CompleteLoad(const std::string& url) { Load(url, 0); }
+
+void FakeBrowser::Load(const std::string& url, int flags) {
+  bool cancel = false;
+  BeforeNavigate2.emit(url, flags, cancel);
+  if (cancel) return;
+  if (history_.empty() || history_[position_] != url) {
+    if (!history_.empty()) history_.resize(position_ + 1);
+    history_.push_back(url);
+    position_ = history_.size() - 1;
+  }
+  Show(position_);
+}
+
+void FakeBrowser::Show(std::size_t index) {
+  position_ = index;
+  location_ = history_[index];
+  DownloadBegin.emit();
+  NavigateComplete2.emit(location_);
+  CommandStateChange.emit(kCommandForward, position_ + 1 < history_.size());
+  CommandStateChange.emit(kCommandBack, position_ > 0);
+  const auto t = titles.find(location_);
+  TitleChange.emit(t != titles.end() ? t->second : LocationName());
+  ProgressChange.emit(1000, 1000);
+  ProgressChange.emit(-1, 1000);
+  DocumentComplete.emit(location_);
+  DownloadComplete.emit();
+}
+
+void FakeBrowser::GoBack() {
+  if (position_ > 0) Show(position_ - 1);
+}
+
+void FakeBrowser::GoForward() {
+  if (position_ + 1 < history_.size()) Show(position_ + 1);
+}
+
+std::string FakeBrowser::LocationName() const {
+  const auto t = titles.find(location_);
+  if (t != titles.end()) return t->second;
+  const auto slash = location_.find_last_of('/');
+  return slash == std::string::npos ? location_ : location_.substr(slash + 1);
+}
+
+std::unique_ptr<WebBrowser> FakeBrowser::CreateRelated() { return std::make_unique<FakeBrowser>(); }

@@ -1,0 +1,96 @@
+// The application object: it owns every window of the program, runs the
+// main loop, and offers what windows need of each other. Windows never free
+// themselves and never live in statics; they tell the owner they have
+// closed, and the owner frees them from the main loop.
+#pragma once
+
+#include <gtkmm.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class Form1;
+class Form2;
+class Form7;
+class Form8;
+class Form10;
+class WebBrowser;
+
+// What another window may read of a main window.
+struct MainWindowPage {
+  std::string title, url;
+  int x = 0, y = 0;  // the window's position, pixels
+};
+
+class App {
+ public:
+  // Starts the toolkit. The program's own single-instance hand-over stays in
+  // charge: the toolkit's application is never unique.
+  App();
+  ~App();
+  App(const App&) = delete;
+  App& operator=(const App&) = delete;
+
+  // Runs the main loop until Quit(); returns the exit code.
+  int Run();
+  void Quit();
+
+  // ---- main windows ----
+  // Makes, registers and shows a main window around the browser.
+  Form1& OpenMainWindow(std::unique_ptr<WebBrowser> browser);
+  // Every main window still loaded, oldest first.
+  std::vector<Form1*> MainWindows() const;
+  bool HasMainWindows() const { return !mainWindows_.empty(); }
+  // The main window activated last (ActiveMainWindowId), else the oldest.
+  Form1* ActiveMainWindow() const;
+  void ForEachMainWindow(const std::function<void(Form1&)>& action) const;
+  // Every main window's selector read anew from the list files.
+  void RefillSelectors() const;
+  // A new main window for the start page or a handed-over address, opened as
+  // the oldest main window opens one.
+  void OpenNewMainWindow();
+  // The page of `preferred` while it is loaded, else of the active window.
+  std::optional<MainWindowPage> PageOf(const Form1* preferred) const;
+  // The end of a main window's close sequence; after the last one the
+  // program ends.
+  void MainWindowUnloaded(Form1& window);
+  // The last main window closes the others before the settings are written.
+  void CloseSecondaryWindows();
+
+  // ---- the list editor ----
+  // Shows the one editor, making it on first use; `opener` is the main window
+  // whose page "Add Page To List" takes.
+  void OpenEditor(Form1* opener);
+  Form2* Editor() const { return editor_.get(); }
+  void CloseEditor();  // runs its close sequence when it is open
+  void EditorUnloaded();
+
+  // ---- the don't-kill list ----
+  // Shows the list window modally over `parent`; one at a time.
+  void OpenDontKillList(Gtk::Window* parent, const std::string& pageTitle, const std::string& pageUrl);
+  Form10* DontKillList() const { return dontKill_.get(); }
+  void DontKillListUnloaded();
+
+  // ---- hidden windows ----
+  Form7& Boom();
+  Form8& Marker();
+
+ private:
+  void Retire(std::unique_ptr<Gtk::Window> window);
+  void FreeRetired();
+
+  Glib::RefPtr<Gtk::Application> toolkit_;
+  bool held_ = false;
+  std::vector<std::unique_ptr<Form1>> mainWindows_;
+  std::unique_ptr<Form2> editor_;
+  std::unique_ptr<Form10> dontKill_;
+  std::unique_ptr<Form7> boom_;
+  std::unique_ptr<Form8> marker_;
+  // Closed windows wait here for the main loop: their close may be running
+  // inside one of their own handlers.
+  std::vector<std::unique_ptr<Gtk::Window>> retired_;
+  sigc::connection freeRetired_;
+};

@@ -1,0 +1,102 @@
+#include "ui/app/Main.h"
+
+#include <glib.h>
+
+#include <iostream>
+#include <memory>
+#include <optional>
+
+#include "core/app/Marker.h"
+#include "core/app/Module1.h"
+#include "platform/Desktop.h"
+#include "platform/Dialogs.h"
+#include "platform/InstanceChannel.h"
+#include "platform/WebKitBrowser.h"
+#include "ui/app/App.h"
+#include "ui/app/Form8.h"
+#include "ui/app/FrmErrBoot.h"
+#include "ui/browser/Form1.h"
+
+#ifndef SKELVORNAX_DATA_DIR
+#define SKELVORNAX_DATA_DIR "/usr/local/share/skelvornax"
+#endif
+
+StartupInputs GatherStartupInputs(const std::string& commandLine) {
+  StartupInputs in;
+  in.commandLine = commandLine;
+  in.appDir = FindAppDir(SKELVORNAX_DATA_DIR);
+  in.profileDir = g_get_home_dir();
+  in.dataHome = g_get_user_data_dir();
+  in.now = dates::NowLocal();
+  const WorkArea area = PrimaryWorkArea();
+  in.screenWidthTwips = static_cast<float>(area.width * kTwipsPerPixel);
+  in.screenHeightTwips = static_cast<float>(area.height * kTwipsPerPixel);
+  in.installedFonts = InstalledFonts();
+  in.interfaceFont = InterfaceFontFamily;
+  return in;
+}
+
+int Main(const std::string& commandLine) {
+  Module1().CommandLineArg = CleanCommandLine(commandLine);
+
+  // One process per user: when another holds the lock, hand over and end,
+  // before any window or the web engine is started.
+  static InstanceLock lock;  // held until the process ends
+  std::string why;
+  const std::optional<InstancePaths> channel = PrepareInstanceDir(UserRuntimeDir(), &why);
+  if (channel) {
+    switch (lock.Acquire(channel->lockPath)) {
+      case InstanceLock::State::HeldElsewhere:
+        return SecondStart(*channel, Module1().CommandLineArg);
+      case InstanceLock::State::Unavailable:
+        why = "cannot use " + channel->lockPath;
+        break;
+      case InstanceLock::State::Acquired:
+        break;
+    }
+  }
+  if (!lock.Held()) std::cerr << kAppTitle << ": running without single-instance hand-over (" << why << ")\n";
+
+  if (!gtk_init_check(nullptr, nullptr)) {
+    std::cerr << kAppTitle << ": cannot open the display\n";
+    return 1;
+  }
+  App app;
+  return RunProgram(app, GatherStartupInputs(Module1().CommandLineArg), lock.Held() ? &*channel : nullptr);
+}
+
+int SecondStart(const InstancePaths& channel, const std::string& commandLine) {
+  if (HandOverToMarker(channel.socketPath, commandLine) == HandOverResult::Delivered) return 0;
+  // Running, but its marker did not answer: it is starting up or closing.
+  if (gtk_init_check(nullptr, nullptr)) {
+    std::optional<App> app;  // the toolkit's application, unless this process has one already
+    if (!g_application_get_default()) app.emplace();
+    MsgBox(kAlreadyRunningText);
+  } else {
+    std::cerr << kAlreadyRunningText << "\n";
+  }
+  return 0;
+}
+
+int RunProgram(App& app, const StartupInputs& inputs, const InstancePaths* channel) {
+  Module1State& m = Module1();
+  m.CommandLineArg = CleanCommandLine(inputs.commandLine);
+  if (!PrepareStart(inputs, m)) {
+    FrmErrBoot boot;
+    boot.signal_hide().connect(sigc::mem_fun(app, &App::Quit));
+    app.Run();
+    return 1;
+  }
+  WebKitBrowser::ConfigureEngine(m.UserDataDir + "/WebData", std::string(g_get_user_cache_dir()) + "/" + kAppTitle);
+  app.OpenMainWindow(std::make_unique<WebKitBrowser>());
+  // The marker is loaded hidden after the first window, and from then on a
+  // second start reaches it.
+  std::unique_ptr<InstanceServer> server;
+  if (channel) {
+    server = std::make_unique<InstanceServer>(app.Marker());
+    std::string why;
+    if (!server->Listen(channel->socketPath, &why))
+      std::cerr << kAppTitle << ": second starts cannot reach this window (" << why << ")\n";
+  }
+  return app.Run();
+}

@@ -1,0 +1,221 @@
+// The main browser window. One class over several files:
+//   Form1.cpp            lifecycle, layout, toolbar and check boxes
+//   Form1Selector.cpp    the drop-down site selector
+//   Form1Navigation.cpp  address box, browser events, page checks, new windows
+//   Form1Menus.cpp       the Menu button's pop-up menu and the keyboard
+//   Form1Refresh.cpp     the auto-refresh timer and the refresh button
+//   Form1Status.cpp      status bar, clock, connection and offline mode, cycle buttons
+//   Form1Popups.cpp      the pop-up killer: page window requests, judgement, kill
+#pragma once
+
+#include <gtkmm.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/browser/AutoRefresh.h"
+#include "core/browser/Form1Layout.h"
+#include "core/history/HistoryLog.h"
+#include "core/popups/PopupKiller.h"
+#include "platform/ListView.h"
+#include "platform/StatusBar.h"
+#include "platform/WebBrowser.h"
+
+class App;
+
+// What Timer5 does when it fires.
+enum class DeferredAction {
+  None = 0,
+  EnableText2 = 2,       // a right press switched the interval box off a moment
+  EnableText3 = 3,       // the same for the minutes-left box
+  HideSiteList = 4,      // a click on the site list's column header
+  HideCategoryList = 5,  // a click on the category list's column header
+  OpenDontKillList = 6,  // the menu asked for the don't-kill list window
+};
+
+class Form1 : public Gtk::Window {
+ public:
+  // Made by the application object, which owns it; Form_Load shows it.
+  Form1(App& app, std::unique_ptr<WebBrowser> browser);
+  ~Form1() override;
+
+  // Controls, by their names in the window's design.
+  WebBrowser& WebBrowser1;
+  Gtk::Overlay FormArea;  // the client area: the controls, with the drop-down lists above
+  Gtk::Layout Form;       // the controls, placed to the pixel; asks no size of its children
+  Gtk::EventBox Picture1;
+  Gtk::Button Command1, Command2, Command3, Command4, Command5, Command6, Command7, Command9, Command10,
+      Command11, Command12, Command13, Command14, Command15;
+  Gtk::MenuButton Command8;  // "Menu": opens mnuPop1 from the pointer, the keyboard and assistive technology
+  Gtk::Entry Text1, Text2, Text3;
+  Gtk::CheckButton Check1, Check2;
+  Gtk::EventBox Label3;
+  StatusBar StatusBar1 {3};
+  Gtk::ProgressBar ProgressBar1;
+  ListView ListView1 {1}, ListView2 {1};
+  Gtk::Label LabelMyId;
+  Gtk::Menu mnuPop1;
+  Gtk::MenuItem mnuNewWind, mnuEditSiteWindow, mnuHelp, mnuClosWind, mnuViewRefresh, mnuViewStop;
+  Gtk::CheckMenuItem mnuStatusBar, mnuOffline, mnuKillPops, mnuKillPopsBoom, mnuScriptErr;
+  Gtk::MenuItem mnuDontKillPopsEdit;
+  Gtk::Menu mnuPop2;
+  Gtk::MenuItem mnuPop2OpenMailApp, mnuPop2Mail;
+
+  // Public operations other windows call by name.
+  void F1ToolT();
+  void UniLodCombo();
+  void LodCombos();
+  void NewApplWindo();
+  void SedUpTimerButtons(int toggle);
+
+  // Event handlers.
+  void Form_Load();
+  void Form_Activate();
+  void Form_Resize();
+  void Form_QueryUnload();
+  bool Form_KeyDown(GdkEventKey* key);
+  void Command1_Click();
+  void Command2_Click();
+  void Command3_Click();
+  void Command4_Click();
+  void Command5_Click();
+  void Command7_Click();
+  void Command7_MouseMove();
+  void Command8_Toggled();
+  void Command14_Click();
+  void Label3_Click();
+  void ListView1_Click();
+  void ListView2_Click();
+  void ListView_ColumnClick(DeferredAction action);
+  void ListView_LostFocus();
+  bool Text1_KeyPress(GdkEventKey* key);
+  void Timer1_Timer();
+  void Timer2_Timer();
+  void Timer3_Timer();
+  void Timer4_Timer();
+  void Timer5_Timer();
+  void mnuStatusBar_Click();
+  void mnuOffline_Click();
+  void mnuKillPops_Click();
+  void mnuKillPopsBoom_Click();
+  void mnuScriptErr_Click();
+  void mnuDontKillPopsEdit_Click();
+  void WebBrowser1_WindowSetLeft(int pixels);
+  void WebBrowser1_WindowSetTop(int pixels);
+  void WebBrowser1_WindowSetWidth(int pixels);
+  void WebBrowser1_WindowSetHeight(int pixels);
+  void WebBrowser1_OnToolBar(bool visible);
+  void WebBrowser1_OnStatusBar(bool visible);
+  void WebBrowser1_DocumentComplete(const std::string& url);
+  void Command2_RightPress();
+  void Command6_Click();
+  void Command9_Click();
+  void Command9_RightPress();
+  void Command10_Press();
+  void Command11_Press();
+  void IntervalButton_Release();
+  void Command12_Click();
+  void Command12_RightPress();
+  void Command13_Click();
+  void Text2_DblClick();
+  void Text3_DblClick();
+  void Text_RightPress(int guard);
+  void StatusBar1_PanelDblClick(int panel);
+  void StatusBar1_RightPress();
+  void mnuHelp_Click();
+  void WebBrowser1_BeforeNavigate2(const std::string& url, int flags, bool& cancel);
+  void WebBrowser1_NavigateComplete2(const std::string& url);
+  void WebBrowser1_TitleChange(const std::string& text);
+  void WebBrowser1_StatusTextChange(const std::string& text);
+  void WebBrowser1_ProgressChange(long progress, long maximum);
+  void WebBrowser1_CommandStateChange(int command, bool enable);
+  void WebBrowser1_DownloadComplete();
+  void WebBrowser1_NavigateError(const std::string& url, int status);
+  WebBrowser* WebBrowser1_NewWindow2();
+  void WebBrowser1_WindowClosing();
+
+  // State the tests read.
+  const std::string& PageTitle() const { return pageTitle_; }
+  bool Timer4Enabled() const { return timer4_.connected(); }
+  bool ToolbarHidden() const { return toolbarOffset_ > 0; }
+  bool CheckBoxesHidden() const { return checkBoxAllowance_ > 0; }
+  bool SelectorInUse() const { return selectorInUse_; }
+  float RowHeightUnit() const { return rowHeightUnit_; }
+  const Form1Layout& Layout() const { return layout_; }
+  const AutoRefresh& Refresh() const { return refresh_; }
+  bool Timer1Enabled() const { return timer1_.connected(); }
+  const PopupState& Popup() const { return popup_; }
+  TwipRect PlacedRect(Gtk::Widget& w) const;  // where a control sits now
+  void SetInnerSizeForTest(float widthTwips, float heightTwips);  // lays out as if resized
+
+ private:
+  void LoadStartPage();
+  void BuildControls();
+  void ConnectEvents();
+  void ConnectBrowser();
+  void BuildMenu();
+  void ApplyLayout();
+  void Place(Gtk::Widget& w, const TwipRect& r);
+  void ApplyListFont();
+  void LayOutSelectors();
+  void SizeList(ListView& list, float top);
+  void ShowSelector(ListView& list, bool show);
+  void HideSelectors();
+  void OpenPage(const std::string& url);
+  void OpenFromList(ListView& list);
+  void ShowToolbar(bool show);
+  void AutoHideToolbar();
+  void ConnectRefreshEvents();
+  void ConnectStatusEvents();
+  void BuildMailMenu();
+  void RestartCountdown();
+  void SetTimerOn(bool on);
+  void IntervalButton_Press(int delta);
+  bool RepeatHeldInterval();
+  void StepHeldInterval();
+  void RefreshNow();
+  void ShowOfflineState();
+  void UpdateClock();
+  void ShowHistoryPicture();
+  void ConnectPopupEvents();
+  void ShowPopupModes();
+  void ApplyScriptGeometry();
+  void StartTimer4();
+  void LogPageIfDue();
+  static WorkAreaTwips WorkAreaNow();
+  void SaveGeometry();
+  void SaveWindowState();
+  void Unload();
+  bool IsNormalState() const;
+  bool IsMinimised() const;
+  void StartTimer5(unsigned ms, DeferredAction action);
+  void FinishUnload();
+  void LoadSiteRows(ListView& list, int16_t fileNumber);
+  float InnerWidth() const;
+  float InnerHeight() const;
+
+  App& app_;
+  std::unique_ptr<WebBrowser> browser_;
+  Form1Layout layout_;
+  float innerWidthOverride_ = 0, innerHeightOverride_ = 0;
+  sigc::connection timer1_, timer2_, timer3_, timer4_, timer5_, closeTimer_, repeatTimer_;
+  AutoRefresh refresh_;
+  bool buttonHeld_ = false;
+  int heldDelta_ = 0;
+  bool connectedByModem_ = false;
+  bool shownOffline_ = false;
+  PopupState popup_;
+  bool syncingMenus_ = false;
+  std::string pageTitle_;
+  PageLogMarks logMarks_;
+  float toolbarOffset_ = 0, statusAllowance_ = 0, checkBoxAllowance_ = 0;
+  bool toolbarJustHidden_ = false;
+  bool selectorJustLoaded_ = false;
+  bool selectorInUse_ = false;
+  DeferredAction deferred_ = DeferredAction::None;
+  float rowHeightUnit_ = 240;
+  bool unloading_ = false;
+  int lastWidth_ = 0, lastHeight_ = 0;
+};
