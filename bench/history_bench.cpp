@@ -62,7 +62,8 @@ void BM_LogRepeatedPage(benchmark::State& state) {
   const std::string path = WriteDayFile(ctx);
   const std::string url = PageUrl(kPages - 1);
   for (auto _ : state) LogHistoryPage(ctx, "Page", url);
-  if (fs::file_size(path) != kPages * history_layout::kRecordSize) state.SkipWithError("address was appended, not found");
+  if (fs::file_size(path) != kPages * history_layout::kRecordSize)
+    state.SkipWithError("address was appended, not found");
 }
 BENCHMARK(BM_LogRepeatedPage);
 
@@ -92,7 +93,8 @@ void BM_ReadAllSiteLists(benchmark::State& state) {
     cats.push_back({"Category " + std::to_string(c), static_cast<int16_t>(c)});
     std::vector<SiteRecord> sites;
     for (int s = 0; s < n; ++s)
-      sites.push_back({"Site " + std::to_string(s), "http://www.site" + std::to_string(c) + "-" + std::to_string(s) + ".com/"});
+      sites.push_back(
+          {"Site " + std::to_string(s), "http://www.site" + std::to_string(c) + "-" + std::to_string(s) + ".com/"});
     RewriteSites((dir.path / SiteFileName(static_cast<int16_t>(c))).string(), sites);
   }
   RewriteCategories(catList, cats);

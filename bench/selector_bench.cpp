@@ -2,8 +2,8 @@
 // categories of 100 sites each (file reads and list rows together).
 // Needs a display: run it through scripts/headless.sh.
 #include <benchmark/benchmark.h>
-#include <gtkmm.h>
 #include <gdk/gdk.h>
+#include <gtkmm.h>
 
 #include <cstdlib>
 #include <string>

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "core/records/Coding.h"
-#include "core/records/FileOps.h"
 #include "core/app/SettingsRecord.h"
 #include "core/app/Startup.h"
+#include "core/records/Coding.h"
+#include "core/records/FileOps.h"
 #include "core/sitelists/ListFiles.h"
 
 namespace {

@@ -14,8 +14,7 @@
 int Px(float twips) { return static_cast<int>(std::lround(twips / kTwipsPerPixel)); }
 float Tw(int pixels) { return static_cast<float>(pixels * kTwipsPerPixel); }
 
-void OnPress(Gtk::Widget& widget, unsigned button, const std::function<void()>& action, Clicks clicks,
-             bool swallow) {
+void OnPress(Gtk::Widget& widget, unsigned button, const std::function<void()>& action, Clicks clicks, bool swallow) {
   const GdkEventType type = clicks == Clicks::Double ? GDK_2BUTTON_PRESS : GDK_BUTTON_PRESS;
   widget.signal_button_press_event().connect(
       [=](GdkEventButton* e) {
@@ -95,9 +94,7 @@ std::string InterfaceFontFamily() {
   return Pango::FontDescription(settings->property_gtk_font_name().get_value()).get_family();
 }
 
-int32_t TickCount() {
-  return static_cast<int32_t>(static_cast<uint32_t>(g_get_monotonic_time() / 1000));
-}
+int32_t TickCount() { return static_cast<int32_t>(static_cast<uint32_t>(g_get_monotonic_time() / 1000)); }
 
 void WaitMs(int32_t ms) {
   // Blocks in the main loop rather than spinning; a timeout wakes it up.

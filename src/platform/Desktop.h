@@ -15,8 +15,8 @@ float Tw(int pixels);
 // Runs `action` when mouse button `button` is pressed on the widget (or
 // double-clicked); `swallow` keeps the widget from seeing the press.
 enum class Clicks { Single, Double };
-void OnPress(Gtk::Widget& widget, unsigned button, const std::function<void()>& action,
-             Clicks clicks = Clicks::Single, bool swallow = false);
+void OnPress(Gtk::Widget& widget, unsigned button, const std::function<void()>& action, Clicks clicks = Clicks::Single,
+             bool swallow = false);
 
 // Adds window styling for the whole screen; the same text only once.
 void AddStyle(const std::string& css);

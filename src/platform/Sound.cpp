@@ -16,11 +16,14 @@ GstElement* Player() {
       GstElement* fakevideo = gst_element_factory_make("fakesink", nullptr);
       if (fakevideo) g_object_set(p, "video-sink", fakevideo, nullptr);
       GstBus* bus = gst_element_get_bus(p);
-      gst_bus_add_watch(bus, [](GstBus*, GstMessage* msg, gpointer data) -> gboolean {
-        if (GST_MESSAGE_TYPE(msg) == GST_MESSAGE_EOS || GST_MESSAGE_TYPE(msg) == GST_MESSAGE_ERROR)
-          gst_element_set_state(static_cast<GstElement*>(data), GST_STATE_NULL);
-        return TRUE;
-      }, p);
+      gst_bus_add_watch(
+          bus,
+          [](GstBus*, GstMessage* msg, gpointer data) -> gboolean {
+            if (GST_MESSAGE_TYPE(msg) == GST_MESSAGE_EOS || GST_MESSAGE_TYPE(msg) == GST_MESSAGE_ERROR)
+              gst_element_set_state(static_cast<GstElement*>(data), GST_STATE_NULL);
+            return TRUE;
+          },
+          p);
       gst_object_unref(bus);
     }
     return p;

@@ -26,7 +26,7 @@ class StatusBar : public Gtk::Box {
   struct Panel {
     Gtk::EventBox box;
     Gtk::Frame frame;
-    Gtk::Box inner {Gtk::ORIENTATION_HORIZONTAL, 3};
+    Gtk::Box inner{Gtk::ORIENTATION_HORIZONTAL, 3};
     Gtk::Image picture;
     Gtk::Label text;
     std::string pictureName;

@@ -8,12 +8,23 @@ std::string EscapeHtml(const std::string& s) {
   std::string out;
   for (const char c : s) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&#39;"; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&#39;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -42,6 +53,6 @@ std::string ErrorPageHtml(const std::string& title, const std::string& reason, c
          "box-shadow:0 1px 4px rgba(0,0,0,.15)}h1{font-size:1.4em;margin-top:0}"
          "code{word-break:break-all;color:#555}a.button{display:inline-block;margin-top:1em;padding:.5em 1.2em;"
          "background:#2d6cdf;color:#fff;border-radius:4px;text-decoration:none}</style></head><body><main><h1>" +
-         EscapeHtml(title) + "</h1><p>" + EscapeHtml(reason) + "</p><p><code>" + u +
-         "</code></p>" + retry + "</main></body></html>";
+         EscapeHtml(title) + "</h1><p>" + EscapeHtml(reason) + "</p><p><code>" + u + "</code></p>" + retry +
+         "</main></body></html>";
 }

@@ -36,12 +36,12 @@ class WebBrowser {
   sigc::signal<void, const std::string&> DocumentComplete;
   sigc::signal<void, const std::string&> TitleChange;
   sigc::signal<void, const std::string&> StatusTextChange;
-  sigc::signal<void, long, long> ProgressChange;  // progress, maximum
+  sigc::signal<void, long, long> ProgressChange;     // progress, maximum
   sigc::signal<void, int, bool> CommandStateChange;  // kCommandForward or kCommandBack, enabled
   sigc::signal<void> DownloadBegin;
   sigc::signal<void> DownloadComplete;
   sigc::signal<void, const std::string&, int> NavigateError;  // url, status
-  sigc::signal<void> ReadyToShow;  // a page-requested window may appear
+  sigc::signal<void> ReadyToShow;                             // a page-requested window may appear
   sigc::signal<void, int> WindowSetLeft, WindowSetTop, WindowSetWidth, WindowSetHeight;
   sigc::signal<void, bool> OnToolBar, OnStatusBar;
   sigc::signal<void> WindowClosing;

@@ -4,10 +4,9 @@
 #include <cstring>
 #include <set>
 
-#include "core/records/Coding.h"
-#include "core/popups/PopupKiller.h"
-
 #include "core/browser/Addresses.h"
+#include "core/popups/PopupKiller.h"
+#include "core/records/Coding.h"
 
 namespace {
 
@@ -58,9 +57,8 @@ bool& OfflineWanted() {
 }
 
 // Blocks every http(s) and ws(s) load of a page.
-const char* const kOfflineRules =
-    R"([{"trigger":{"url-filter":"^https?:"},"action":{"type":"block"}},)"
-    R"({"trigger":{"url-filter":"^wss?:"},"action":{"type":"block"}}])";
+const char* const kOfflineRules = R"([{"trigger":{"url-filter":"^https?:"},"action":{"type":"block"}},)"
+                                  R"({"trigger":{"url-filter":"^wss?:"},"action":{"type":"block"}}])";
 const char* const kOfflineFilterId = "skelvornax-offline";
 
 struct FilterState {
@@ -89,8 +87,8 @@ void CompileOfflineFilter() {
       f.store, kOfflineFilterId, rules, nullptr,
       [](GObject* store, GAsyncResult* result, gpointer) {
         FilterState& state = OfflineFilter();
-        state.filter = webkit_user_content_filter_store_save_finish(WEBKIT_USER_CONTENT_FILTER_STORE(store), result,
-                                                                    nullptr);
+        state.filter =
+            webkit_user_content_filter_store_save_finish(WEBKIT_USER_CONTENT_FILTER_STORE(store), result, nullptr);
         state.pending = false;
         auto waiting = std::move(state.whenCompiled);
         state.whenCompiled.clear();
@@ -212,8 +210,8 @@ bool WebKitBrowser::RefuseWhileOffline(const std::string& url, bool byUser) {
 
 void WebKitBrowser::ConfigureEngine(const std::string& dataDir, const std::string& cacheDir) {
   if (Context()) return;
-  WebKitWebsiteDataManager* data = webkit_website_data_manager_new(
-      "base-data-directory", dataDir.c_str(), "base-cache-directory", cacheDir.c_str(), nullptr);
+  WebKitWebsiteDataManager* data = webkit_website_data_manager_new("base-data-directory", dataDir.c_str(),
+                                                                   "base-cache-directory", cacheDir.c_str(), nullptr);
   WebKitWebContext* context = webkit_web_context_new_with_website_data_manager(data);
   g_object_unref(data);
   webkit_web_context_set_sandbox_enabled(context, TRUE);
@@ -236,10 +234,10 @@ WebKitBrowser::WebKitBrowser(WebKitWebView* relatedTo) {
   g_signal_connect(content_, "script-message-received::skelvornaxWindow", G_CALLBACK(OnWindowRequest), this);
   webkit_user_content_manager_register_script_message_handler(content_, "skelvornaxWindow");
   GObject* w = relatedTo ? G_OBJECT(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", relatedTo,
-                                                  "user-content-manager", content_, nullptr))
+                                                 "user-content-manager", content_, nullptr))
                          : G_OBJECT(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context",
-                                                  Context() ? Context() : webkit_web_context_get_default(),
-                                                  "user-content-manager", content_, nullptr));
+                                                 Context() ? Context() : webkit_web_context_get_default(),
+                                                 "user-content-manager", content_, nullptr));
   view_ = WEBKIT_WEB_VIEW(g_object_ref_sink(w));
   webkit_web_view_set_settings(view_, BrowserSettings());
   widget_ = Glib::wrap(GTK_WIDGET(view_));
@@ -539,7 +537,7 @@ void WebKitBrowser::EmitOpenRequests() {
     return;
   }
   // No word from the page script: fall back on what the engine recorded.
-  GdkRectangle g {};
+  GdkRectangle g{};
   webkit_window_properties_get_geometry(webkit_web_view_get_window_properties(view_), &g);
   EmitGeometry(std::nullopt, std::nullopt, g.width > 0 ? std::optional<int>(g.width) : std::nullopt,
                g.height > 0 ? std::optional<int>(g.height) : std::nullopt);

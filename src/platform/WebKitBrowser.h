@@ -68,7 +68,7 @@ class WebKitBrowser : public WebBrowser {
 
   WebKitWebView* view_ = nullptr;
   WebKitUserContentManager* content_ = nullptr;
-  bool openedByPage_ = false;      // made for a page's window.open or link target
+  bool openedByPage_ = false;  // made for a page's window.open or link target
   bool shown_ = false;
   bool requestsEmitted_ = false;
   std::optional<std::string> openFeatures_;     // what the opener asked of this window
@@ -78,7 +78,8 @@ class WebKitBrowser : public WebBrowser {
   bool silent_ = false;
   bool canGoBack_ = false, canGoForward_ = false;
   bool failedLoadFinishing_ = false;
-  std::string requestedUri_;  // what the current load was asked for
+  std::string requestedUri_;   // what the current load was asked for
   std::string ownNavigation_;  // the address the program itself asked for last
-  std::string errorPageUri_;   // an error page being loaded for this address  // the end of a failed load; its error page follows
+  std::string errorPageUri_;   // an error page being loaded for this address  // the end of a failed load; its error
+                               // page follows
 };

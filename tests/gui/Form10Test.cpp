@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "core/app/Module1.h"
+#include "core/sitelists/ListFiles.h"
 #include "gui/GuiTest.h"
 #include "platform/Dialogs.h"
 #include "ui/popups/Form10.h"
-#include "core/sitelists/ListFiles.h"
 
 namespace {
 

@@ -13,14 +13,14 @@
 #include "core/app/Module1.h"
 #include "core/app/SettingsRecord.h"
 #include "core/app/Startup.h"
-#include "ui/browser/Form1.h"
+#include "core/sitelists/ListFiles.h"
 #include "gui/GuiTest.h"
 #include "platform/fakes/FakeBrowser.h"
-#include "core/sitelists/ListFiles.h"
+#include "ui/browser/Form1.h"
 
 namespace {
 
-constexpr float kTol = 15;  // one pixel
+constexpr float kTol = 15;                           // one pixel
 using Table = std::vector<std::vector<SiteRecord>>;  // the pages of each category
 
 class Form1Window : public GuiTest {
@@ -67,7 +67,12 @@ class Form1Window : public GuiTest {
 };
 
 TEST_F(Form1Window, SelectorListsCategoriesWithTheirPagesAndSizesToThem) {
-  struct Row { const char* name; std::vector<int> pages; float innerHeight, factor; bool marginWins; };
+  struct Row {
+    const char* name;
+    std::vector<int> pages;
+    float innerHeight, factor;
+    bool marginWins;
+  };
   const Row rows[] = {
       {"SevenRows", {2, 2, 1}, 9000, 1.7f, false},
       {"NineCategoriesInLowWindow", {1, 1, 1, 1, 1, 1, 1, 1, 1}, 4000, 1.4f, true},
@@ -80,8 +85,7 @@ TEST_F(Form1Window, SelectorListsCategoriesWithTheirPagesAndSizesToThem) {
     w->SetInnerSizeForTest(12000, r.innerHeight);
     w->UniLodCombo();
     std::vector<std::string> shown, expected;  // each category heading is keyed "<n>C", its pages follow
-    for (int i = 0; i < w->ListView2.RowCount(); ++i)
-      shown.push_back(w->ListView2.Key(i) + " " + w->ListView2.Text(i));
+    for (int i = 0; i < w->ListView2.RowCount(); ++i) shown.push_back(w->ListView2.Key(i) + " " + w->ListView2.Text(i));
     for (std::size_t c = 0; c < table.size(); ++c) {
       expected.push_back(std::to_string(c + 1) + "C Cat" + std::to_string(c + 1));
       for (const auto& page : table[c]) expected.push_back(" " + page.Name);
@@ -134,10 +138,15 @@ TEST_F(Form1Window, AddressCaptionAndHistoryButtonsFollowLoads) {
   FakeBrowser& fake = Fake(w);
   fake.titles["http://example.com/x%20y"] = "Example";
   fake.titles["file:///tmp/a%20b.htm"] = "Local";
-  struct Step { const char* name; std::function<void()> act; std::string text, caption; bool back, forward; };
+  struct Step {
+    const char* name;
+    std::function<void()> act;
+    std::string text, caption;
+    bool back, forward;
+  };
   const Step steps[] = {
-      {"LocalPage", [&] { fake.CompleteLoad("file:///tmp/a%20b.htm"); }, "/tmp/a b.htm", "Local - skelvornax",
-       false, false},
+      {"LocalPage", [&] { fake.CompleteLoad("file:///tmp/a%20b.htm"); }, "/tmp/a b.htm", "Local - skelvornax", false,
+       false},
       {"WebPageKeepsEscapes", [&] { fake.CompleteLoad("http://example.com/x%20y"); }, "http://example.com/x%20y",
        "Example - skelvornax", true, false},
       {"Back", [&] { w->Command3_Click(); }, "/tmp/a b.htm", "Local - skelvornax", false, true},
@@ -168,7 +177,11 @@ void ExpectLayout(Form1* w, float allowance, float statusAllowance, float toolba
 }
 
 TEST_F(Form1Window, LayoutAfterResizeFollowsCheckBoxesAndStatusBar) {
-  struct Row { const char* name; int16_t toggle, statusHidden; float allowance, statusAllowance; };
+  struct Row {
+    const char* name;
+    int16_t toggle, statusHidden;
+    float allowance, statusAllowance;
+  };
   const Row rows[] = {
       {"CheckBoxesHidden", 0, 0, 315, 0},
       {"CheckBoxesShownStatusBarHidden", 1, 1, 0, 270},
@@ -223,7 +236,11 @@ TEST_F(Form1Window, ToolbarStripHidesAndShows) {
 }
 
 TEST_F(Form1Window, CloseSavesGeometryOfLargeEnoughWindows) {
-  struct Row { const char* name; int widthPx, heightPx; bool shapedByPage, saved; };
+  struct Row {
+    const char* name;
+    int widthPx, heightPx;
+    bool shapedByPage, saved;
+  };
   const Row rows[] = {
       {"ExactlyMinimumWidth", 534, 400, false, true},
       {"OnePixelNarrower", 533, 400, false, false},
@@ -257,11 +274,10 @@ struct CriticalCounter {
   int count = 0;
   guint id;
   CriticalCounter() {
-    id = g_log_set_handler("Gtk", static_cast<GLogLevelFlags>(G_LOG_LEVEL_CRITICAL | G_LOG_FLAG_FATAL),
-                           [](const gchar*, GLogLevelFlags, const gchar*, gpointer self) {
-                             ++static_cast<CriticalCounter*>(self)->count;
-                           },
-                           this);
+    id = g_log_set_handler(
+        "Gtk", static_cast<GLogLevelFlags>(G_LOG_LEVEL_CRITICAL | G_LOG_FLAG_FATAL),
+        [](const gchar*, GLogLevelFlags, const gchar*, gpointer self) { ++static_cast<CriticalCounter*>(self)->count; },
+        this);
   }
   ~CriticalCounter() { g_log_remove_handler("Gtk", id); }
 };
@@ -280,7 +296,12 @@ TEST_F(Form1Window, ClosingOneOfTwoKeepsTheOtherAndTheLastClosesCleanly) {
 }
 
 TEST_F(Form1Window, NewWindowBoxOpensTypedAddressInSecondWindow) {
-  struct Row { const char* name; int16_t hold; int msgBox; bool opens, tickedAfter; };
+  struct Row {
+    const char* name;
+    int16_t hold;
+    int msgBox;
+    bool opens, tickedAfter;
+  };
   const Row rows[] = {
       {"BoxUntickedAfterwards", 0, 0, true, false},
       {"BoxHeld", 1, 0, true, true},
@@ -345,7 +366,7 @@ TEST_F(Form1Window, MenuOpensForAssistiveToolsTheKeyboardAndThePointerAlike) {
     ASSERT_TRUE(atk_action_do_action(ATK_ACTION(button), 0));
     ASSERT_TRUE(RunUntil([&] { return w->mnuPop1.get_mapped(); }, 5000));
     EXPECT_TRUE(HoldsPointerAndKeyboard());  // so the keys reach the menu, not the page
-    w->mnuPop1.deactivate();  // what Esc or a choice does
+    w->mnuPop1.deactivate();                 // what Esc or a choice does
     EXPECT_TRUE(RunUntil([&] { return !w->mnuPop1.get_mapped() && !w->Command8.get_active(); }, 5000));
     EXPECT_TRUE(RunUntil([] { return !HoldsPointerAndKeyboard(); }, 5000));
   }

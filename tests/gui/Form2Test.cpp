@@ -10,15 +10,15 @@
 #include <vector>
 
 #include "core/app/Dates.h"
-#include "core/app/ToolTips.h"
 #include "core/app/Module1.h"
-#include "ui/browser/Form1.h"
+#include "core/app/ToolTips.h"
+#include "core/sitelists/ListFiles.h"
 #include "gui/GuiTest.h"
 #include "platform/Dialogs.h"
-#include "platform/fakes/FakeBrowser.h"
 #include "platform/FileDialogs.h"
+#include "platform/fakes/FakeBrowser.h"
+#include "ui/browser/Form1.h"
 #include "ui/sitelists/Form2.h"
-#include "core/sitelists/ListFiles.h"
 
 namespace fs = std::filesystem;
 

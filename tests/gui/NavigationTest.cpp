@@ -8,11 +8,11 @@
 #include <fstream>
 
 #include "core/app/Module1.h"
-#include "ui/browser/Form1.h"
-#include "gui/GuiTest.h"
-#include "support/LoopbackServer.h"
 #include "core/history/HistoryRecord.h"
+#include "gui/GuiTest.h"
 #include "platform/WebKitBrowser.h"
+#include "support/LoopbackServer.h"
+#include "ui/browser/Form1.h"
 
 namespace {
 
@@ -73,24 +73,32 @@ TEST_F(Navigation, BrowsingShowsPagesAndLogsExactlyTheVisitedOnes) {
   const ScopedConnection progress{
       w->WebBrowser1.ProgressChange.connect([&](long p, long) { bestProgress = std::max(bestProgress, p); })};
 
-  Visit(w, [&] { Type(w, server.Url("/a")); }, "Page a");
+  Visit(
+      w, [&] { Type(w, server.Url("/a")); }, "Page a");
   EXPECT_EQ(w->get_title(), "Page a - skelvornax");
   EXPECT_EQ(w->Text1.get_text(), server.Url("/a"));
   EXPECT_EQ(bestProgress, 1000);
-  Visit(w, [&] { Type(w, server.Url("/b")); }, "Page b");
+  Visit(
+      w, [&] { Type(w, server.Url("/b")); }, "Page b");
   EXPECT_TRUE(w->Command3.get_sensitive());
   EXPECT_FALSE(w->Command4.get_sensitive());
-  Visit(w, [&] { w->Command3_Click(); }, "Page a");
+  Visit(
+      w, [&] { w->Command3_Click(); }, "Page a");
   EXPECT_TRUE(RunUntil([&] { return w->Command4.get_sensitive(); }));
 
   // A page the server does not have: not logged, and it spends the error mark.
-  Visit(w, [&] { Type(w, server.Url("/missing")); }, "Not Found");
-  Visit(w, [&] { Type(w, server.Url("/c")); }, "Page c");
+  Visit(
+      w, [&] { Type(w, server.Url("/missing")); }, "Not Found");
+  Visit(
+      w, [&] { Type(w, server.Url("/c")); }, "Page c");
   // No server at all: the program's own error page, never logged; the next
   // page still carries the error mark and is skipped as well.
-  Visit(w, [&] { Type(w, ClosedPortUrl()); }, "Cannot find server");
-  Visit(w, [&] { Type(w, server.Url("/d")); }, "Page d");
-  Visit(w, [&] { Type(w, server.Url("/e")); }, "Page e");
+  Visit(
+      w, [&] { Type(w, ClosedPortUrl()); }, "Cannot find server");
+  Visit(
+      w, [&] { Type(w, server.Url("/d")); }, "Page d");
+  Visit(
+      w, [&] { Type(w, server.Url("/e")); }, "Page e");
 
   const auto day = Today();
   std::vector<std::string> urls;
@@ -111,7 +119,8 @@ std::vector<pid_t> WebProcesses() {
     std::ifstream stat(entry.path() / "stat");
     std::string pid, comm, state;
     pid_t parent = 0;
-    if (stat >> pid >> comm >> state >> parent && parent == getpid() && comm.find("WebKitWebProces") != std::string::npos)
+    if (stat >> pid >> comm >> state >> parent && parent == getpid() &&
+        comm.find("WebKitWebProces") != std::string::npos)
       pids.push_back(static_cast<pid_t>(std::stol(pid)));
   }
   return pids;
@@ -119,20 +128,23 @@ std::vector<pid_t> WebProcesses() {
 
 TEST_F(Navigation, CrashedPageProcessLeavesAnErrorPageNotABlankWindow) {
   Form1* w = OpenWindow(std::make_unique<WebKitBrowser>());
-  Visit(w, [&] { Type(w, server.Url("/a")); }, "Page a");
+  Visit(
+      w, [&] { Type(w, server.Url("/a")); }, "Page a");
   const auto pids = WebProcesses();
   ASSERT_FALSE(pids.empty());
   for (pid_t pid : pids) kill(pid, SIGKILL);
   EXPECT_TRUE(RunUntil([&] { return w->PageTitle() == "This page stopped working"; }));
   EXPECT_EQ(w->WebBrowser1.LocationURL(), server.Url("/a"));
   // Its "Try Again" link is the page's own address: the window recovers.
-  Visit(w, [&] { w->WebBrowser1.Navigate(server.Url("/a")); }, "Page a");
+  Visit(
+      w, [&] { w->WebBrowser1.Navigate(server.Url("/a")); }, "Page a");
 }
 
 TEST_F(Navigation, BlockedPortShowsTheErrorPageNotABlankWindow) {
   Form1* w = OpenWindow(std::make_unique<WebKitBrowser>());
   const std::size_t logged = Today().size();
-  Visit(w, [&] { Type(w, "http://127.0.0.1:1/"); }, "Cannot find server");
+  Visit(
+      w, [&] { Type(w, "http://127.0.0.1:1/"); }, "Cannot find server");
   EXPECT_EQ(w->WebBrowser1.LocationURL(), "http://127.0.0.1:1/");
   EXPECT_EQ(Today().size(), logged);
 }
@@ -154,10 +166,12 @@ TEST_F(Navigation, NewWindowBoxOpensTheAddressInASecondWindow) {
 }
 
 TEST_F(Navigation, PageOpenedWindowAppearsAsAMainWindow) {
-  server.TitledPage("/opener", "Opener", "<a id='l' href='/b' target='_blank'>b</a>"
-                                        "<script>window.open('/c', 'plain');</script>");
+  server.TitledPage("/opener", "Opener",
+                    "<a id='l' href='/b' target='_blank'>b</a>"
+                    "<script>window.open('/c', 'plain');</script>");
   Form1* w = OpenWindow(std::make_unique<WebKitBrowser>());
-  Visit(w, [&] { Type(w, server.Url("/opener")); }, "Opener");
+  Visit(
+      w, [&] { Type(w, server.Url("/opener")); }, "Opener");
   ASSERT_TRUE(RunUntil([&] { return MainWindows().size() == 2; }));
   EXPECT_TRUE(RunUntil([&] { return MainWindows().back()->PageTitle() == "Page c"; }));
 }

@@ -1,12 +1,12 @@
 // Auto-refresh and the offline mode with the real engine and a loopback
 // server that counts what reaches it.
 #include "core/app/Module1.h"
-#include "ui/browser/Form1.h"
 #include "gui/GuiTest.h"
-#include "support/LoopbackServer.h"
-#include "platform/fakes/FakeBrowser.h"
 #include "platform/Network.h"
 #include "platform/WebKitBrowser.h"
+#include "platform/fakes/FakeBrowser.h"
+#include "support/LoopbackServer.h"
+#include "ui/browser/Form1.h"
 
 namespace {
 
@@ -38,14 +38,23 @@ class OfflineRefresh : public GuiTest {
   std::string LocalPageReachingOut() {
     const std::string path = Home() + "/reach.htm";
     const std::string ws = "ws" + server.Url("/ws").substr(4);
-    WriteString(path, "<!DOCTYPE html><html><head><title>Local</title></head><body>"
-                      "<img id='i' src='" + server.Url("/img.png") + "'>"
-                      "<iframe src='" + server.Url("/r") + "'></iframe><script>"
-                      "let left = 3; function one() { if (--left == 0) document.title = 'Local done'; }"
-                      "document.getElementById('i').onerror = one; document.getElementById('i').onload = one;"
-                      "fetch('" + server.Url("/data") + "').then(one, one);"
-                      "try { const s = new WebSocket('" + ws + "'); s.onerror = s.onclose = one; } catch (e) { one(); }"
-                      "</script></body></html>");
+    WriteString(path,
+                "<!DOCTYPE html><html><head><title>Local</title></head><body>"
+                "<img id='i' src='" +
+                    server.Url("/img.png") +
+                    "'>"
+                    "<iframe src='" +
+                    server.Url("/r") +
+                    "'></iframe><script>"
+                    "let left = 3; function one() { if (--left == 0) document.title = 'Local done'; }"
+                    "document.getElementById('i').onerror = one; document.getElementById('i').onload = one;"
+                    "fetch('" +
+                    server.Url("/data") +
+                    "').then(one, one);"
+                    "try { const s = new WebSocket('" +
+                    ws +
+                    "'); s.onerror = s.onclose = one; } catch (e) { one(); }"
+                    "</script></body></html>");
     return "file://" + path;
   }
 

@@ -2,14 +2,14 @@
 // windows in different ways, and the windows that shape themselves go.
 #include <algorithm>
 
-#include "core/records/Coding.h"
 #include "core/app/Module1.h"
-#include "ui/browser/Form1.h"
-#include "gui/GuiTest.h"
-#include "support/LoopbackServer.h"
 #include "core/history/HistoryRecord.h"
-#include "platform/WebKitBrowser.h"
+#include "core/records/Coding.h"
 #include "core/sitelists/ListFiles.h"
+#include "gui/GuiTest.h"
+#include "platform/WebKitBrowser.h"
+#include "support/LoopbackServer.h"
+#include "ui/browser/Form1.h"
 
 namespace {
 
@@ -33,15 +33,16 @@ class PopupKiller : public GuiTest {
   // Opens a page whose script opens `target` with `features`; returns the
   // window that came of it once its first page is in.
   Form1* OpenPopup(const std::string& target, const std::string& features) {
-    server.TitledPage("/opener", "Opener",
-                      "<script>window.open('" + target + "', 'w', '" + features + "');</script>");
+    server.TitledPage("/opener", "Opener", "<script>window.open('" + target + "', 'w', '" + features + "');</script>");
     Form1* opener = OpenWindow(std::make_unique<WebKitBrowser>());
     opener->WebBrowser1.Navigate(server.Url("/opener"));
     EXPECT_TRUE(RunUntil([] { return MainWindows().size() == 2; })) << "no window for " << features;
     return MainWindows().size() == 2 ? MainWindows().back() : nullptr;
   }
 
-  static bool Killed() { return RunUntil([] { return MainWindows().size() == 1; }); }
+  static bool Killed() {
+    return RunUntil([] { return MainWindows().size() == 1; });
+  }
 
   // A window that lives past its page checks is not going to be killed.
   static bool Survives(Form1* w, const std::string& title) {
@@ -52,7 +53,8 @@ class PopupKiller : public GuiTest {
 
   std::vector<std::string> LoggedUrls() {
     std::vector<std::string> urls;
-    for (const auto& r : ReadDayFile(Module1().HistoryDir + "/" + DayFileName(dates::NowLocal()))) urls.push_back(r.URL);
+    for (const auto& r : ReadDayFile(Module1().HistoryDir + "/" + DayFileName(dates::NowLocal())))
+      urls.push_back(r.URL);
     return urls;
   }
 

@@ -22,17 +22,17 @@
 #include <utility>
 #include <vector>
 
-#include "ui/app/Form8.h"
-#include "ui/app/Main.h"
 #include "core/app/Marker.h"
 #include "core/app/Module1.h"
 #include "core/app/SettingsRecord.h"
-#include "ui/browser/Form1.h"
-#include "gui/GuiTest.h"
 #include "core/history/HistoryRecord.h"
+#include "gui/GuiTest.h"
 #include "platform/Dialogs.h"
-#include "platform/fakes/FakeBrowser.h"
 #include "platform/InstanceChannel.h"
+#include "platform/fakes/FakeBrowser.h"
+#include "ui/app/Form8.h"
+#include "ui/app/Main.h"
+#include "ui/browser/Form1.h"
 
 namespace {
 
@@ -363,8 +363,8 @@ TEST_F(InstanceSocket, LauncherHandsOverWhatTheBrowserWouldOrLeavesItToTheBrowse
   }
   // The toolkit takes these out before the browser hands over; the launcher
   // leaves them to it (alone, it finds no browser and fails).
-  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {"--class=Other", "/tmp/x.htm"}, {"--", "/tmp/y.htm"}}) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"--class=Other", "/tmp/x.htm"}, {"--", "/tmp/y.htm"}}) {
     const auto byBrowser = HandedOverBy(SKELVORNAX_BROWSER_EXE, args);
     ASSERT_TRUE(byBrowser) << args.front();
     EXPECT_EQ(*byBrowser, args.back());
@@ -396,8 +396,10 @@ class SingleInstance : public ProgramTest {
     for (const char* d : {"run", "data", "config", "cache", "pages"}) MakeDirs(home_ / d);
     ::chmod((home_ / "run").c_str(), 0700);
     SetEnv("HOME", home_.path());
-    for (const auto& [name, dir] : {std::pair{"XDG_DATA_HOME", "data"}, {"XDG_CONFIG_HOME", "config"},
-                                    {"XDG_CACHE_HOME", "cache"}, {"XDG_RUNTIME_DIR", "run"}})
+    for (const auto& [name, dir] : {std::pair{"XDG_DATA_HOME", "data"},
+                                    {"XDG_CONFIG_HOME", "config"},
+                                    {"XDG_CACHE_HOME", "cache"},
+                                    {"XDG_RUNTIME_DIR", "run"}})
       SetEnv(name, home_ / dir);
     // The shipped settings keep no history; the pages' windows are seen in it.
     auto settings = LoadSettings(std::string(SKELVORNAX_PROGRAM_DIR) + "/skelvorn.ini");

@@ -2,12 +2,12 @@
 // window on the help page, and what closing it leaves in the settings file.
 #include <glib.h>
 
-#include "ui/app/FrmErrBoot.h"
-#include "ui/app/Main.h"
 #include "core/app/Module1.h"
 #include "core/app/SettingsRecord.h"
-#include "ui/browser/Form1.h"
 #include "gui/GuiTest.h"
+#include "ui/app/FrmErrBoot.h"
+#include "ui/app/Main.h"
+#include "ui/browser/Form1.h"
 
 namespace {
 

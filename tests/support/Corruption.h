@@ -12,9 +12,9 @@ namespace corruption {
 
 using Bytes = std::vector<unsigned char>;
 
-Bytes Truncated(const Bytes& good, std::size_t length);               // the first `length` bytes
+Bytes Truncated(const Bytes& good, std::size_t length);                    // the first `length` bytes
 Bytes Extended(const Bytes& good, std::size_t extra, unsigned char fill);  // `extra` more bytes of `fill`
-Bytes Flipped(const Bytes& good, std::size_t offset);                 // that byte inverted
+Bytes Flipped(const Bytes& good, std::size_t offset);                      // that byte inverted
 // Each record cut or blank-padded to `wrongLength`, as if written by a
 // program with another idea of the layout.
 Bytes Rechunked(const Bytes& good, std::size_t recordLength, std::size_t wrongLength);

@@ -73,7 +73,7 @@ LocalDateTime YearsBack(const LocalDateTime& t, int years) {
 
 LocalDateTime NowLocal() {
   const std::time_t now = std::time(nullptr);
-  std::tm tm {};
+  std::tm tm{};
   localtime_r(&now, &tm);
   LocalDateTime t;
   t.year = tm.tm_year + 1900;

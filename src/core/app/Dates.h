@@ -24,7 +24,7 @@ LocalDateTime FromOleDate(double ole);
 // The same date twenty (or n) years earlier; 29 February falls back to the 28th.
 LocalDateTime YearsBack(const LocalDateTime& t, int years);
 
-LocalDateTime NowLocal();  // the machine's local clock
+LocalDateTime NowLocal();          // the machine's local clock
 int DayOfWeek(int64_t dayNumber);  // 0 = Sunday
 
 }  // namespace dates

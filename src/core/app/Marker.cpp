@@ -1,7 +1,7 @@
 #include "core/app/Marker.h"
 
-#include "core/records/Coding.h"
 #include "core/app/Module1.h"
+#include "core/records/Coding.h"
 
 namespace {
 

@@ -162,7 +162,10 @@ void ApplyListFontRules(Settings& s, const std::vector<std::string>& fonts,
     if (s.ListFontSize < 2) s.ListFontSize = 8;
     return;
   }
-  struct Choice { const char* name; float size; };
+  struct Choice {
+    const char* name;
+    float size;
+  };
   static const Choice kPreferred[] = {{"Verdana", 8}, {"Arial", 9}, {"MS Sans Serif", 8}};
   s.ListFontBold = false;
   for (const auto& c : kPreferred) {
@@ -214,6 +217,4 @@ std::optional<Settings> LoadSettings(const std::string& path) {
   return DecodeSettings(*bytes);
 }
 
-bool SaveSettings(const std::string& path, const Settings& s) {
-  return fileops::WriteAtomic(path, EncodeSettings(s));
-}
+bool SaveSettings(const std::string& path, const Settings& s) { return fileops::WriteAtomic(path, EncodeSettings(s)); }

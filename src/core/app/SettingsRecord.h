@@ -75,24 +75,24 @@ struct Settings {
   std::string ListFontName;
   bool ListFontBold = false;
   float ListFontSize = 0;
-  std::array<float, 4> EditorColWidth {};
+  std::array<float, 4> EditorColWidth{};
   int16_t NoToolTips = 0, NoDeleteWarnings = 0, SeparateSelectors = 0;
   double LastBackupDate = 0;
   int16_t ScriptErrMode = 0, BackupInEditor = 0, KillPopUps = 0, HoldNewWindowBox = 0;
   int16_t RefreshMinutes = 0, StatusBarHidden = 0, HideControlsMode = 0;
   int32_t HistoryDays = 0;
-  std::array<unsigned char, settings_layout::kReserved524Width> Reserved524 {};
-  std::array<float, 12> HistoryLayout {};
+  std::array<unsigned char, settings_layout::kReserved524Width> Reserved524{};
+  std::array<float, 12> HistoryLayout{};
   int16_t HistOneClick = 0, HistPushUp = 0, HistDupes = 0, BoomOnKill = 0;
   std::string MessengerPath, MailPath, MessengerName, MailName;
   int16_t StoreDupUrls = 0;
   int32_t PanelColor = 0;
   int16_t CheckBoxesToggle = 0, TimerSwapMode = 0, CycleMode12 = 0, CycleMode9 = 0;
   int32_t Reserved1644 = 0;
-  std::array<float, 4> SelColWidth {};
+  std::array<float, 4> SelColWidth{};
   int32_t Reserved1664 = 0;
   int16_t RefreshMode = 0, ClockOn = 0, ClockMode = 0, HistOnTop = 0, HistShowTime = 0;
-  std::array<float, 4> DontKillLayout {};
+  std::array<float, 4> DontKillLayout{};
 };
 
 using RecordBytes = std::vector<unsigned char>;
@@ -104,8 +104,8 @@ RecordBytes EncodeSettings(const Settings& s);  // exactly kRecordSize bytes
 
 // What the load rules need to know about the machine and the moment.
 struct LoadContext {
-  double today = 0;                    // day number of the local date (no time)
-  float screenWidthTwips = 19200;      // primary monitor work area
+  double today = 0;                // day number of the local date (no time)
+  float screenWidthTwips = 19200;  // primary monitor work area
   float screenHeightTwips = 15360;
   std::vector<std::string> installedFonts;
   // The desktop's interface font, asked only when no better list font is

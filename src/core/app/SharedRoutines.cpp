@@ -55,8 +55,8 @@ std::string MakeWindowId(const LocalDateTime& now, const std::function<uint64_t(
     for (int i = 0; i < 8; ++i) id += static_cast<char>(65 + std::nearbyint(uniform(gen) * 25.0));
   }
   char stamp[64];
-  std::snprintf(stamp, sizeof stamp, " %d/%d/%04d %d:%02d:%02d", now.month, now.day, now.year,
-                now.hour, now.minute, now.second);
+  std::snprintf(stamp, sizeof stamp, " %d/%d/%04d %d:%02d:%02d", now.month, now.day, now.year, now.hour, now.minute,
+                now.second);
   return id + stamp;
 }
 
@@ -78,7 +78,7 @@ std::string DecodeHidden(const std::string& encoded) {
   std::string out;
   for (int i = 1; i <= count; ++i) {
     const std::size_t pos = 3 * static_cast<std::size_t>(i) - 1;  // 1-based 3*i
-    if (pos + 3 > s.size()) break;  // a cut-off text decodes as far as it goes
+    if (pos + 3 > s.size()) break;                                // a cut-off text decodes as far as it goes
     const int code = number(pos, 3);
     if (code > 0 && code < 256) out += coding::Cp1252ToUtf8(std::string(1, static_cast<char>(code)));
   }

@@ -1,9 +1,9 @@
 #include "core/app/Startup.h"
 
-#include "core/records/Coding.h"
-#include "core/records/FileOps.h"
 #include "core/app/SharedRoutines.h"
 #include "core/app/ToolTips.h"
+#include "core/records/Coding.h"
+#include "core/records/FileOps.h"
 
 namespace {
 
@@ -86,8 +86,9 @@ std::string CleanCommandLine(const std::string& raw) {
 }
 
 std::string DefPageContent() {
-  const char* const lines[] = {"<html>", "<head>", "<title>Pre-Navigate Default Page</title>", "</head>", "<body>",
-                               "<p align=\"center\">___________________________</p>", "</body>", "</html>"};
+  const char* const lines[] = {"<html>",  "<head>", "<title>Pre-Navigate Default Page</title>",
+                               "</head>", "<body>", "<p align=\"center\">___________________________</p>",
+                               "</body>", "</html>"};
   std::string text;
   for (const char* line : lines) text += std::string(line) + "\r\n";
   return text;
@@ -95,8 +96,8 @@ std::string DefPageContent() {
 
 std::string ResolveStartPage(const std::string& setting, const std::string& appDir) {
   const std::string help = HelpPageName();
-  const bool pointsAtOldHelp = setting.size() > help.size() &&
-                               setting.compare(setting.size() - help.size(), help.size(), help) == 0;
+  const bool pointsAtOldHelp =
+      setting.size() > help.size() && setting.compare(setting.size() - help.size(), help.size(), help) == 0;
   if (!setting.empty() && !pointsAtOldHelp) return setting;
   if (FileTest(appDir + "/" + help) == 0) return appDir + "/" + help;
   if (FileTest(appDir + "/DefPage.htm") == 0) return appDir + "/DefPage.htm";

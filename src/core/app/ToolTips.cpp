@@ -2,10 +2,14 @@
 
 std::string RefreshModeName(int16_t mode) {
   switch (mode) {
-    case 0: return "Normal";
-    case 1: return "If Expired";
-    case 3: return "Completely";
-    default: return "";
+    case 0:
+      return "Normal";
+    case 1:
+      return "If Expired";
+    case 3:
+      return "Completely";
+    default:
+      return "";
   }
 }
 

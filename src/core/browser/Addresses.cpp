@@ -1,7 +1,7 @@
 #include "core/browser/Addresses.h"
 
-#include "core/records/Coding.h"
 #include "core/app/SharedRoutines.h"
+#include "core/records/Coding.h"
 
 namespace {
 

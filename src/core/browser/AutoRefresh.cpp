@@ -25,9 +25,12 @@ bool AutoRefresh::IntervalChosen() {
 
 int16_t NextRefreshMode(int16_t mode) {
   switch (mode) {
-    case 0: return 1;
-    case 1: return 3;
-    default: return 0;
+    case 0:
+      return 1;
+    case 1:
+      return 3;
+    default:
+      return 0;
   }
 }
 

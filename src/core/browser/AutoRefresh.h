@@ -27,7 +27,6 @@ struct AutoRefresh {
   void Restart() { counter = 0; }
 };
 
-
 // Refresh levels cycle 0 "Normal" -> 1 "If Expired" -> 3 "Completely" -> 0.
 int16_t NextRefreshMode(int16_t mode);
 

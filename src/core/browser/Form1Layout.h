@@ -12,8 +12,8 @@ namespace form1_layout {
 constexpr float kMinWidth = 6600, kMinHeight = 3600;  // smaller windows are enlarged
 constexpr float kToolbarHeight = 435;
 constexpr float kToolbarHiddenOffset = 360;
-constexpr float kStatusAllowance = 270;    // while the status bar is hidden
-constexpr float kCheckBoxAllowance = 315;  // while the check boxes are hidden
+constexpr float kStatusAllowance = 270;          // while the status bar is hidden
+constexpr float kCheckBoxAllowance = 315;        // while the check boxes are hidden
 constexpr float kRowTop = 75, kRowHeight = 345;  // the button row under the strip
 constexpr float kSelectorMinHeight = 1560, kSelectorBottomMargin = 600;
 }  // namespace form1_layout
@@ -21,14 +21,14 @@ constexpr float kSelectorMinHeight = 1560, kSelectorBottomMargin = 600;
 struct Form1LayoutState {
   float innerWidth = 0, innerHeight = 0;  // client area, twips
   bool checkBoxesHidden = false;
-  bool toolbarHidden = false;     // toolbar offset 360 while hidden
-  bool statusBarHidden = false;   // status allowance 270 while hidden
+  bool toolbarHidden = false;    // toolbar offset 360 while hidden
+  bool statusBarHidden = false;  // status allowance 270 while hidden
 };
 
 struct Form1Layout {
-  TwipRect Picture1, Command7, Command8, Command6, Text2, Command10, Command11, Text3, Command12, Command9,
-      Command13, Command5, Command2, Command3, Command4, Check1, Check2, Label3, Command14, Text1, Command15,
-      Command1, Browser, StatusBar1, ProgressBar1;
+  TwipRect Picture1, Command7, Command8, Command6, Text2, Command10, Command11, Text3, Command12, Command9, Command13,
+      Command5, Command2, Command3, Command4, Check1, Check2, Label3, Command14, Text1, Command15, Command1, Browser,
+      StatusBar1, ProgressBar1;
   float Panel1Width = 0;
   float innerWidth = 0, innerHeight = 0;
 };

@@ -25,8 +25,7 @@ TwipRect ScriptWindowRect(const PopupState& popup, const ScriptGeometryInput& in
   return {left, top, width + 60, height + in.toolbar + in.status};
 }
 
-void RunTimer4Tick(PopupState& popup, PageLogMarks& marks, bool normalState, bool killMode,
-                   const Timer4Hooks& hooks) {
+void RunTimer4Tick(PopupState& popup, PageLogMarks& marks, bool normalState, bool killMode, const Timer4Hooks& hooks) {
   if (popup.killState == kCondemned) {
     hooks.sendToKillPage();
     popup.ClearRequests();

@@ -43,5 +43,4 @@ struct Timer4Hooks {
 // spared one is no longer suspected and may be logged), the page is logged
 // when due, and a suspected window is condemned for the next tick while the
 // kill mode is on. The geometry requests are spent either way.
-void RunTimer4Tick(PopupState& popup, PageLogMarks& marks, bool normalState, bool killMode,
-                   const Timer4Hooks& hooks);
+void RunTimer4Tick(PopupState& popup, PageLogMarks& marks, bool normalState, bool killMode, const Timer4Hooks& hooks);

@@ -14,7 +14,7 @@
 class TodayListListener {
  public:
   virtual ~TodayListListener() = default;
-  virtual void TodayCleared() = 0;                                 // first page of a new day
+  virtual void TodayCleared() = 0;                                       // first page of a new day
   virtual void HitsChanged(std::size_t recordNumber, int32_t hits) = 0;  // 1-based
   virtual void RowAppended(const HistoryRecord& record, std::size_t rowCount) = 0;
 };

@@ -38,8 +38,7 @@ std::string DayFileName(const LocalDateTime& when) {
 }
 
 std::optional<int64_t> DayFileDate(const std::string& name) {
-  if (name.size() != 15 || name.compare(0, 3, "WB_") != 0 || name.compare(11, 4, ".hiz") != 0)
-    return std::nullopt;
+  if (name.size() != 15 || name.compare(0, 3, "WB_") != 0 || name.compare(11, 4, ".hiz") != 0) return std::nullopt;
   for (std::size_t i = 3; i < 11; ++i)
     if (name[i] < '0' || name[i] > '9') return std::nullopt;
   const int month = std::stoi(name.substr(3, 2));

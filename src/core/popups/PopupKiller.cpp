@@ -16,7 +16,8 @@ bool ParseInt(const std::string& s, int& out) {
   const bool negative = s[0] == '-';
   if (negative || s[0] == '+') i = 1;
   if (i >= s.size() || !std::isdigit(static_cast<unsigned char>(s[i]))) return false;
-  for (; i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])); ++i) v = std::min(v * 10 + (s[i] - '0'), 1000000L);
+  for (; i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])); ++i)
+    v = std::min(v * 10 + (s[i] - '0'), 1000000L);
   out = static_cast<int>(negative ? -v : v);
   return true;
 }
@@ -61,9 +62,7 @@ OpenFeatures ParseOpenFeatures(const std::string& features) {
   return f;
 }
 
-void PopupState::ClearRequests() {
-  requestedLeft = requestedTop = requestedWidth = requestedHeight = kNoRequest;
-}
+void PopupState::ClearRequests() { requestedLeft = requestedTop = requestedWidth = requestedHeight = kNoRequest; }
 
 void WindowSetLeft(PopupState& s, int pixels, const WorkAreaTwips& area, bool killMode) {
   s.requestedLeft = std::clamp(pixels * kTwips, 0.f, std::max(0.f, area.width - 6600));

@@ -34,7 +34,7 @@ struct PopupState {
   bool scriptShaped = false;  // stays set for the window's life
   bool toolbarRequest = true, statusBarRequest = true;
   int killState = kNotSuspected;
-  bool killed = false;        // its own unload has begun
+  bool killed = false;  // its own unload has begun
 
   void ClearRequests();
 };

@@ -5,8 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 
 namespace fileops {
@@ -90,8 +90,7 @@ bool WriteAtomic(const std::string& path, const Bytes& content) {
 bool WriteAt(const std::string& path, std::size_t offset, const Bytes& bytes) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
   if (fd < 0) return false;
-  bool ok = ::lseek(fd, static_cast<off_t>(offset), SEEK_SET) >= 0 &&
-            WriteFully(fd, bytes.data(), bytes.size());
+  bool ok = ::lseek(fd, static_cast<off_t>(offset), SEEK_SET) >= 0 && WriteFully(fd, bytes.data(), bytes.size());
   ok = (::close(fd) == 0) && ok;
   return ok;
 }
@@ -101,9 +100,7 @@ bool CopyFile(const std::string& from, const std::string& to) {
   return data && WriteAtomic(to, *data);
 }
 
-bool RemoveFile(const std::string& path) {
-  return ::unlink(path.c_str()) == 0 || errno == ENOENT;
-}
+bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0 || errno == ENOENT; }
 
 bool MakeDir(const std::string& path) { return ::mkdir(path.c_str(), 0700) == 0; }
 

@@ -5,8 +5,8 @@
 #pragma once
 
 #include <optional>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace fileops {
@@ -22,10 +22,10 @@ bool WriteAtomic(const std::string& path, const Bytes& content);
 bool WriteAt(const std::string& path, std::size_t offset, const Bytes& bytes);
 // Copies a file crash-safely onto dest (dest replaced when it exists).
 bool CopyFile(const std::string& from, const std::string& to);
-bool RemoveFile(const std::string& path);  // true when gone afterwards
-bool MakeDir(const std::string& path);     // mode 0700; true when created
-bool MakeDirs(const std::string& path);    // with missing parents; true when it exists after
-bool IsRegularFile(const std::string& path);  // not following a final link
+bool RemoveFile(const std::string& path);                    // true when gone afterwards
+bool MakeDir(const std::string& path);                       // mode 0700; true when created
+bool MakeDirs(const std::string& path);                      // with missing parents; true when it exists after
+bool IsRegularFile(const std::string& path);                 // not following a final link
 std::vector<std::string> ListNames(const std::string& dir);  // empty on error
 // The entries of a folder that are not folders, in name order.
 std::vector<std::string> ListFiles(const std::string& dir);

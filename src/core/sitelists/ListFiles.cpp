@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <set>
 
+#include "core/app/SharedRoutines.h"
 #include "core/records/Coding.h"
 #include "core/records/FileOps.h"
-#include "core/app/SharedRoutines.h"
 
 using namespace list_layout;
 
@@ -34,8 +34,7 @@ SiteRecord DecodeSite(const coding::Bytes& r, std::size_t at) {
 }
 
 template <typename Record, typename Encode>
-bool RewriteRecords(const std::string& path, const std::vector<Record>& list, bool removeWhenEmpty,
-                    Encode encode) {
+bool RewriteRecords(const std::string& path, const std::vector<Record>& list, bool removeWhenEmpty, Encode encode) {
   if (list.empty() && removeWhenEmpty) return fileops::RemoveFile(path);
   coding::Bytes all;
   for (const auto& rec : list) {
@@ -77,9 +76,7 @@ std::vector<CategoryRecord> ReadCategories(const std::string& path) {
   return ReadRecords(path, kCategoryRecordSize, DecodeCategory);
 }
 
-std::vector<SiteRecord> ReadSites(const std::string& path) {
-  return ReadRecords(path, kSiteRecordSize, DecodeSite);
-}
+std::vector<SiteRecord> ReadSites(const std::string& path) { return ReadRecords(path, kSiteRecordSize, DecodeSite); }
 
 std::vector<SiteRecord> ReadDontKill(const std::string& path) { return ReadSites(path); }
 
@@ -103,8 +100,7 @@ std::optional<std::string> NewSiteFileNumber(const std::string& catListPath) {
   return std::nullopt;
 }
 
-std::string UniqueSiteName(const std::string& name, const std::vector<std::string>& existing,
-                           std::size_t maxBytes) {
+std::string UniqueSiteName(const std::string& name, const std::vector<std::string>& existing, std::size_t maxBytes) {
   const std::set<std::string> taken(existing.begin(), existing.end());
   if (!taken.count(name)) return name;
   const std::string base1252 = coding::Utf8ToCp1252(name);

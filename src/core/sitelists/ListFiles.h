@@ -62,8 +62,7 @@ std::optional<std::string> NewSiteFileNumber(const std::string& catListPath);
 // name, or name + "(k)" for the first k not in use (exact comparison).
 // With maxBytes, the name is shortened so that it still fits a field of
 // that many single-byte characters with its "(k)".
-std::string UniqueSiteName(const std::string& name, const std::vector<std::string>& existing,
-                           std::size_t maxBytes = 0);
+std::string UniqueSiteName(const std::string& name, const std::vector<std::string>& existing, std::size_t maxBytes = 0);
 // Adds a site as the last record of a site file, its name made unique
 // against the names already there. Returns the stored name, or nullopt on error.
 std::optional<std::string> AppendSite(const std::string& path, const std::string& name, const std::string& url);

@@ -6,10 +6,10 @@
 #include <set>
 #include <system_error>
 
-#include "core/records/Coding.h"
 #include "core/app/Dates.h"
-#include "core/records/FileOps.h"
 #include "core/app/SharedRoutines.h"
+#include "core/records/Coding.h"
+#include "core/records/FileOps.h"
 
 namespace fs = std::filesystem;
 using namespace list_layout;

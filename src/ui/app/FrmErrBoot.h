@@ -15,5 +15,5 @@ class FrmErrBoot : public Gtk::Window {
 
  private:
   void Form_Activate();
-  Gtk::Box box_ {Gtk::ORIENTATION_VERTICAL, 10};
+  Gtk::Box box_{Gtk::ORIENTATION_VERTICAL, 10};
 };

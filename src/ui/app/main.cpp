@@ -1,8 +1,9 @@
+#include "ui/app/Main.h"
+
 #include <gdk/gdk.h>
 #include <gtk/gtk.h>
 
 #include "core/app/CommandLine.h"
-#include "ui/app/Main.h"
 
 int main(int argc, char** argv) {
   // Window placement needs X11 (also under XWayland).

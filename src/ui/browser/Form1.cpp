@@ -104,10 +104,32 @@ void Form1::BuildControls() {
   ListView1.set_no_show_all(true);
 
   // Later children are drawn above earlier ones: the lists drop over the page.
-  for (Gtk::Widget* w : std::initializer_list<Gtk::Widget*>{
-           &WebBrowser1.Widget(), &Picture1, &Command7, &Command8, &Command6, &Text2, &Command10, &Command11, &Text3,
-           &Command12, &Command9, &Command13, &Command5, &Command2, &Command3, &Command4, &Check1, &Check2, &Label3,
-           &Command14, &Text1, &Command15, &Command1, &StatusBar1, &ProgressBar1, &LabelMyId})
+  for (Gtk::Widget* w : std::initializer_list<Gtk::Widget*>{&WebBrowser1.Widget(),
+                                                            &Picture1,
+                                                            &Command7,
+                                                            &Command8,
+                                                            &Command6,
+                                                            &Text2,
+                                                            &Command10,
+                                                            &Command11,
+                                                            &Text3,
+                                                            &Command12,
+                                                            &Command9,
+                                                            &Command13,
+                                                            &Command5,
+                                                            &Command2,
+                                                            &Command3,
+                                                            &Command4,
+                                                            &Check1,
+                                                            &Check2,
+                                                            &Label3,
+                                                            &Command14,
+                                                            &Text1,
+                                                            &Command15,
+                                                            &Command1,
+                                                            &StatusBar1,
+                                                            &ProgressBar1,
+                                                            &LabelMyId})
     Form.put(*w, 0, 0);
   Form.set_size_request(Px(kMinWidth), Px(kMinHeight));
   FormArea.add(Form);
@@ -149,11 +171,15 @@ void Form1::ConnectEvents() {
   Command4.signal_clicked().connect(sigc::mem_fun(*this, &Form1::Command4_Click));
   Command5.signal_clicked().connect(sigc::mem_fun(*this, &Form1::Command5_Click));
   Command7.signal_clicked().connect(sigc::mem_fun(*this, &Form1::Command7_Click));
-  Command7.signal_enter_notify_event().connect([this](GdkEventCrossing*) { Command7_MouseMove(); return false; });
+  Command7.signal_enter_notify_event().connect([this](GdkEventCrossing*) {
+    Command7_MouseMove();
+    return false;
+  });
   Command8.signal_toggled().connect(sigc::mem_fun(*this, &Form1::Command8_Toggled));
   Command14.signal_clicked().connect(sigc::mem_fun(*this, &Form1::Command14_Click));
   Command15.signal_clicked().connect(sigc::mem_fun(*this, &Form1::Command14_Click));
-  OnPress(Label3, 1, [this] { Label3_Click(); }, Clicks::Single, true);
+  OnPress(
+      Label3, 1, [this] { Label3_Click(); }, Clicks::Single, true);
   Text1.signal_key_press_event().connect(sigc::mem_fun(*this, &Form1::Text1_KeyPress), false);
   ListView2.Click.connect(sigc::mem_fun(*this, &Form1::ListView2_Click));
   ListView1.Click.connect(sigc::mem_fun(*this, &Form1::ListView1_Click));
@@ -249,8 +275,8 @@ void Form1::Form_Load() {
   ListView2.SetColumnWidth(0, s.SelColWidth[2] > 0 ? Px(s.SelColWidth[2]) : fallback);
   ListView2.SetColumnWidth(1, s.SelColWidth[3] > 0 ? Px(s.SelColWidth[3]) : fallback);
   F1ToolT();
-  timer2_ = Glib::signal_timeout().connect(sigc::bind_return(sigc::mem_fun(*this, &Form1::Timer2_Timer), true),
-                                          kTimer2Ms);
+  timer2_ =
+      Glib::signal_timeout().connect(sigc::bind_return(sigc::mem_fun(*this, &Form1::Timer2_Timer), true), kTimer2Ms);
   show_all();
   ShowToolbar(true);
 }
@@ -318,11 +344,11 @@ void Form1::ApplyLayout() {
   Place(Picture1, l.Picture1);
   Place(Command7, l.Command7);
   const std::pair<Gtk::Widget*, const TwipRect*> row[] = {
-      {&Command8, &l.Command8},   {&Command6, &l.Command6},   {&Text2, &l.Text2},         {&Command10, &l.Command10},
-      {&Command11, &l.Command11}, {&Text3, &l.Text3},         {&Command12, &l.Command12}, {&Command9, &l.Command9},
-      {&Command13, &l.Command13}, {&Command5, &l.Command5},   {&Command2, &l.Command2},   {&Command3, &l.Command3},
-      {&Command4, &l.Command4},   {&Check1, &l.Check1},       {&Check2, &l.Check2},       {&Label3, &l.Label3},
-      {&Command14, &l.Command14}, {&Text1, &l.Text1},         {&Command15, &l.Command15}, {&Command1, &l.Command1}};
+      {&Command8, &l.Command8},   {&Command6, &l.Command6}, {&Text2, &l.Text2},         {&Command10, &l.Command10},
+      {&Command11, &l.Command11}, {&Text3, &l.Text3},       {&Command12, &l.Command12}, {&Command9, &l.Command9},
+      {&Command13, &l.Command13}, {&Command5, &l.Command5}, {&Command2, &l.Command2},   {&Command3, &l.Command3},
+      {&Command4, &l.Command4},   {&Check1, &l.Check1},     {&Check2, &l.Check2},       {&Label3, &l.Label3},
+      {&Command14, &l.Command14}, {&Text1, &l.Text1},       {&Command15, &l.Command15}, {&Command1, &l.Command1}};
   for (const auto& [widget, rect] : row) Place(*widget, *rect);
   Place(StatusBar1, l.StatusBar1);
   StatusBar1.SetWidth(1, Px(l.Panel1Width));
@@ -355,9 +381,9 @@ void Form1::ShowToolbar(bool show) {
   const Settings& s = Module1().Working;
   toolbarOffset_ = show ? 0 : kToolbarHiddenOffset;
   statusAllowance_ = (!show || s.StatusBarHidden != 0) ? kStatusAllowance : 0;
-  for (Gtk::Widget* w : std::initializer_list<Gtk::Widget*>{
-           &Picture1, &Command8, &Command6, &Command5, &Command2, &Command3, &Command4, &Command14, &Text1,
-           &Command15, &Command1, &Command13})
+  for (Gtk::Widget* w :
+       std::initializer_list<Gtk::Widget*>{&Picture1, &Command8, &Command6, &Command5, &Command2, &Command3, &Command4,
+                                           &Command14, &Text1, &Command15, &Command1, &Command13})
     w->set_visible(show);
   SedUpTimerButtons(0);
   Check1.set_visible(show && checkBoxAllowance_ == 0);
@@ -378,8 +404,8 @@ void Form1::Command7_Click() {
   ShowToolbar(false);
   toolbarJustHidden_ = true;
   timer3_.disconnect();
-  timer3_ = Glib::signal_timeout().connect(sigc::bind_return(sigc::mem_fun(*this, &Form1::Timer3_Timer), false),
-                                          kTimer3Ms);
+  timer3_ =
+      Glib::signal_timeout().connect(sigc::bind_return(sigc::mem_fun(*this, &Form1::Timer3_Timer), false), kTimer3Ms);
 }
 
 void Form1::Command7_MouseMove() {
@@ -491,8 +517,8 @@ void Form1::Form_QueryUnload() {
   // Leave the page for the blank local page, so it stops what it is doing;
   // the rest of the sequence follows once it had time to.
   WebBrowser1.Navigate(Module1().DefPagePath);
-  closeTimer_ = Glib::signal_timeout().connect(
-      sigc::bind_return(sigc::mem_fun(*this, &Form1::FinishUnload), false), kLeavePageMs);
+  closeTimer_ = Glib::signal_timeout().connect(sigc::bind_return(sigc::mem_fun(*this, &Form1::FinishUnload), false),
+                                               kLeavePageMs);
 }
 
 void Form1::FinishUnload() {

@@ -46,15 +46,15 @@ class Form1 : public Gtk::Window {
   Gtk::Overlay FormArea;  // the client area: the controls, with the drop-down lists above
   Gtk::Layout Form;       // the controls, placed to the pixel; asks no size of its children
   Gtk::EventBox Picture1;
-  Gtk::Button Command1, Command2, Command3, Command4, Command5, Command6, Command7, Command9, Command10,
-      Command11, Command12, Command13, Command14, Command15;
+  Gtk::Button Command1, Command2, Command3, Command4, Command5, Command6, Command7, Command9, Command10, Command11,
+      Command12, Command13, Command14, Command15;
   Gtk::MenuButton Command8;  // "Menu": opens mnuPop1 from the pointer, the keyboard and assistive technology
   Gtk::Entry Text1, Text2, Text3;
   Gtk::CheckButton Check1, Check2;
   Gtk::EventBox Label3;
-  StatusBar StatusBar1 {3};
+  StatusBar StatusBar1{3};
   Gtk::ProgressBar ProgressBar1;
-  ListView ListView1 {1}, ListView2 {1};
+  ListView ListView1{1}, ListView2{1};
   Gtk::Label LabelMyId;
   Gtk::Menu mnuPop1;
   Gtk::MenuItem mnuNewWind, mnuEditSiteWindow, mnuHelp, mnuClosWind, mnuViewRefresh, mnuViewStop;
@@ -147,7 +147,7 @@ class Form1 : public Gtk::Window {
   const AutoRefresh& Refresh() const { return refresh_; }
   bool Timer1Enabled() const { return timer1_.connected(); }
   const PopupState& Popup() const { return popup_; }
-  TwipRect PlacedRect(Gtk::Widget& w) const;  // where a control sits now
+  TwipRect PlacedRect(Gtk::Widget& w) const;                      // where a control sits now
   void SetInnerSizeForTest(float widthTwips, float heightTwips);  // lays out as if resized
 
  private:

@@ -41,13 +41,12 @@ void Form1::BuildMenu() {
   mnuDontKillPopsEdit.set_label("_Don't-Kill Pop-Up List Window");
   mnuScriptErr.set_label("_Disable Script Error Msg");
   // In the order of the full menu; separators between the groups.
-  const std::vector<Gtk::MenuItem*> groups[] = {
-      {&mnuStatusBar, &mnuViewRefresh, &mnuViewStop},
-      {&mnuNewWind, &mnuEditSiteWindow},
-      {&mnuKillPops, &mnuKillPopsBoom, &mnuDontKillPopsEdit, &mnuScriptErr},
-      {&mnuHelp},
-      {&mnuOffline},
-      {&mnuClosWind}};
+  const std::vector<Gtk::MenuItem*> groups[] = {{&mnuStatusBar, &mnuViewRefresh, &mnuViewStop},
+                                                {&mnuNewWind, &mnuEditSiteWindow},
+                                                {&mnuKillPops, &mnuKillPopsBoom, &mnuDontKillPopsEdit, &mnuScriptErr},
+                                                {&mnuHelp},
+                                                {&mnuOffline},
+                                                {&mnuClosWind}};
   for (const auto& group : groups) {
     if (!mnuPop1.get_children().empty()) mnuPop1.append(*Gtk::manage(new Gtk::SeparatorMenuItem));
     for (Gtk::MenuItem* item : group) {

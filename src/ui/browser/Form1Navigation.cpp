@@ -6,11 +6,11 @@
 #include "core/app/SharedRoutines.h"
 #include "core/browser/Addresses.h"
 #include "core/browser/MainWindowRules.h"
-#include "ui/app/App.h"
-#include "ui/browser/Form1.h"
 #include "core/records/Coding.h"
 #include "platform/Dialogs.h"
 #include "platform/Sound.h"
+#include "ui/app/App.h"
+#include "ui/browser/Form1.h"
 
 namespace {
 constexpr unsigned kTimer4Ms = 250;
@@ -108,8 +108,8 @@ void Form1::WebBrowser1_DownloadComplete() { StartTimer4(); }
 
 void Form1::StartTimer4() {
   timer4_.disconnect();
-  timer4_ = Glib::signal_timeout().connect(sigc::bind_return(sigc::mem_fun(*this, &Form1::Timer4_Timer), false),
-                                          kTimer4Ms);
+  timer4_ =
+      Glib::signal_timeout().connect(sigc::bind_return(sigc::mem_fun(*this, &Form1::Timer4_Timer), false), kTimer4Ms);
 }
 
 void Form1::WebBrowser1_NavigateError(const std::string&, int) { logMarks_.navigationError = true; }
@@ -154,9 +154,8 @@ void Form1::NewApplWindo() {
 
 void Form1::WebBrowser1_WindowClosing() {
   // A window the page itself opened may close; the user's own window asks.
-  if (!WebBrowser1.OpenedByPage() &&
-      MsgBox("The Web Page Script Is Attempting  To Close This Window. Okay?", MsgButtons::YesNo, this, " ") !=
-          MsgAnswer::Yes)
+  if (!WebBrowser1.OpenedByPage() && MsgBox("The Web Page Script Is Attempting  To Close This Window. Okay?",
+                                            MsgButtons::YesNo, this, " ") != MsgAnswer::Yes)
     return;
   Form_QueryUnload();
 }

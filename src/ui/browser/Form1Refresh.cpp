@@ -5,11 +5,11 @@
 #include "core/app/Module1.h"
 #include "core/app/SharedRoutines.h"
 #include "core/app/ToolTips.h"
-#include "ui/app/App.h"
-#include "ui/browser/Form1.h"
 #include "platform/Desktop.h"
 #include "platform/Network.h"
 #include "platform/Sound.h"
+#include "ui/app/App.h"
+#include "ui/browser/Form1.h"
 
 namespace {
 constexpr unsigned kTimer1Ms = 60000;
@@ -24,13 +24,21 @@ void Form1::ConnectRefreshEvents() {
   OnPress(Command10, 1, [this] { Command10_Press(); });
   OnPress(Command11, 1, [this] { Command11_Press(); });
   for (Gtk::Button* b : {&Command10, &Command11})
-    b->signal_button_release_event().connect([this](GdkEventButton*) { IntervalButton_Release(); return false; },
-                                             false);
-  OnPress(Text2, 1, [this] { Text2_DblClick(); }, Clicks::Double);
-  OnPress(Text3, 1, [this] { Text3_DblClick(); }, Clicks::Double);
+    b->signal_button_release_event().connect(
+        [this](GdkEventButton*) {
+          IntervalButton_Release();
+          return false;
+        },
+        false);
+  OnPress(
+      Text2, 1, [this] { Text2_DblClick(); }, Clicks::Double);
+  OnPress(
+      Text3, 1, [this] { Text3_DblClick(); }, Clicks::Double);
   // No context menu on the boxes: a right press only switches them off a moment.
-  OnPress(Text2, 3, [this] { Text_RightPress(2); }, Clicks::Single, true);
-  OnPress(Text3, 3, [this] { Text_RightPress(3); }, Clicks::Single, true);
+  OnPress(
+      Text2, 3, [this] { Text_RightPress(2); }, Clicks::Single, true);
+  OnPress(
+      Text3, 3, [this] { Text_RightPress(3); }, Clicks::Single, true);
   OnPress(Command2, 3, [this] { Command2_RightPress(); });
   Command13.signal_clicked().connect(sigc::mem_fun(*this, &Form1::Command13_Click));
   OnPress(Command13, 3, [this] { Command13_Click(); });
@@ -43,8 +51,8 @@ void Form1::SetTimerOn(bool on) {
   refresh_.on = on;
   timer1_.disconnect();
   if (on)
-    timer1_ = Glib::signal_timeout().connect(sigc::bind_return(sigc::mem_fun(*this, &Form1::Timer1_Timer), true),
-                                             kTimer1Ms);
+    timer1_ =
+        Glib::signal_timeout().connect(sigc::bind_return(sigc::mem_fun(*this, &Form1::Timer1_Timer), true), kTimer1Ms);
   for (Gtk::Entry* e : {&Text2, &Text3}) {
     auto style = e->get_style_context();
     if (on)

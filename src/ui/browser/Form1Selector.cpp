@@ -2,9 +2,9 @@
 // pages, or as a category list with the chosen category's pages below it.
 #include "core/app/Module1.h"
 #include "core/app/SharedRoutines.h"
-#include "ui/browser/Form1.h"
-#include "platform/Desktop.h"
 #include "core/sitelists/ListFiles.h"
+#include "platform/Desktop.h"
+#include "ui/browser/Form1.h"
 
 using namespace form1_layout;
 
@@ -118,8 +118,8 @@ void Form1::ListView_ColumnClick(DeferredAction action) { StartTimer5(250, actio
 // A drop-down closes when the focus leaves for anything but the lists and
 // their buttons, as drop-downs do.
 void Form1::ListView_LostFocus() {
-  for (Gtk::Widget* w : std::initializer_list<Gtk::Widget*>{&ListView1.Tree(), &ListView2.Tree(), &Command14,
-                                                            &Command15})
+  for (Gtk::Widget* w :
+       std::initializer_list<Gtk::Widget*>{&ListView1.Tree(), &ListView2.Tree(), &Command14, &Command15})
     if (w->has_focus()) return;
   if (ListView1.get_visible() || ListView2.get_visible()) HideSelectors();
 }

@@ -2,11 +2,11 @@
 // button, the offline mode and the two cycle buttons.
 #include "core/app/Module1.h"
 #include "core/app/ToolTips.h"
-#include "ui/app/App.h"
-#include "ui/browser/Form1.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
 #include "platform/Network.h"
+#include "ui/app/App.h"
+#include "ui/browser/Form1.h"
 
 namespace {
 const char* const kOfflineSuffix = " - [working offline]";
@@ -50,8 +50,8 @@ void Form1::Command6_Click() {
     connectedByModem_ = IsMetered();
     return;
   }
-  const MsgAnswer answer = MsgBox("You Are NOT CONNECTED To The Internet\nDo You Want An iNet Dial-Up Window?",
-                                  MsgButtons::YesNo, this);
+  const MsgAnswer answer =
+      MsgBox("You Are NOT CONNECTED To The Internet\nDo You Want An iNet Dial-Up Window?", MsgButtons::YesNo, this);
   if (answer == MsgAnswer::Yes && !OpenNetworkSettings())
     MsgBox("No network settings program was found on this computer.", MsgButtons::Ok, this);
 }

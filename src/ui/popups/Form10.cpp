@@ -159,7 +159,8 @@ void Form10::mnuDelete_Click() {
 }
 
 bool Form10::ListView1_MouseDown(GdkEventButton* e) {
-  return RightPressSelectsRow(ListView1.Tree(), e, ListView1.SelectedRows(), [this](int row) { ListView1.Select(row); });
+  return RightPressSelectsRow(ListView1.Tree(), e, ListView1.SelectedRows(),
+                              [this](int row) { ListView1.Select(row); });
 }
 
 bool Form10::ListView1_MouseUp(GdkEventButton* e) {

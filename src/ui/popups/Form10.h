@@ -18,7 +18,7 @@ class Form10 : public Gtk::Window {
   Form10(const std::string& pageTitle, const std::string& pageUrl);
 
   // Controls, by their names in the window's design.
-  ListView ListView1 {1, true};
+  ListView ListView1{1, true};
   Gtk::Label Label1, Label2;
   Gtk::Entry Text1, Text2;
   Gtk::Button Command1;
@@ -50,7 +50,7 @@ class Form10 : public Gtk::Window {
   void ConnectEvents();
   void ApplyFonts();
 
-  Gtk::Box box_ {Gtk::ORIENTATION_VERTICAL, 8};
+  Gtk::Box box_{Gtk::ORIENTATION_VERTICAL, 8};
   Gtk::Grid grid_;
   std::string pageTitle_, pageUrl_;
   bool activated_ = false;

@@ -11,8 +11,8 @@ Form7::Form7() { set_title("Boom"); }
 
 void Form7::Boom() {
   timer1_.disconnect();
-  timer1_ = Glib::signal_timeout().connect(sigc::bind_return(sigc::mem_fun(*this, &Form7::Timer1_Timer), false),
-                                           kTimer1Ms);
+  timer1_ =
+      Glib::signal_timeout().connect(sigc::bind_return(sigc::mem_fun(*this, &Form7::Timer1_Timer), false), kTimer1Ms);
 }
 
 void Form7::Timer1_Timer() {

@@ -5,7 +5,7 @@
 
 class Form7 : public Gtk::Window {
  public:
-  Form7();  // loaded hidden, never shown
+  Form7();      // loaded hidden, never shown
   void Boom();  // plays the sound on the next tick of Timer1
   void Timer1_Timer();
 

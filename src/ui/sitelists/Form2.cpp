@@ -289,7 +289,9 @@ void Form2::SetBackupTips() {
   const std::string suffix = LastBackupSuffix(m.Working.LastBackupDate, dates::ToOleDate(dates::NowLocal()));
   Command8.set_tooltip_text(off ? "" : m.ToolTipTexts[tips::kBackUp] + suffix);
   Command9.set_label(restorePending_ ? "Undo" : "Restore");
-  Command9.set_tooltip_text(off ? "" : restorePending_ ? "Undo The -Restore-" : m.ToolTipTexts[tips::kRestore] + suffix);
+  Command9.set_tooltip_text(off               ? ""
+                            : restorePending_ ? "Undo The -Restore-"
+                                              : m.ToolTipTexts[tips::kRestore] + suffix);
 }
 
 void Form2::SetListTips() {

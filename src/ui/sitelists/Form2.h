@@ -101,7 +101,7 @@ class Form2 : public Gtk::Window {
   void CopyOrMove(bool move);
 
   App& app_;
-  const Form1* opener_;  // compared only: the owner tells whether it is still open
+  const Form1* opener_;            // compared only: the owner tells whether it is still open
   std::optional<FlagScope> busy_;  // BusyWindowOpen while the editor is loaded
   site_list_editor::ListDirs dirs_;
   std::string currentSiteFile_;

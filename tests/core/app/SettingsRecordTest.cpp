@@ -24,18 +24,18 @@ Bytes At(const Bytes& b, std::size_t off, std::size_t n) { return Bytes(b.begin(
 
 TEST(SettingsRecord, DecodesHandLaidRecord) {
   Bytes r(1696, 0);
-  Le(r, 0, 0x44960000, 4);             // MainLeft 1200
+  Le(r, 0, 0x44960000, 4);  // MainLeft 1200
   Le(r, 28, 55555, 4);
   LayText(r, 32, 300, "/home/u/start.htm");
   Le(r, 336, 1, 2);
   LayText(r, 338, 128, "Verdana");
   Le(r, 466, 0xFFFF, 2);
-  Le(r, 496, 0x40E6A33000000000, 8);   // 46361.5
+  Le(r, 496, 0x40E6A33000000000, 8);  // 46361.5
   Le(r, 512, 0x0B39, 2);
   Le(r, 520, 0xFFFFFFFD, 4);
   LayText(r, 1372, 256, "Caf\xE9");
-  Le(r, 1652, 0x45BB8000, 4);          // SelColWidth 2 = 6000
-  Le(r, 1692, 0x41000000, 4);          // DontKillLayout 4 = 8
+  Le(r, 1652, 0x45BB8000, 4);                                                                 // SelColWidth 2 = 6000
+  Le(r, 1692, 0x41000000, 4);                                                                 // DontKillLayout 4 = 8
   for (std::size_t i = 0; i < 248; ++i) r[524 + i] = static_cast<unsigned char>(i * 37 + 1);  // reserved
   for (std::size_t off : {332u, 1644u, 1664u}) Le(r, off, 0x84FF0201, 4);                     // reserved
   const Settings s = DecodeSettings(r);
@@ -123,8 +123,15 @@ TEST(SettingsLoadRules, FreshInstallMarkerSetsBackupDateTwentyYearsBack) {
 }
 
 TEST(SettingsLoadRules, ListFont) {
-  struct Row { const char* name; std::string font; float size; std::vector<std::string> installed;
-               std::string wantFont; float wantSize; bool wantBold; };
+  struct Row {
+    const char* name;
+    std::string font;
+    float size;
+    std::vector<std::string> installed;
+    std::string wantFont;
+    float wantSize;
+    bool wantBold;
+  };
   const Row rows[] = {
       {"InstalledKeepsSize", "DejaVu Sans", 11, {"Noto Sans", "DejaVu Sans"}, "DejaVu Sans", 11, true},
       {"InstalledTinySize", "DejaVu Sans", 1.5f, {"DejaVu Sans"}, "DejaVu Sans", 8, true},

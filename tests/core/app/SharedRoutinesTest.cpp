@@ -3,8 +3,8 @@
 #include <regex>
 #include <stdexcept>
 
-#include "support/TestDirs.h"
 #include "core/app/SharedRoutines.h"
+#include "support/TestDirs.h"
 
 TEST(SharedRoutines, DirTestAndFileTest) {
   TempDir dir;
@@ -31,10 +31,22 @@ TEST(SharedRoutines, Pad5TrimAtNulAndDecodeHidden) {
 
 TEST(SharedRoutines, WaitLastsTheRequestedTimeAcrossTheWrapAndNothingForNothing) {
   int ticks = 0;
-  for (int32_t ms : {0, -5}) WaitMsWith(ms, [&] { ++ticks; return 0; }, [] {});
+  for (int32_t ms : {0, -5})
+    WaitMsWith(
+        ms,
+        [&] {
+          ++ticks;
+          return 0;
+        },
+        [] {});
   EXPECT_EQ(ticks, 0);
-  struct Row { const char* name; int64_t start; int32_t step; };
-  const Row rows[] = {{"Plain", 1000, 1}, {"BigSteps", 1000, 7}, {"Wrap", 2147483647LL - 10, 1}, {"WrapBigSteps", 2147483647LL - 3, 9}};
+  struct Row {
+    const char* name;
+    int64_t start;
+    int32_t step;
+  };
+  const Row rows[] = {
+      {"Plain", 1000, 1}, {"BigSteps", 1000, 7}, {"Wrap", 2147483647LL - 10, 1}, {"WrapBigSteps", 2147483647LL - 3, 9}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     int64_t elapsed = 0;
@@ -52,7 +64,8 @@ TEST(SharedRoutines, WindowIdShape) {
   LocalDateTime now{2026, 12, 6, 9, 5, 3};
   const std::string id = MakeWindowId(now, [] { return uint64_t{12345}; });
   EXPECT_TRUE(std::regex_match(id, std::regex("[A-Z]{8}-[A-Z]{8}-[A-Z]{8}-[A-Z]{8} 12/6/2026 9:05:03"))) << id;
-  EXPECT_TRUE(std::regex_match(MakeWindowId(), std::regex("([A-Z]{8}-){3}[A-Z]{8} \\d{1,2}/\\d{1,2}/\\d{4} \\d{1,2}:\\d\\d:\\d\\d")));
+  EXPECT_TRUE(std::regex_match(MakeWindowId(),
+                               std::regex("([A-Z]{8}-){3}[A-Z]{8} \\d{1,2}/\\d{1,2}/\\d{4} \\d{1,2}:\\d\\d:\\d\\d")));
 }
 
 TEST(SharedRoutines, LocalAddresses) {

@@ -3,13 +3,13 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "support/TestDirs.h"
 #include "core/app/SharedRoutines.h"
 #include "core/app/Startup.h"
+#include "support/TestDirs.h"
 
 namespace {
 
-const char* const kLists[] = {"CatList.dab", "Sites00001.dab", "Sites00002.dab", "Sites00003.dab",
+const char* const kLists[] = {"CatList.dab",    "Sites00001.dab", "Sites00002.dab", "Sites00003.dab",
                               "Sites00004.dab", "Sites00005.dab", "Sites00006.dab"};
 
 class StartupTest : public ::testing::Test {
@@ -71,7 +71,8 @@ TEST_F(StartupTest, ExistingUserFilesAreLeftAlone) {
   WriteString(User("skelvorn.ini"), "0123456789");
   ASSERT_TRUE(PrepareStart(in, st)) << st.BootErrorText;
   EXPECT_TRUE(std::filesystem::is_empty(User("SiteLists")));
-  EXPECT_EQ(ReadBytes(User("skelvorn.ini")), (std::vector<unsigned char>{'0', '1', '2', '3', '4', '5', '6', '7', '8', '9'}));
+  EXPECT_EQ(ReadBytes(User("skelvorn.ini")),
+            (std::vector<unsigned char>{'0', '1', '2', '3', '4', '5', '6', '7', '8', '9'}));
 }
 
 TEST_F(StartupTest, ShippedSettingsMissingOrTooShortStopTheStart) {
@@ -97,9 +98,15 @@ TEST_F(StartupTest, DefPageWrittenOnlyWhenMissing) {
 }
 
 TEST_F(StartupTest, StartPageResolution) {
-  struct Row { const char* name; std::string stored; bool help; std::string want, wantUrl; };
+  struct Row {
+    const char* name;
+    std::string stored;
+    bool help;
+    std::string want, wantUrl;
+  };
   const Row rows[] = {
-      {"OldHelpReanchored", "/old/place/skelvornaxHelp.htm", true, app / "skelvornaxHelp.htm", "file://" + (app / "skelvornaxHelp.htm")},
+      {"OldHelpReanchored", "/old/place/skelvornaxHelp.htm", true, app / "skelvornaxHelp.htm",
+       "file://" + (app / "skelvornaxHelp.htm")},
       {"WebAddressKept", "https://example.org/Path", true, "https://example.org/Path", "https://example.org/Path"},
       {"NoHelpFallsBack", "", false, app / "DefPage.htm", "file://" + (app / "DefPage.htm")},
   };

@@ -12,7 +12,11 @@
 namespace {
 
 TEST(MainWindowLayout, SelectorHeightAndTop) {
-  struct Row { const char* name; int rows; float unit, top, inner, expected; };
+  struct Row {
+    const char* name;
+    int rows;
+    float unit, top, inner, expected;
+  };
   const Row rows[] = {
       {"FiveRowsDouble", 5, 200, 435, 9000, 2000},
       {"SixRowsUseOnePointSeven", 6, 200, 435, 9000, 2040},
@@ -26,15 +30,20 @@ TEST(MainWindowLayout, SelectorHeightAndTop) {
     SCOPED_TRACE(r.name);
     EXPECT_NEAR(SelectorHeight(r.rows, r.unit, r.top, r.inner), r.expected, 0.5);
   }
-  EXPECT_EQ(SelectorTop({5100, 75, 6000, 345}), 435);   // below the toolbar
+  EXPECT_EQ(SelectorTop({5100, 75, 6000, 345}), 435);  // below the toolbar
   EXPECT_EQ(SelectorTop({5100, 75, 6000, 600}), 675);  // or a taller address box
 }
 
-
 TEST(MainWindowRules, CascadeStepsThePositionForTheNextWindow) {
-  struct Row { const char* name; float from, to; };
+  struct Row {
+    const char* name;
+    float from, to;
+  };
   const Row rows[] = {
-      {"WrapsBelowZero", 500, 800}, {"StepsBack", 1000, 400}, {"ReachesZero", 600, 0}, {"FromZero", 0, 300},
+      {"WrapsBelowZero", 500, 800},
+      {"StepsBack", 1000, 400},
+      {"ReachesZero", 600, 0},
+      {"FromZero", 0, 300},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
@@ -43,12 +52,15 @@ TEST(MainWindowRules, CascadeStepsThePositionForTheNextWindow) {
 }
 
 TEST(MainWindowRules, GeometryIsKeptOnlyForPlainLargeEnoughWindows) {
-  struct Row { const char* name; bool normal, shaped; float width, height; bool kept; };
+  struct Row {
+    const char* name;
+    bool normal, shaped;
+    float width, height;
+    bool kept;
+  };
   const Row rows[] = {
-      {"AtTheMinimum", true, false, 8010, 3000, true},
-      {"OneTwipNarrower", true, false, 8009, 3000, false},
-      {"OneTwipLower", true, false, 8010, 2999, false},
-      {"MaximisedOrMinimised", false, false, 12000, 9000, false},
+      {"AtTheMinimum", true, false, 8010, 3000, true},     {"OneTwipNarrower", true, false, 8009, 3000, false},
+      {"OneTwipLower", true, false, 8010, 2999, false},    {"MaximisedOrMinimised", false, false, 12000, 9000, false},
       {"ShapedByItsPage", true, true, 12000, 9000, false},
   };
   for (const Row& r : rows) {
@@ -64,7 +76,11 @@ TEST(MainWindowRules, ScriptGeometryKeepsWhatWasNotAskedAndStaysOnTheScreen) {
   in.chrome = 450;
   in.toolbar = 435;
   in.status = 270;
-  struct Row { const char* name; float left, top, width, height; TwipRect expected; };
+  struct Row {
+    const char* name;
+    float left, top, width, height;
+    TwipRect expected;
+  };
   const Row rows[] = {
       {"NothingAsked", kNoRequest, kNoRequest, kNoRequest, kNoRequest, {1500, 3000, 9060, 6000}},
       {"PlaceOnly", 0, 150, kNoRequest, kNoRequest, {0, 150, 9060, 6000}},
@@ -124,7 +140,13 @@ TEST(MainWindowTimer4, ASuspectedPopUpIsCondemnedThenSentToTheKillPage) {
 }
 
 TEST(MainWindowTimer4, SparedKillModeOffAndPlainWindows) {
-  struct Row { const char* name; bool shaped, normal, killMode, spared; int killState; Calls calls; int after; };
+  struct Row {
+    const char* name;
+    bool shaped, normal, killMode, spared;
+    int killState;
+    Calls calls;
+    int after;
+  };
   const Row rows[] = {
       {"SparedByTheList", true, true, true, true, kSuspected, {"geometry", "judge", "log"}, kNotSuspected},
       {"KillModeOff", true, true, false, false, kSuspected, {"geometry", "judge", "log"}, kSuspected},

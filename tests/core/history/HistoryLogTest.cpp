@@ -5,8 +5,8 @@
 #include <set>
 #include <tuple>
 
-#include "support/TestDirs.h"
 #include "core/history/HistoryLog.h"
+#include "support/TestDirs.h"
 
 namespace {
 
@@ -43,8 +43,9 @@ TEST_F(HistoryLogTest, FirstPageThenRepeatVisit) {
   LogHistoryPage(ctx, "Home again", "http://example.com/");
   const auto recs = Day();  // the first visit's time and title are kept
   ASSERT_EQ(recs.size(), 1u);
-  EXPECT_EQ(std::make_tuple(recs[0].VisitTime, recs[0].Hits, recs[0].Title, recs[0].Host),
-            std::make_tuple(dates::DayNumber(2026, 12, 5) + 0.4375, 2, std::string("Home"), std::string("example.com")));
+  EXPECT_EQ(
+      std::make_tuple(recs[0].VisitTime, recs[0].Hits, recs[0].Title, recs[0].Host),
+      std::make_tuple(dates::DayNumber(2026, 12, 5) + 0.4375, 2, std::string("Home"), std::string("example.com")));
   EXPECT_EQ(rec.events.back(), "hits 1 2");
   EXPECT_EQ(ReadBytes(dir / "WB_12052026.hiz").size(), 512u);
 }
@@ -78,11 +79,23 @@ TEST_F(HistoryLogTest, MidnightStartsANewFile) {
 
 // An empty host: nothing is logged, not even a file is made.
 TEST_F(HistoryLogTest, HostsAndAddressesNotLogged) {
-  struct Row { const char* url; int16_t skipSecure; int32_t days; const char* host; };
-  const Row rows[] = {{"http://www.Example.com/a", 0, 7, "example.com"}, {"http://example.com:8080", 0, 7, "example.com:8080"},
-                      {"ftp://ftp.x.org/f", 0, 7, "ftp.x.org"}, {"file:///home/u/a.htm", 0, 7, "my computer"},
-                      {"https://www.x.org/", 0, 7, "x.org"}, {"https://www.x.org/", 1, 7, ""}, {"about:blank", 0, 7, ""},
-                      {"http://www./", 0, 7, ""}, {"", 0, 7, ""}, {"http://a.org/", 0, 0, ""}, {"http://a.org/", 0, -3, ""}};
+  struct Row {
+    const char* url;
+    int16_t skipSecure;
+    int32_t days;
+    const char* host;
+  };
+  const Row rows[] = {{"http://www.Example.com/a", 0, 7, "example.com"},
+                      {"http://example.com:8080", 0, 7, "example.com:8080"},
+                      {"ftp://ftp.x.org/f", 0, 7, "ftp.x.org"},
+                      {"file:///home/u/a.htm", 0, 7, "my computer"},
+                      {"https://www.x.org/", 0, 7, "x.org"},
+                      {"https://www.x.org/", 1, 7, ""},
+                      {"about:blank", 0, 7, ""},
+                      {"http://www./", 0, 7, ""},
+                      {"", 0, 7, ""},
+                      {"http://a.org/", 0, 0, ""},
+                      {"http://a.org/", 0, -3, ""}};
   for (const auto& row : rows) {
     SCOPED_TRACE(std::string(row.url) + " days " + std::to_string(row.days));
     TempDir day;
@@ -121,7 +134,11 @@ TEST_F(HistoryLogTest, TornTailIsOverwritten) {
 TEST(PageLogCheck, StopsOnEachConditionInOrder) {
   struct Row {
     const char* name;
-    bool logOff; int32_t days; const char* title; std::string url; bool geometry, navError;
+    bool logOff;
+    int32_t days;
+    const char* title;
+    std::string url;
+    bool geometry, navError;
     bool want, geometryAfter, navErrorAfter;
   };
   const std::string page = "http://example.com/";
@@ -159,7 +176,11 @@ TEST(DumpOldHistory, KeepsThePeriodAndTouchesNothingElse) {
                                              "WB_12042026.hiz", "WB_12052026.hiz", "WB_12062026.hiz"};
   const std::vector<std::string> others = {"WB_12052026.hiz.bak", "WB_1205202.hiz", "XB_12052026.hiz",
                                            "WB_12052026.HIZ", "WB_01012020.hiz"};  // the last is a folder
-  struct Row { const char* name; int32_t days; std::vector<std::string> kept; };
+  struct Row {
+    const char* name;
+    int32_t days;
+    std::vector<std::string> kept;
+  };
   const Row rows[] = {
       {"Week", 7, {"WB_11292026.hiz", "WB_12042026.hiz", "WB_12052026.hiz"}},
       {"EightDays", 8, {"WB_11282026.hiz", "WB_11292026.hiz", "WB_12042026.hiz", "WB_12052026.hiz"}},

@@ -47,8 +47,8 @@ TEST(HistoryRecord, DayFileNames) {
   EXPECT_EQ(DayFileName({2027, 1, 9, 0, 0, 0}), "WB_01092027.hiz");
   EXPECT_EQ(DayFileDate("WB_12052026.hiz"), dates::DayNumber(2026, 12, 5));
   EXPECT_EQ(DayFileDate("WB_13012026.hiz"), dates::DayNumber(2027, 1, 1));
-  for (const char* bad : {"WB_120520266.hiz", "WB_1205202.hiz", "WB_12052026.txt", "WB_12052026.HIZ",
-                          "WB_12O52026.hiz", "WB_-1052026.hiz", "XB_12052026.hiz", ""})
+  for (const char* bad : {"WB_120520266.hiz", "WB_1205202.hiz", "WB_12052026.txt", "WB_12052026.HIZ", "WB_12O52026.hiz",
+                          "WB_-1052026.hiz", "XB_12052026.hiz", ""})
     EXPECT_FALSE(DayFileDate(bad).has_value()) << bad;
 }
 
@@ -56,7 +56,8 @@ TEST(HistoryRecord, DayFileReaderSurvivesDamagedFiles) {
   TempDir dir;
   std::vector<unsigned char> good;
   for (int i = 0; i < 3; ++i) {
-    const auto rec = EncodeHistoryRecord({46361.5 + i, i + 1, "T" + std::to_string(i), "http://h/" + std::to_string(i), "h"});
+    const auto rec =
+        EncodeHistoryRecord({46361.5 + i, i + 1, "T" + std::to_string(i), "http://h/" + std::to_string(i), "h"});
     good.insert(good.end(), rec.begin(), rec.end());
   }
   for (const auto& damage : corruption::DamagedCopies(good, 512)) {

@@ -4,8 +4,8 @@
 #include <limits>
 #include <tuple>
 
-#include "support/TestDirs.h"
 #include "core/popups/DontKillList.h"
+#include "support/TestDirs.h"
 
 namespace {
 
@@ -18,13 +18,21 @@ std::string Repeat(const std::string& piece, std::size_t times) {
 auto Fields(const DontKillLayout& l) { return std::make_tuple(l.width, l.height, l.nameColumn, l.urlColumn); }
 
 TEST(DontKillFirstChars, CountsCharactersNotBytes) {
-  struct Row { const char* name; std::string text; std::size_t count; std::string expected; } rows[] = {
+  struct Row {
+    const char* name;
+    std::string text;
+    std::size_t count;
+    std::string expected;
+  } rows[] = {
       {"shorter text stays whole", "abc", 5, "abc"},
       {"exact length stays whole", "abcde", 5, "abcde"},
       {"plain text is cut", "abcdef", 3, "abc"},
       {"zero keeps nothing", "abc", 0, ""},
       {"two-byte characters count once", "\xC3\xA9\xC3\xA9\xC3\xA9", 2, "\xC3\xA9\xC3\xA9"},
-      {"a cut never splits a character", "a\xE2\x82\xAC" "b", 2, "a\xE2\x82\xAC"},
+      {"a cut never splits a character",
+       "a\xE2\x82\xAC"
+       "b",
+       2, "a\xE2\x82\xAC"},
       {"four-byte characters count once", "\xF0\x9F\x98\x80x", 1, "\xF0\x9F\x98\x80"},
       {"a stray continuation byte is one character", "\x80\x80z", 2, "\x80\x80z"},
       {"a sequence cut short at the end", "ab\xE2\x82", 5, "ab\xE2\x82"},
@@ -46,7 +54,14 @@ TEST(DontKillEntry, CutsToTheFieldsAndSurvivesTheFile) {
 }
 
 TEST(DontKillPlaceEntry, ReplacesOnlyARealSelection) {
-  struct Row { const char* name; int count; bool replace; int selected; int row; bool replaces; } rows[] = {
+  struct Row {
+    const char* name;
+    int count;
+    bool replace;
+    int selected;
+    int row;
+    bool replaces;
+  } rows[] = {
       {"adding goes to the end", 3, false, 1, 3, false},
       {"replacing takes the selected row", 3, true, 1, 1, true},
       {"replacing the last row", 3, true, 2, 2, true},
@@ -63,7 +78,12 @@ TEST(DontKillPlaceEntry, ReplacesOnlyARealSelection) {
 TEST(DontKillLayout, StoredValuesOrDefaults) {
   const float nan = std::numeric_limits<float>::quiet_NaN();
   const float inf = std::numeric_limits<float>::infinity();
-  struct Row { const char* name; std::array<float, 4> stored; int screenWidth, screenHeight; DontKillLayout expected; } rows[] = {
+  struct Row {
+    const char* name;
+    std::array<float, 4> stored;
+    int screenWidth, screenHeight;
+    DontKillLayout expected;
+  } rows[] = {
       {"never stored", {0, 0, 0, 0}, 1280, 1024, {560, 400, 170, 340}},
       {"stored values in pixels", {9000, 6000, 3000, 4500}, 1280, 1024, {600, 400, 200, 300}},
       {"negative, NaN and infinite", {-15, nan, -1, inf}, 1280, 1024, {560, 400, 170, 340}},

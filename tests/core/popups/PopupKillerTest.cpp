@@ -6,7 +6,7 @@
 
 namespace {
 
-const WorkAreaTwips kArea {1280 * 15.f, 1000 * 15.f};
+const WorkAreaTwips kArea{1280 * 15.f, 1000 * 15.f};
 
 TEST(PopupRules, GeometryRequestsAreClampedAndMarkTheWindow) {
   struct Row {
@@ -14,7 +14,8 @@ TEST(PopupRules, GeometryRequestsAreClampedAndMarkTheWindow) {
     int pixels;
     float expected;
   };
-  const Row widths[] = {{"tiny width to the minimum", 100, 6720}, {"ordinary", 600, 9000}, {"wider than the screen", 5000, kArea.width}};
+  const Row widths[] = {
+      {"tiny width to the minimum", 100, 6720}, {"ordinary", 600, 9000}, {"wider than the screen", 5000, kArea.width}};
   for (const auto& row : widths) {
     PopupState s;
     WindowSetWidth(s, row.pixels, kArea, false);
@@ -22,7 +23,9 @@ TEST(PopupRules, GeometryRequestsAreClampedAndMarkTheWindow) {
     EXPECT_TRUE(s.scriptShaped && s.geometryPending) << row.name;
     EXPECT_EQ(s.killState, 0) << "kill mode off: " << row.name;
   }
-  const Row heights[] = {{"tiny height to the minimum", 50, 1500}, {"ordinary", 400, 6000}, {"taller than the screen", 3000, kArea.height}};
+  const Row heights[] = {{"tiny height to the minimum", 50, 1500},
+                         {"ordinary", 400, 6000},
+                         {"taller than the screen", 3000, kArea.height}};
   for (const auto& row : heights) {
     PopupState s;
     WindowSetHeight(s, row.pixels, kArea, true);

@@ -12,7 +12,10 @@ namespace {
 using coding::Bytes;
 
 TEST(RecordCount, RoundsToTheNearestWholeRecordAndHalvesToEven) {
-  struct Row { const char* name; std::size_t length, record, count; };
+  struct Row {
+    const char* name;
+    std::size_t length, record, count;
+  };
   const Row rows[] = {
       {"Empty", 0, 400, 0},
       {"Whole", 1200, 400, 3},
@@ -54,14 +57,22 @@ TEST(RecordCoding, NumbersAreLittleEndianAndReadAsZeroPastTheEnd) {
 }
 
 TEST(RecordCoding, TextFieldsAreCodePage1252CutAndBlankPadded) {
-  struct Row { const char* name; std::string utf8; std::size_t width; std::string stored, readBack; };
+  struct Row {
+    const char* name;
+    std::string utf8;
+    std::size_t width;
+    std::string stored, readBack;
+  };
   const Row rows[] = {
       {"Padded", "ab", 5, "ab   ", "ab"},
       {"CutToWidth", "abcdef", 4, "abcd", "abcd"},
       {"Latin1Letter", "Caf\xC3\xA9", 5, "Caf\xE9 ", "Caf\xC3\xA9"},
       {"EuroSign", "\xE2\x82\xAC", 2, "\x80 ", "\xE2\x82\xAC"},
       {"NotIn1252", "\xE4\xB8\xAD", 2, "? ", "?"},
-      {"MalformedUtf8", "a\xFF" "b", 4, "a?b ", "a?b"},
+      {"MalformedUtf8",
+       "a\xFF"
+       "b",
+       4, "a?b ", "a?b"},
       {"CutSequenceAtTheEnd", "ab\xE2\x82", 4, "ab??", "ab??"},
   };
   for (const Row& r : rows) {

@@ -43,7 +43,8 @@ TEST(ListFiles, HandLaidRecords) {
   EXPECT_EQ(ReadSites(dir / "Sites00001.dab"), (std::vector<SiteRecord>{{"My Site", "http://a.example/X"}}));
   ASSERT_TRUE(RewriteSites(dir / "Sites00002.dab", {{"My Site", "http://a.example/X"}}));
   EXPECT_EQ(ReadBytes(dir / "Sites00002.dab"), Cat({Text("My Site", 140), Text("http://a.example/X", 260)}));
-  EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"CatList.dab", "Out.dab", "Sites00001.dab", "Sites00002.dab"}));
+  EXPECT_EQ(Names(dir.path()),
+            (std::vector<std::string>{"CatList.dab", "Out.dab", "Sites00001.dab", "Sites00002.dab"}));
 }
 
 TEST(ListFiles, FileNamesAndNumbers) {
@@ -65,8 +66,11 @@ TEST(ListFiles, AppendSiteAddsLastWithUniqueName) {
   EXPECT_EQ(AppendSite(path, "News", "http://c/"), "News(1)");
   EXPECT_EQ(AppendSite(path, "News", "http://d/"), "News(2)");
   EXPECT_EQ(AppendSite(path, "NEWS", "http://e/"), "NEWS");  // names differing in case do not clash
-  EXPECT_EQ(ReadSites(path), (std::vector<SiteRecord>{{"News", "http://a/"}, {"Mail", "http://b/"}, {"News(1)", "http://c/"},
-                                                       {"News(2)", "http://d/"}, {"NEWS", "http://e/"}}));
+  EXPECT_EQ(ReadSites(path), (std::vector<SiteRecord>{{"News", "http://a/"},
+                                                      {"Mail", "http://b/"},
+                                                      {"News(1)", "http://c/"},
+                                                      {"News(2)", "http://d/"},
+                                                      {"NEWS", "http://e/"}}));
   EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"Sites00002.dab"});
 }
 
@@ -88,7 +92,8 @@ TEST(ListFiles, LongNames) {
 
 TEST(ListFiles, EmptyRewrites) {
   TempDir dir;
-  for (const char* name : {"CatList.dab", "DontKill.dab", "Sites00001.dab"}) WriteString(dir / name, std::string(400, 'x'));
+  for (const char* name : {"CatList.dab", "DontKill.dab", "Sites00001.dab"})
+    WriteString(dir / name, std::string(400, 'x'));
   EXPECT_TRUE(RewriteCategories(dir / "CatList.dab", {}));
   EXPECT_TRUE(RewriteDontKill(dir / "DontKill.dab", {}));
   EXPECT_TRUE(RewriteDontKill(dir / "Never.dab", {}));

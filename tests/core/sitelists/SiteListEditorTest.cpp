@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <functional>
 
-#include "support/TestDirs.h"
 #include "core/app/Dates.h"
 #include "core/sitelists/ListFiles.h"
 #include "core/sitelists/SiteListEditor.h"
+#include "support/TestDirs.h"
 
 using namespace site_list_editor;
 namespace fs = std::filesystem;
