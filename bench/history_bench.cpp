@@ -40,7 +40,7 @@ HistoryLogContext TodayContext(const std::string& dir) {
 
 // Today's day file holding kPages distinct addresses; returns its path.
 std::string WriteDayFile(const HistoryLogContext& ctx) {
-  const std::string path = (fs::path(ctx.historyDir) / DayFileName(ctx.now)).string();
+  std::string path = (fs::path(ctx.historyDir) / DayFileName(ctx.now)).string();
   std::ofstream out(path, std::ios::binary);
   for (int i = 0; i < kPages; ++i) {
     HistoryRecord r;

@@ -118,7 +118,7 @@ int CaptionHeight(Gtk::Window& window) {
 std::string FindAppDir(const std::string& installedDataDir) {
   const std::string exe = fileops::SelfExecutable();
   if (!exe.empty()) {
-    const std::string dir = exe.substr(0, exe.find_last_of('/'));
+    std::string dir = exe.substr(0, exe.find_last_of('/'));
     if (FileTest(dir + "/skelvorn.ini") == 0) return dir;
   }
   return installedDataDir;

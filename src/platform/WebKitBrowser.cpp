@@ -169,7 +169,7 @@ void WebKitBrowser::SetOfflineMode(bool offline, const std::function<void(bool)>
     done(false);
     return;
   }
-  f.whenCompiled.push_back([done] {
+  f.whenCompiled.emplace_back([done] {
     // Going online again meanwhile wins.
     const bool ok = OfflineFilter().filter != nullptr && OfflineWanted();
     if (ok) ApplyOfflineMode(true);
@@ -294,7 +294,7 @@ void WebKitBrowser::GoForward() { webkit_web_view_go_forward(view_); }
 std::string WebKitBrowser::LocationURL() const { return OrEmpty(webkit_web_view_get_uri(view_)); }
 
 std::string WebKitBrowser::LocationName() const {
-  const std::string title = OrEmpty(webkit_web_view_get_title(view_));
+  std::string title = OrEmpty(webkit_web_view_get_title(view_));
   if (!title.empty()) return title;
   std::string url = LocationURL();
   while (!url.empty() && url.back() == '/') url.pop_back();

@@ -47,24 +47,24 @@ class WebKitBrowser : public WebBrowser {
   bool RefuseWhileOffline(const std::string& url, bool byUser);
   void ShowErrorPage(const std::string& title, const std::string& reason, const std::string& url);
 
-  static void OnLoadChanged(WebKitWebView*, WebKitLoadEvent, gpointer self);
-  static gboolean OnLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar* uri, GError*, gpointer self);
-  static void OnTitle(GObject*, GParamSpec*, gpointer self);
-  static void OnProgress(GObject*, GParamSpec*, gpointer self);
-  static void OnMouseTarget(WebKitWebView*, WebKitHitTestResult*, guint, gpointer self);
-  static gboolean OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision*, WebKitPolicyDecisionType, gpointer self);
-  static GtkWidget* OnCreate(WebKitWebView*, WebKitNavigationAction*, gpointer self);
-  static void OnReadyToShow(WebKitWebView*, gpointer self);
-  static void OnClose(WebKitWebView*, gpointer self);
-  static void OnCrashed(WebKitWebView*, WebKitWebProcessTerminationReason, gpointer self);
-  static gboolean OnScriptDialog(WebKitWebView*, WebKitScriptDialog*, gpointer self);
-  static void OnWindowRequest(WebKitUserContentManager*, WebKitJavascriptResult*, gpointer self);
+  static void OnLoadChanged(WebKitWebView*, WebKitLoadEvent, gpointer p);
+  static gboolean OnLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar* uri, GError*, gpointer p);
+  static void OnTitle(GObject*, GParamSpec*, gpointer p);
+  static void OnProgress(GObject*, GParamSpec*, gpointer p);
+  static void OnMouseTarget(WebKitWebView*, WebKitHitTestResult*, guint, gpointer p);
+  static gboolean OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision*, WebKitPolicyDecisionType, gpointer p);
+  static GtkWidget* OnCreate(WebKitWebView*, WebKitNavigationAction*, gpointer p);
+  static void OnReadyToShow(WebKitWebView*, gpointer p);
+  static void OnClose(WebKitWebView*, gpointer p);
+  static void OnCrashed(WebKitWebView*, WebKitWebProcessTerminationReason, gpointer p);
+  static gboolean OnScriptDialog(WebKitWebView*, WebKitScriptDialog*, gpointer p);
+  static void OnWindowRequest(WebKitUserContentManager*, WebKitJavascriptResult*, gpointer p);
   void ChildAsked(const std::string& features);
   WebKitBrowser* SenderOf(const std::string& href);
   void EmitOpenRequests();
   void EmitGeometry(std::optional<int> left, std::optional<int> top, std::optional<int> width,
                     std::optional<int> height);
-  static void OnHistoryChanged(WebKitBackForwardList*, WebKitBackForwardListItem*, gpointer, gpointer self);
+  static void OnHistoryChanged(WebKitBackForwardList*, WebKitBackForwardListItem*, gpointer, gpointer p);
 
   WebKitWebView* view_ = nullptr;
   WebKitUserContentManager* content_ = nullptr;

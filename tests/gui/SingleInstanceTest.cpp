@@ -147,7 +147,7 @@ class ProgramTest : public GuiTest {
 
   // The launcher alone, in a folder without the browser program next to it.
   std::string LonelyLauncher(const TempDir& dir) {
-    const std::string copy = dir / "skelvornax";
+    std::string copy = dir / "skelvornax";
     WriteBytes(copy, ReadBytes(SKELVORNAX_EXE));
     EXPECT_EQ(::chmod(copy.c_str(), 0700), 0);
     return copy;
@@ -411,7 +411,7 @@ class SingleInstance : public ProgramTest {
 
   // A page whose title tells its window apart.
   std::string Page(const std::string& name, const std::string& title) {
-    const std::string path = home_ / ("pages/" + name);
+    std::string path = home_ / ("pages/" + name);
     WriteString(path, "<html><head><title>" + title + "</title></head><body>" + title + "</body></html>");
     return path;
   }

@@ -23,7 +23,7 @@ class LoopbackServer {
   int TotalRequests() const { return total_; }
 
  private:
-  static void Handle(SoupServer*, SoupServerMessage*, const char* path, GHashTable*, gpointer self);
+  static void Handle(SoupServer*, SoupServerMessage*, const char* path, GHashTable*, gpointer p);
   struct Resource {
     std::string body, type;
   };

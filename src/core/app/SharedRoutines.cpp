@@ -35,7 +35,7 @@ std::string TrimAtNul(const std::string& s) {
 }
 
 std::string Pad5(int16_t n) {
-  const std::string digits = std::to_string(n);
+  std::string digits = std::to_string(n);
   if (n < 1) return "00000" + digits;
   if (n < 10) return "0000" + digits;
   if (n < 100) return "000" + digits;

@@ -22,7 +22,7 @@ bool HasScheme(const std::string& s) {
 }  // namespace
 
 std::string CompleteAddress(const std::string& typed) {
-  const std::string text = coding::TrimBlanks(typed);
+  std::string text = coding::TrimBlanks(typed);
   if (text.empty()) return text;
   if (text[0] == '/') return LocalPageUrl(text);
   if (HasScheme(text)) return text;

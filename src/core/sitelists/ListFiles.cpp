@@ -109,7 +109,7 @@ std::string UniqueSiteName(const std::string& name, const std::vector<std::strin
     std::string stem = name;
     if (maxBytes > 0 && base1252.size() + suffix.size() > maxBytes)
       stem = coding::Cp1252ToUtf8(base1252.substr(0, maxBytes > suffix.size() ? maxBytes - suffix.size() : 0));
-    const std::string candidate = stem + suffix;
+    std::string candidate = stem + suffix;
     if (!taken.count(candidate)) return candidate;
   }
 }

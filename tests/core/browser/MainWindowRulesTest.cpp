@@ -108,14 +108,14 @@ struct Tick {
   std::vector<std::string> calls;
   void Run(bool normalState, bool killMode) {
     Timer4Hooks h;
-    h.sendToKillPage = [this] { calls.push_back("kill page"); };
-    h.applyGeometry = [this] { calls.push_back("geometry"); };
+    h.sendToKillPage = [this] { calls.emplace_back("kill page"); };
+    h.applyGeometry = [this] { calls.emplace_back("geometry"); };
     h.spared = [this] {
-      calls.push_back("judge");
+      calls.emplace_back("judge");
       return spared;
     };
-    h.logPageIfDue = [this] { calls.push_back("log"); };
-    h.tickAgain = [this] { calls.push_back("again"); };
+    h.logPageIfDue = [this] { calls.emplace_back("log"); };
+    h.tickAgain = [this] { calls.emplace_back("again"); };
     RunTimer4Tick(popup, marks, normalState, killMode, h);
   }
 };

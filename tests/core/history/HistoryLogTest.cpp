@@ -12,7 +12,7 @@ namespace {
 
 class Recorder : public TodayListListener {
  public:
-  void TodayCleared() override { events.push_back("cleared"); }
+  void TodayCleared() override { events.emplace_back("cleared"); }
   void HitsChanged(std::size_t n, int32_t hits) override {
     events.push_back("hits " + std::to_string(n) + " " + std::to_string(hits));
   }
