@@ -1,8 +1,14 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test (core and windows) headless.
+# Sets up, builds and runs every test and check headless: the formatting,
+# the program's tests (core and windows, real WebKitGTK under Xvfb), the
+# static checks, and the core and fake-engine window tests again under the
+# address and undefined-behaviour sanitizers. Arguments go to the first ctest.
 set -euo pipefail
 cd "$(dirname "$0")"
 bash scripts/install-deps.sh
+scripts/check-format.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSKELVORNAX_WERROR=ON >/dev/null
 cmake --build build -j"$(nproc)"
 scripts/headless.sh ctest --test-dir build --output-on-failure -j2 "$@"
+scripts/tidy.sh build
+scripts/sanitize.sh

@@ -10,6 +10,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth dbus dbus-x11 x11-utils
   fonts-dejavu-core
+  clang clang-format clang-tidy libclang-rt-14-dev
 )
 
 missing=()

@@ -96,14 +96,6 @@ std::string InterfaceFontFamily() {
 
 int32_t TickCount() { return static_cast<int32_t>(static_cast<uint32_t>(g_get_monotonic_time() / 1000)); }
 
-void WaitMs(int32_t ms) {
-  // Blocks in the main loop rather than spinning; a timeout wakes it up.
-  if (ms < 1) return;
-  auto wake = Glib::signal_timeout().connect([] { return false; }, static_cast<unsigned>(ms) + 1);
-  WaitMsWith(ms, TickCount, [] { g_main_context_iteration(nullptr, TRUE); });
-  wake.disconnect();
-}
-
 int CaptionHeight(Gtk::Window& window) {
   auto gdkWindow = window.get_window();
   if (!gdkWindow) return 23;

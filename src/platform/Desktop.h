@@ -42,9 +42,6 @@ std::string InterfaceFontFamily();
 // Milliseconds since boot as a signed 32-bit counter that wraps.
 int32_t TickCount();
 
-// Waits at least ms while the windows keep handling their events.
-void WaitMs(int32_t ms);
-
 // Height of a window's title bar from its frame; 23 px when unknown.
 int CaptionHeight(Gtk::Window& window);
 

@@ -60,6 +60,7 @@ std::vector<std::string> ShowOpenFiles(const OpenFilesRequest& request) {
     }
     if (!request.folder.empty() && g_file_test(request.folder.c_str(), G_FILE_TEST_IS_DIR))
       dialog.set_current_folder(request.folder);
+    // The chooser truly waits: the handler that asked goes on with the files.
     if (dialog.run() == Gtk::RESPONSE_OK) chosen = dialog.get_filenames();
   }
   // Only existing files count, whatever typed text the dialog let through.

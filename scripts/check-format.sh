@@ -1,0 +1,6 @@
+#!/usr/bin/env bash
+# Fails when a C++ file is not formatted as .clang-format says.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
+echo "check-format: every file formatted"
