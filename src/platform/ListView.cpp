@@ -94,18 +94,18 @@ void ListView::EndUpdate() { tree_.set_model(store_); }
 
 int ListView::AddRow(const std::string& text, const std::vector<std::string>& subItems, const std::string& key,
                      bool bold) {
-  return PutRow(RowCount(), text, subItems, key, bold);
+  return PutRow(store_, RowCount(), text, subItems, key, bold);
 }
 
 int ListView::InsertRow(int position, const std::string& text, const std::vector<std::string>& subItems,
                         const std::string& key) {
-  return PutRow(std::clamp(position, 0, RowCount()), text, subItems, key, false);
+  return PutRow(store_, std::clamp(position, 0, RowCount()), text, subItems, key, false);
 }
 
 // One call per row: the store tells the view about a row once, not once
 // per column (filling thousands of rows is much faster that way).
-int ListView::PutRow(int position, const std::string& text, const std::vector<std::string>& subItems,
-                     const std::string& key, bool bold) {
+int ListView::PutRow(const Glib::RefPtr<Gtk::ListStore>& store, int position, const std::string& text,
+                     const std::vector<std::string>& subItems, const std::string& key, bool bold) {
   const std::size_t columns = 3 + columns_.subs.size();
   std::vector<GValue> values(columns, G_VALUE_INIT);
   std::vector<int> indexes(columns);
@@ -120,7 +120,7 @@ int ListView::PutRow(int position, const std::string& text, const std::vector<st
   for (std::size_t i = 0; i < columns_.subs.size(); ++i) setString(3 + i, i < subItems.size() ? subItems[i] : "");
   for (std::size_t i = 0; i < columns; ++i) indexes[i] = static_cast<int>(i);
   GtkTreeIter iter;
-  gtk_list_store_insert_with_valuesv(store_->gobj(), &iter, position, indexes.data(), values.data(),
+  gtk_list_store_insert_with_valuesv(store->gobj(), &iter, position, indexes.data(), values.data(),
                                      static_cast<int>(columns));
   for (auto& v : values) g_value_unset(&v);
   return position;
@@ -129,6 +129,44 @@ int ListView::PutRow(int position, const std::string& text, const std::vector<st
 void ListView::RemoveRow(int row) {
   auto it = Row(row);
   if (it) store_->erase(it);
+}
+
+void ListView::Reorder(const std::vector<int>& order) {
+  if (static_cast<int>(order.size()) != RowCount() || order.empty()) return;
+  std::vector<int> check(order);
+  std::sort(check.begin(), check.end());
+  for (std::size_t i = 0; i < check.size(); ++i)
+    if (check[i] != static_cast<int>(i)) return;  // not a permutation: the store would refuse it
+  std::vector<int> newOrder(order);
+  gtk_list_store_reorder(store_->gobj(), newOrder.data());
+}
+
+void ListView::BeginRows() { pending_ = Gtk::ListStore::create(columns_); }
+
+void ListView::AddPendingRow(const std::string& text, const std::vector<std::string>& subItems,
+                             const std::string& key, bool bold) {
+  if (!pending_) BeginRows();
+  PutRow(pending_, static_cast<int>(pending_->children().size()), text, subItems, key, bold);
+}
+
+int ListView::PendingRowCount() const { return pending_ ? static_cast<int>(pending_->children().size()) : 0; }
+
+void ListView::CommitRows() {
+  if (!pending_) BeginRows();
+  store_ = pending_;
+  pending_.reset();
+  tree_.set_model(store_);
+}
+
+void ListView::DropRows() { pending_.reset(); }
+
+int ListView::FindKey(const std::string& key) const {
+  int row = 0;
+  for (const auto& r : store_->children()) {
+    if (Glib::ustring(r[columns_.key]).raw() == key) return row;
+    ++row;
+  }
+  return -1;
 }
 
 int ListView::RowCount() const { return static_cast<int>(store_->children().size()); }

@@ -27,6 +27,19 @@ class ListView : public Gtk::ScrolledWindow {
   int InsertRow(int position, const std::string& text, const std::vector<std::string>& subItems = {},
                 const std::string& key = "");
   void RemoveRow(int row);
+  // Puts the rows in a new order: row i becomes the row that stood at order[i].
+  void Reorder(const std::vector<int>& order);
+  // Replaces every row in steps, the window staying responsive meanwhile:
+  // the rows go into a store the view shows only from CommitRows on, so the
+  // old rows stay until then and DropRows leaves them as they were.
+  void BeginRows();
+  void AddPendingRow(const std::string& text, const std::vector<std::string>& subItems = {},
+                     const std::string& key = "", bool bold = false);
+  int PendingRowCount() const;
+  void CommitRows();
+  void DropRows();
+  // The first row with this key, -1 when none.
+  int FindKey(const std::string& key) const;
   int RowCount() const;
   std::string Text(int row) const;
   std::string SubItem(int row, int index) const;  // 1-based like the columns after the first
@@ -62,11 +75,12 @@ class ListView : public Gtk::ScrolledWindow {
     std::vector<Gtk::TreeModelColumn<Glib::ustring>> subs;
   };
   Gtk::TreeModel::iterator Row(int row) const;
-  int PutRow(int position, const std::string& text, const std::vector<std::string>& subItems, const std::string& key,
-             bool bold);
+  int PutRow(const Glib::RefPtr<Gtk::ListStore>& store, int position, const std::string& text,
+             const std::vector<std::string>& subItems, const std::string& key, bool bold);
 
   Columns columns_;
   Glib::RefPtr<Gtk::ListStore> store_;
+  Glib::RefPtr<Gtk::ListStore> pending_;  // rows being gathered for CommitRows
   Gtk::TreeView tree_;
   Gtk::CellRendererText* textRenderer_ = nullptr;
   bool editing_ = false;

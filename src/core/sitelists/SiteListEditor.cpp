@@ -347,22 +347,28 @@ std::string ShortcutName(const std::string& fileName) {
   return CutChars(AsUtf8(fileName.substr(0, at)), kNameChars);
 }
 
-Outcome ImportShortcuts(const std::string& sitePath, const std::vector<std::string>& shortcutPaths) {
+Outcome AppendSites(const std::string& sitePath, const std::vector<SiteRecord>& entries) {
   auto sites = ReadSites(sitePath);
   auto names = NamesOf(sites);
   int added = 0;
-  for (const auto& path : shortcutPaths) {
-    const std::string url = ReadShortcutUrl(path);
-    if (url.empty()) continue;
-    const std::string name = ShortcutName(fs::path(path).filename().string());
-    if (name.empty()) continue;
-    names.push_back(UniqueSiteName(StoredSiteName(name), names, kSiteNameWidth));
-    sites.push_back({names.back(), url});
+  for (const auto& entry : entries) {
+    if (entry.Name.empty() || entry.URL.empty()) continue;
+    names.push_back(UniqueSiteName(StoredSiteName(entry.Name), names, kSiteNameWidth));
+    sites.push_back({names.back(), entry.URL});
     ++added;
   }
   if (added == 0) return Result(EditResult::Unchanged, 0);
   if (!RewriteSites(sitePath, sites)) return Result(EditResult::FileError);
   return Result(EditResult::Done, added);
+}
+
+Outcome ImportShortcuts(const std::string& sitePath, const std::vector<std::string>& shortcutPaths) {
+  std::vector<SiteRecord> entries;
+  for (const auto& path : shortcutPaths) {
+    std::string url = ReadShortcutUrl(path);
+    if (!url.empty()) entries.push_back({ShortcutName(fs::path(path).filename().string()), std::move(url)});
+  }
+  return AppendSites(sitePath, entries);
 }
 
 // ---- back-up, restore, undo ----

@@ -71,6 +71,11 @@ Outcome SortSites(const std::string& sitePath, bool ascending, int selected);
 Outcome CopySites(const std::string& sourcePath, const std::vector<int>& rows, const std::string& destPath);
 Outcome MoveSites(const std::string& sourcePath, const std::vector<int>& rows, const std::string& destPath);
 
+// Appends entries, first to last, each name made unique against the file's
+// names ("(1)", "(2)" ...); entries without a name or an address are
+// skipped. The file is rewritten once. `index` of the result is the number added.
+Outcome AppendSites(const std::string& sitePath, const std::vector<SiteRecord>& entries);
+
 // Favourites import: each readable shortcut is appended with its name made
 // unique; others are skipped. `index` of the result is the number added.
 Outcome ImportShortcuts(const std::string& sitePath, const std::vector<std::string>& shortcutPaths);

@@ -3,9 +3,11 @@
 #include <algorithm>
 
 #include "core/app/Module1.h"
+#include "core/history/HistoryLog.h"
 #include "platform/WebBrowser.h"
 #include "ui/app/Form8.h"
 #include "ui/browser/Form1.h"
+#include "ui/history/Form6.h"
 #include "ui/popups/Form10.h"
 #include "ui/popups/Form7.h"
 #include "ui/sitelists/Form2.h"
@@ -21,6 +23,7 @@ App::~App() {
   // Secondary windows first: their close sequences may still read main windows.
   dontKill_.reset();
   editor_.reset();
+  history_.reset();
   mainWindows_.clear();
   retired_.clear();
   marker_.reset();
@@ -105,6 +108,7 @@ void App::MainWindowUnloaded(Form1& window) {
 
 void App::CloseSecondaryWindows() {
   CloseEditor();
+  CloseHistory();
   if (dontKill_) dontKill_->Form_QueryUnload();
 }
 
@@ -145,6 +149,42 @@ void App::OpenDontKillList(Gtk::Window* parent, const std::string& pageTitle, co
 }
 
 void App::DontKillListUnloaded() { Retire(std::move(dontKill_)); }
+
+// ---- the History window ----
+
+Form6& App::OpenHistory() {
+  if (!history_) {
+    history_ = std::make_unique<Form6>(*this);
+    history_->Form_Load();
+  }
+  history_->present();
+  return *history_;
+}
+
+void App::CloseHistory() {
+  if (history_) history_->Form_QueryUnload();
+}
+
+void App::HistoryUnloaded() { Retire(std::move(history_)); }
+
+void App::OpenEditorFromHistory(Gtk::Window& history) {
+  Module1().AddFromHistory = 1;
+  OpenEditor(nullptr);
+  editor_->set_transient_for(history);
+  editor_->set_modal(true);
+  editor_->TakeHistoryItems();
+  editor_->present();
+}
+
+void App::HistoryDaysLowered() {
+  const Module1State& m = Module1();
+  if (history_) {
+    history_->DaysToKeepLowered();
+    return;
+  }
+  const LocalDateTime now = dates::NowLocal();
+  DumpOldHistory(m.HistoryDir, m.Working.HistoryDays, dates::DayNumber(now.year, now.month, now.day));
+}
 
 // ---- hidden windows ----
 

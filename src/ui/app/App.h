@@ -14,6 +14,7 @@
 
 class Form1;
 class Form2;
+class Form6;
 class Form7;
 class Form8;
 class Form10;
@@ -74,6 +75,18 @@ class App {
   Form10* DontKillList() const { return dontKill_.get(); }
   void DontKillListUnloaded();
 
+  // ---- the History window ----
+  // Shows the one History window, making and loading it on first use.
+  Form6& OpenHistory();
+  Form6* History() const { return history_.get(); }
+  void CloseHistory();  // runs its close sequence when it is open
+  void HistoryUnloaded();
+  // The list editor, modal over the History window, to take its selected rows.
+  void OpenEditorFromHistory(Gtk::Window& history);
+  // After the days to keep were lowered: the History window purges and
+  // shows what is left; without it, the old day files are deleted at once.
+  void HistoryDaysLowered();
+
   // ---- hidden windows ----
   Form7& Boom();
   Form8& Marker();
@@ -87,6 +100,7 @@ class App {
   std::vector<std::unique_ptr<Form1>> mainWindows_;
   std::unique_ptr<Form2> editor_;
   std::unique_ptr<Form10> dontKill_;
+  std::unique_ptr<Form6> history_;
   std::unique_ptr<Form7> boom_;
   std::unique_ptr<Form8> marker_;
   // Closed windows wait here for the main loop: their close may be running

@@ -12,6 +12,7 @@
 #include "platform/FileDialogs.h"
 #include "ui/app/App.h"
 #include "ui/app/ListFont.h"
+#include "ui/history/Form6.h"
 
 using namespace site_list_editor;
 
@@ -48,6 +49,7 @@ Form2::Form2(App& app, const Form1* opener)
       Command7("Import Fav"),
       Command8("Back-Up"),
       Command9("Restore"),
+      Command10("Add Selected History Item(s)"),
       Label1("Copy / Move To:"),
       mnuMoveUp("Move _Up", true),
       mnuMovedown("Move _Down", true),
@@ -117,6 +119,7 @@ void Form2::BuildControls() {
   siteRow->pack_start(Command1, false, false);
   siteRow->pack_start(Command2, false, false);
   siteRow->pack_start(Command7, false, false);
+  siteRow->pack_start(Command10, false, false);
   auto* copyRow = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 4));
   copyRow->pack_start(Label1, false, false);
   copyRow->pack_start(ImageCombo2, true, true);
@@ -186,6 +189,9 @@ void Form2::ConnectEvents() {
   Command7.signal_clicked().connect(sigc::mem_fun(*this, &Form2::Command7_Click));
   Command8.signal_clicked().connect(sigc::mem_fun(*this, &Form2::Command8_Click));
   Command9.signal_clicked().connect(sigc::mem_fun(*this, &Form2::Command9_Click));
+  Command10.signal_clicked().connect(sigc::mem_fun(*this, &Form2::Command10_Click));
+  // History rows can be added while a History window is there to give them.
+  property_is_active().signal_changed().connect([this] { Command10.set_sensitive(app_.History() != nullptr); });
   Text1.signal_activate().connect(sigc::mem_fun(*this, &Form2::Command3_Click));
   Text2.signal_activate().connect(sigc::mem_fun(*this, &Form2::Command5_Click));
   mnuMoveUp.signal_activate().connect(sigc::mem_fun(*this, &Form2::mnuMoveUp_Click));
@@ -211,6 +217,7 @@ void Form2::Form_Load() {
   Command8.set_sensitive(backup);
   Command9.set_sensitive(backup);
   LoadLists();
+  Command10.set_sensitive(app_.History() != nullptr);
 
   // The editor opens over the window it was called from.
   if (const auto page = app_.PageOf(opener_)) move(page->x + 40, page->y + 40);
@@ -235,6 +242,8 @@ void Form2::Form_QueryUnload() {
   unloaded_ = true;
   Module1State& m = Module1();
   busy_.reset();
+  m.AddFromHistory = 0;
+  set_modal(false);
   DiscardUndo(dirs_, restorePending_);  // a restore becomes final here
   app_.RefillSelectors();
   Settings& s = m.Working;
@@ -279,6 +288,7 @@ void Form2::F2ToolT() {
   tip(Command6[0], t[tips::kBorderUp]);
   tip(Command6[1], t[tips::kBorderDown]);
   tip(Command7, t[tips::kImportFavorites]);
+  tip(Command10, t[tips::kAddHistoryToCategory]);
   SetBackupTips();
   SetListTips();
 }
@@ -578,6 +588,28 @@ void Form2::Command7_Click() {
   const Outcome out = ImportShortcuts(currentSiteFile_, files);
   if (out.result == EditResult::FileError) Show("An Error Occurred Accessing Internet Explorer Favorites.");
   FillSites({});
+}
+
+// ---- history items ----
+
+void Form2::TakeHistoryItems() {
+  Command10.set_sensitive(app_.History() != nullptr);
+  Command10.grab_focus();
+}
+
+void Form2::Command10_Click() {
+  const int dest = ListView2.SelectedIndex();
+  if (ListView2.RowCount() == 0 || dest < 0 || currentSiteFile_.empty()) return;
+  if (!Confirm("Confirm: Copy The Selected History Sites..To Category:\n" + ListView2.Text(dest))) return;
+  const Form6* history = app_.History();
+  if (!history) return;
+  const int before = ListView1.RowCount();
+  const Outcome out = AppendSites(currentSiteFile_, history->SelectedHistoryItems());
+  if (out.result == EditResult::FileError) Show("An Error Occurred Opening File To Add Item To List");
+  if (out.result != EditResult::Done) return;
+  std::vector<int> added;
+  for (int i = 0; i < out.index; ++i) added.push_back(before + i);
+  FillSites(added);
 }
 
 // ---- back-up, restore, undo ----

@@ -31,7 +31,7 @@ class Form2 : public Gtk::Window {
   // list, ListView2 the category list.
   ListView ListView1{1, true}, ListView2{1, false};
   Gtk::Entry Text1, Text2;
-  Gtk::Button Command1, Command2, Command3, Command4, Command5, Command7, Command8, Command9;
+  Gtk::Button Command1, Command2, Command3, Command4, Command5, Command7, Command8, Command9, Command10;
   std::array<Gtk::Button, 2> Command6;
   Gtk::ComboBoxText ImageCombo2;
   Gtk::Label Label1;
@@ -43,6 +43,9 @@ class Form2 : public Gtk::Window {
 
   void F2ToolT();
   void LoadLists();
+  // Opened from the History window to take its rows: "Add Selected History
+  // Item(s)" gets the focus.
+  void TakeHistoryItems();
 
   // Event handlers.
   void Form_Load();
@@ -63,6 +66,7 @@ class Form2 : public Gtk::Window {
   void Command7_Click();
   void Command8_Click();
   void Command9_Click();
+  void Command10_Click();
   void mnuMoveUp_Click();
   void mnuMovedown_Click();
   void mnuToTop_Click();

@@ -1,0 +1,97 @@
+// Searching the day files of a period, and the rows the History window shows.
+//
+// A search reads each day file of the period once, oldest first, and works
+// on the records' bytes: only records that make it into the result are
+// decoded. It may run on a worker thread: it touches nothing but its request,
+// the files and the cancel flag.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/history/HistoryPeriods.h"
+#include "core/history/HistoryRecord.h"
+
+// The second selector's entries in their order, then the mode of "Show
+// Selected Host's Page Items".
+enum class SearchMode { HostSort = 0, HostListOnly, DateSort, TitlesText, UrlsText, BothText, HostPages };
+inline bool IsTextMode(SearchMode m) { return m >= SearchMode::TitlesText && m <= SearchMode::BothText; }
+inline bool IsHostMode(SearchMode m) { return m == SearchMode::HostSort || m == SearchMode::HostListOnly; }
+extern const char* const kSearchModeNames[6];
+
+// One row of either list: the four columns, and what sorting and the row
+// actions need.
+struct HistoryRow {
+  std::string text, hits, date, url;
+  std::string host;
+  double visitTime = 0;
+  int32_t hitCount = 0;
+  bool header = false;  // a host's header row
+};
+
+// "Sat Dec 05 26 08:46:58", or "Sat Dec 05 26" without the time; day and
+// month names in the desktop's language.
+std::string DateText(double visitTime, bool noTime);
+
+HistoryRow PageRow(const HistoryRecord& r, bool withTime);
+// "......" + host + 141 dots; 47 dots under Hits and Date; no address.
+HistoryRow HostHeaderRow(const std::string& host);
+
+// The day file's records, with the program's rule for how many a file of
+// that length holds. nullopt when the file cannot be read.
+std::optional<std::vector<HistoryRecord>> ReadDayRecords(const std::string& path);
+
+// Why a search may not start, in the order the window checks.
+enum class SearchCheck { Ok, NoPeriod, NoMode, NoText, TooShort };
+// modeIndex: the second selector's entry, -1 for none. Host-pages searches
+// take no text.
+SearchCheck CheckSearch(bool periodChosen, int modeIndex, const std::string& text, bool hostPages = false);
+const char* SearchCheckMessage(SearchCheck check);
+
+struct SearchRequest {
+  std::string historyDir;
+  std::vector<DayFile> files;  // the period's files, newest first (FilesInPeriod)
+  SearchMode mode = SearchMode::HostSort;
+  std::string text;  // text modes: matched without regard to letter case
+  std::string host;  // host-pages mode
+  bool dupes = false;  // keep an address that an earlier day already gave
+  bool showTime = false;
+};
+
+struct SearchProgress {
+  std::size_t filesDone = 0, filesTotal = 0, recordsDone = 0;
+};
+
+struct DayCount {
+  int64_t day = 0;
+  int pages = 0;  // records in that day's file
+};
+
+struct SearchResult {
+  enum class Status { Done, Cancelled, FileError } status = Status::Done;
+  std::vector<HistoryRow> rows;
+  std::size_t pages = 0, hosts = 0;  // page rows; host groups (host modes)
+  std::vector<DayCount> perDay;      // each file read, oldest first
+  std::string failedFile;            // FileError: the file that could not be read
+};
+
+// Runs a search. The cancel flag is read before every record; once it is
+// set the search ends with Cancelled and no rows. `progress` is called after
+// each file, on the searching thread.
+SearchResult SearchHistory(const SearchRequest& request, const std::atomic<bool>& cancel,
+                           const std::function<void(const SearchProgress&)>& progress = {});
+
+// First column captions: the today list's, and the return list's after a search.
+std::string TodayCaption(std::size_t rows);
+std::string ReturnsCaption(SearchMode mode, std::size_t rows, std::size_t pages, std::size_t hosts);
+
+// The order of rows sorted by a column (0 title, 1 hits as numbers, 2 date
+// by time, 3 address), as indices into `rows`. With host header rows, each
+// host keeps its pages under its header; sorting by title also orders the
+// hosts by name. Equal rows keep their order.
+std::vector<std::size_t> SortedOrder(const std::vector<const HistoryRow*>& rows, int column, bool descending);

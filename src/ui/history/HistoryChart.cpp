@@ -1,0 +1,110 @@
+#include "ui/history/HistoryChart.h"
+
+#include <gdk/gdkkeysyms.h>
+
+#include <algorithm>
+
+#include "core/history/HistorySearch.h"
+
+namespace {
+constexpr int kHeight = 56;
+constexpr int kPadding = 2;
+}  // namespace
+
+HistoryChart::HistoryChart() {
+  set_size_request(-1, kHeight);
+  set_can_focus(true);
+  set_has_tooltip(true);
+  add_events(Gdk::POINTER_MOTION_MASK | Gdk::LEAVE_NOTIFY_MASK | Gdk::BUTTON_PRESS_MASK | Gdk::KEY_PRESS_MASK);
+  get_accessible()->set_name("Pages per day");
+  signal_query_tooltip().connect(
+      [this](int x, int, bool keyboard, const Glib::RefPtr<Gtk::Tooltip>& tip) {
+        const auto bar = keyboard ? highlighted_ : BarUnder(x);
+        if (!bar) return false;
+        tip->set_text(BarText(*bar));
+        return true;
+      },
+      false);
+  signal_motion_notify_event().connect([this](GdkEventMotion* e) {
+    Highlight(BarUnder(e->x));
+    return false;
+  });
+  signal_leave_notify_event().connect([this](GdkEventCrossing*) {
+    if (!has_focus()) Highlight(std::nullopt);
+    return false;
+  });
+  signal_button_press_event().connect([this](GdkEventButton* e) {
+    if (e->button != 1 || e->type != GDK_BUTTON_PRESS) return false;
+    grab_focus();
+    if (const auto bar = BarUnder(e->x)) DayClicked.emit(chart_.DayOf(*bar));
+    return true;
+  });
+  signal_key_press_event().connect([this](GdkEventKey* e) {
+    const std::size_t bars = chart_.Bars();
+    if (bars == 0) return false;
+    const std::size_t at = highlighted_.value_or(bars - 1);
+    switch (e->keyval) {
+      case GDK_KEY_Left:
+        Highlight(at > 0 ? at - 1 : 0);
+        return true;
+      case GDK_KEY_Right:
+        Highlight(std::min(at + 1, bars - 1));
+        return true;
+      case GDK_KEY_Return:
+      case GDK_KEY_KP_Enter:
+      case GDK_KEY_space:
+        DayClicked.emit(chart_.DayOf(at));
+        return true;
+      default:
+        return false;
+    }
+  });
+}
+
+void HistoryChart::SetChart(DayChart chart) {
+  chart_ = std::move(chart);
+  highlighted_.reset();
+  set_tooltip_text("");
+  queue_draw();
+}
+
+std::string HistoryChart::BarText(std::size_t bar) const {
+  if (bar >= chart_.Bars()) return "";
+  const int pages = chart_.pages[bar];
+  return DateText(static_cast<double>(chart_.DayOf(bar)), true) + ": " + std::to_string(pages) +
+         (pages == 1 ? " page" : " pages");
+}
+
+std::optional<std::size_t> HistoryChart::BarUnder(double x) const {
+  return BarAt(static_cast<int>(x) - kPadding, chart_.Bars(), get_allocated_width() - 2 * kPadding);
+}
+
+void HistoryChart::Highlight(std::optional<std::size_t> bar) {
+  if (bar == highlighted_) return;
+  highlighted_ = bar;
+  // A new bar under the pointer gets its own tooltip text.
+  trigger_tooltip_query();
+  queue_draw();
+}
+
+bool HistoryChart::on_draw(const Cairo::RefPtr<Cairo::Context>& cr) {
+  const int width = get_allocated_width() - 2 * kPadding;
+  const int height = get_allocated_height() - 2 * kPadding;
+  auto style = get_style_context();
+  style->render_background(cr, 0, 0, get_allocated_width(), get_allocated_height());
+  const std::size_t bars = chart_.Bars();
+  if (bars == 0 || width <= 0 || height <= 0) return true;
+  const Gdk::RGBA ink = style->get_color(style->get_state());
+  for (std::size_t i = 0; i < bars; ++i) {
+    const int left = BarLeft(i, bars, width), right = BarLeft(i + 1, bars, width);
+    const int h = BarHeight(chart_.pages[i], chart_.maxPages, height);
+    // A one-pixel gap between bars when they are wide enough for one.
+    const int w = std::max(1, right - left - (right - left > 3 ? 1 : 0));
+    const bool lit = highlighted_ && *highlighted_ == i;
+    cr->set_source_rgba(ink.get_red(), ink.get_green(), ink.get_blue(), lit ? 0.95 : 0.45);
+    cr->rectangle(kPadding + left, kPadding + height - h, w, h);
+    cr->fill();
+  }
+  if (has_focus()) style->render_focus(cr, 0, 0, get_allocated_width(), get_allocated_height());
+  return true;
+}
