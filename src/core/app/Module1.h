@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/app/SettingsRecord.h"
+#include "core/browser/PageCommands.h"
 
 inline const char* const kAppTitle = "skelvornax";
 
@@ -28,6 +29,7 @@ struct Module1State {
   int PopUpsKilled = 0;       // windows the pop-up killer closed in this run
   std::string LastPageTitle;  // of any main window, the kill page aside
   std::string ActiveMainWindowId;
+  int TextSizeLevel = kDefaultTextSize;  // of every page in every window, 0..4
 };
 
 Module1State& Module1();
