@@ -7,7 +7,52 @@ MsgAnswerer& CurrentAnswerer() {
   static MsgAnswerer answerer;
   return answerer;
 }
+DetailsViewer& CurrentViewer() {
+  static DetailsViewer viewer;
+  return viewer;
+}
 }  // namespace
+
+void SetDetailsViewer(DetailsViewer viewer) { CurrentViewer() = std::move(viewer); }
+
+void ShowDetails(const std::string& title, const DetailRows& rows, Gtk::Window* parent) {
+  const FlagScope open(Module1().MsgBoxOpen);
+  if (CurrentViewer()) {
+    CurrentViewer()(title, rows);
+    return;
+  }
+  Gtk::Dialog dialog(title, true);
+  if (parent) dialog.set_transient_for(*parent);
+  dialog.add_button("_Close", Gtk::RESPONSE_CLOSE);
+  dialog.set_default_response(Gtk::RESPONSE_CLOSE);
+  Gtk::Grid grid;
+  grid.set_row_spacing(6);
+  grid.set_column_spacing(12);
+  grid.set_border_width(12);
+  int row = 0;
+  for (const auto& [caption, value] : rows) {
+    auto* name = Gtk::manage(new Gtk::Label(caption + ":"));
+    name->set_halign(Gtk::ALIGN_END);
+    name->set_valign(Gtk::ALIGN_START);
+    auto* text = Gtk::manage(new Gtk::Label(value));
+    text->set_halign(Gtk::ALIGN_START);
+    text->set_selectable(true);
+    text->set_line_wrap(true);
+    text->set_line_wrap_mode(Pango::WRAP_WORD_CHAR);
+    text->set_max_width_chars(60);
+    text->set_xalign(0);
+    name->set_mnemonic_widget(*text);
+    grid.attach(*name, 0, row, 1, 1);
+    grid.attach(*text, 1, row, 1, 1);
+    ++row;
+  }
+  dialog.get_content_area()->pack_start(grid, true, true);
+  dialog.show_all();
+  // Not the first value: a selectable label taking the focus selects its text.
+  if (Gtk::Widget* close = dialog.get_widget_for_response(Gtk::RESPONSE_CLOSE)) close->grab_focus();
+  // Like a message box, the dialog waits for its Close.
+  dialog.run();
+}
 
 void SetMsgAnswerer(MsgAnswerer answerer) { CurrentAnswerer() = std::move(answerer); }
 

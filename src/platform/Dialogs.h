@@ -6,6 +6,8 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 enum class MsgButtons { Ok, YesNo };
 enum class MsgAnswer { Ok, Yes, No };
@@ -14,6 +16,14 @@ enum class MsgAnswer { Ok, Yes, No };
 // 1 while it shows.
 MsgAnswer MsgBox(const std::string& text, MsgButtons buttons = MsgButtons::Ok, Gtk::Window* parent = nullptr,
                  const std::string& title = "");
+
+// A modal dialog of captioned rows, such as a page's properties; the values
+// can be selected and copied. MsgBoxOpen is 1 while it shows.
+using DetailRows = std::vector<std::pair<std::string, std::string>>;
+void ShowDetails(const std::string& title, const DetailRows& rows, Gtk::Window* parent = nullptr);
+// Tests install a viewer that sees the rows instead of the dialog.
+using DetailsViewer = std::function<void(const std::string& title, const DetailRows& rows)>;
+void SetDetailsViewer(DetailsViewer viewer);  // empty function: the real dialog again
 
 // Tests install an answerer; it sees each text and returns the answer.
 using MsgAnswerer = std::function<MsgAnswer(const std::string& text, MsgButtons buttons)>;

@@ -23,12 +23,26 @@ bool LaunchProgram(const std::vector<std::string>& argv) {
   }
 }
 
-bool OpenNetworkSettings() {
-  const std::vector<std::vector<std::string>> tools = {
-      {"nm-connection-editor"}, {"gnome-control-center", "network"}, {"systemsettings", "kcm_networkmanagement"}};
+namespace {
+// Starts the first of the tools that is installed.
+bool LaunchFirst(const std::vector<std::vector<std::string>>& tools) {
   for (const auto& argv : tools)
     if (LaunchProgram(argv)) return true;
   return false;
+}
+}  // namespace
+
+bool OpenNetworkSettings() {
+  return LaunchFirst(
+      {{"nm-connection-editor"}, {"gnome-control-center", "network"}, {"systemsettings", "kcm_networkmanagement"}});
+}
+
+bool OpenInternetSettings() {
+  // The proxy settings first: they are what every program's connections use.
+  return LaunchFirst({{"gnome-control-center", "network"},
+                      {"systemsettings", "kcm_proxy"},
+                      {"xfce4-settings-manager"},
+                      {"nm-connection-editor"}});
 }
 
 bool OpenWithDefaultHandler(const std::string& uri) {

@@ -18,6 +18,9 @@ bool IsOffline();
 
 // Opens the desktop's network settings tool; false when none is installed.
 bool OpenNetworkSettings();
+// Opens the desktop's tool for the network and proxy settings of all
+// programs; false when none is installed.
+bool OpenInternetSettings();
 // Starts a program with arguments (never through a shell); false on failure.
 bool LaunchProgram(const std::vector<std::string>& argv);
 // Hands an address (e.g. "mailto:") to the desktop's default handler.

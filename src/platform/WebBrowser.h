@@ -10,6 +10,7 @@
 #include <string>
 
 #include "core/browser/ErrorPages.h"
+#include "core/browser/PageCommands.h"
 
 class WebBrowser {
  public:
@@ -29,6 +30,24 @@ class WebBrowser {
   // Made because a page asked for a window (not the user).
   virtual bool OpenedByPage() const { return false; }
 
+  // Page commands.
+  virtual void SetTextSize(int level) = 0;  // text-only zoom, TextZoom(level)
+  virtual void SelectAll() = 0;
+  // Find on the page: the first match of a new text, or the next or previous
+  // one, wrapping round. Answers with FindFound(matches) or FindFailed.
+  virtual void Find(const std::string& text, bool matchCase, FindStep step) = 0;
+  virtual void FindFinish() = 0;  // takes the match highlighting away
+  // The engine's print dialog, over `parent`; `done` hears how printing went
+  // (not called when the dialog is cancelled).
+  virtual void Print(Gtk::Window* parent, const std::function<void(bool ok)>& done) = 0;
+  // Prints to a PDF file with set settings, without a dialog.
+  virtual void PrintToFile(const std::string& path, const std::function<void(bool ok)>& done) = 0;
+  // Saves the page: a path ending ".html" or ".htm" gets the document
+  // alone, any other a web archive of the page with its images.
+  virtual void SaveAs(const std::string& path, const std::function<void(bool ok)>& done) = 0;
+  // What the properties dialog shows; `done` runs once it is all known.
+  virtual void PageProperties(const std::function<void(const PageInfo&)>& done) = 0;
+
   // Events. Handlers run on the UI thread.
   // url, flags (kNavigateByUser: a click or key in the page), cancel.
   sigc::signal<void, const std::string&, int, bool&> BeforeNavigate2;
@@ -45,6 +64,8 @@ class WebBrowser {
   sigc::signal<void, int> WindowSetLeft, WindowSetTop, WindowSetWidth, WindowSetHeight;
   sigc::signal<void, bool> OnToolBar, OnStatusBar;
   sigc::signal<void> WindowClosing;
+  sigc::signal<void, unsigned> FindFound;  // how many matches the page holds
+  sigc::signal<void> FindFailed;
 
   // NewWindow2: the host makes the window and returns its browser (created
   // with CreateRelated), or nullptr to refuse the new window.

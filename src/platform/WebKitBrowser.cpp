@@ -248,6 +248,7 @@ WebKitBrowser::WebKitBrowser(WebKitWebView* relatedTo) {
 
 WebKitBrowser::~WebKitBrowser() {
   LiveBrowsers().erase(this);
+  DisconnectCommands();
   g_signal_handlers_disconnect_by_data(content_, this);
   webkit_user_content_manager_unregister_script_message_handler(content_, "skelvornaxWindow");
   g_object_unref(content_);

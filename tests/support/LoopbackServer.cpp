@@ -3,14 +3,27 @@
 #include <cstring>
 #include <stdexcept>
 
-LoopbackServer::LoopbackServer() {
-  server_ = soup_server_new(nullptr, nullptr);
+LoopbackServer::LoopbackServer() : LoopbackServer(std::string()) {}
+
+LoopbackServer::LoopbackServer(const std::string& tlsPemPath) {
+  if (!tlsPemPath.empty()) {
+    GError* error = nullptr;
+    certificate_ = g_tls_certificate_new_from_file(tlsPemPath.c_str(), &error);
+    if (!certificate_) {
+      const std::string message = error ? error->message : "no certificate";
+      g_clear_error(&error);
+      throw std::runtime_error(message);
+    }
+  }
+  server_ =
+      certificate_ ? soup_server_new("tls-certificate", certificate_, nullptr) : soup_server_new(nullptr, nullptr);
   soup_server_add_handler(server_, nullptr, Handle, this, nullptr);
   GError* error = nullptr;
   GInetAddress* loopback = g_inet_address_new_loopback(G_SOCKET_FAMILY_IPV4);
   GSocketAddress* address = g_inet_socket_address_new(loopback, 0);
   g_object_unref(loopback);
-  const gboolean ok = soup_server_listen(server_, address, static_cast<SoupServerListenOptions>(0), &error);
+  const auto options = static_cast<SoupServerListenOptions>(certificate_ ? SOUP_SERVER_LISTEN_HTTPS : 0);
+  const gboolean ok = soup_server_listen(server_, address, options, &error);
   g_object_unref(address);
   if (!ok) {
     const std::string message = error ? error->message : "listen failed";
@@ -25,6 +38,7 @@ LoopbackServer::LoopbackServer() {
 LoopbackServer::~LoopbackServer() {
   soup_server_disconnect(server_);
   g_object_unref(server_);
+  if (certificate_) g_object_unref(certificate_);
 }
 
 void LoopbackServer::Page(const std::string& path, const std::string& body, const std::string& type) {
@@ -37,7 +51,7 @@ void LoopbackServer::TitledPage(const std::string& path, const std::string& titl
 }
 
 std::string LoopbackServer::Url(const std::string& path) const {
-  return "http://127.0.0.1:" + std::to_string(port_) + path;
+  return std::string(certificate_ ? "https" : "http") + "://127.0.0.1:" + std::to_string(port_) + path;
 }
 
 int LoopbackServer::Requests(const std::string& path) const {

@@ -10,6 +10,8 @@
 class LoopbackServer {
  public:
   LoopbackServer();
+  // Serves https with the certificate and key in this PEM file.
+  explicit LoopbackServer(const std::string& tlsPemPath);
   ~LoopbackServer();
   LoopbackServer(const LoopbackServer&) = delete;
   LoopbackServer& operator=(const LoopbackServer&) = delete;
@@ -21,6 +23,7 @@ class LoopbackServer {
   std::string Url(const std::string& path) const;
   int Requests(const std::string& path) const;
   int TotalRequests() const { return total_; }
+  GTlsCertificate* Certificate() const { return certificate_; }
 
  private:
   static void Handle(SoupServer*, SoupServerMessage*, const char* path, GHashTable*, gpointer p);
@@ -28,6 +31,7 @@ class LoopbackServer {
     std::string body, type;
   };
   SoupServer* server_ = nullptr;
+  GTlsCertificate* certificate_ = nullptr;
   int port_ = 0;
   std::map<std::string, Resource> pages_;
   std::map<std::string, int> requests_;
