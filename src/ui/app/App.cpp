@@ -9,6 +9,8 @@
 #include "ui/popups/Form10.h"
 #include "ui/popups/Form7.h"
 #include "ui/sitelists/Form2.h"
+#include "ui/windows/Form3.h"
+#include "ui/windows/Form5.h"
 
 App::App() : toolkit_(Gtk::Application::create("", Gio::APPLICATION_NON_UNIQUE)) {
   // Registering runs the toolkit's start-up, which opens the display.
@@ -20,6 +22,8 @@ App::~App() {
   freeRetired_.disconnect();
   // Secondary windows first: their close sequences may still read main windows.
   dontKill_.reset();
+  fullScreen_.reset();
+  about_.reset();
   editor_.reset();
   mainWindows_.clear();
   retired_.clear();
@@ -78,6 +82,11 @@ void App::RefillSelectors() const {
   });
 }
 
+void App::ShowTextSizeEverywhere() const {
+  ForEachMainWindow([](Form1& w) { w.ShowTextSize(); });
+  if (fullScreen_) fullScreen_->ShowTextSize();
+}
+
 void App::OpenNewMainWindow() {
   if (!mainWindows_.empty()) mainWindows_.front()->NewApplWindo();
 }
@@ -105,6 +114,8 @@ void App::MainWindowUnloaded(Form1& window) {
 
 void App::CloseSecondaryWindows() {
   CloseEditor();
+  if (about_) about_->Form_QueryUnload();
+  if (fullScreen_) fullScreen_->Form_QueryUnload();
   if (dontKill_) dontKill_->Form_QueryUnload();
 }
 
@@ -145,6 +156,38 @@ void App::OpenDontKillList(Gtk::Window* parent, const std::string& pageTitle, co
 }
 
 void App::DontKillListUnloaded() { Retire(std::move(dontKill_)); }
+
+// ---- the About window and the full-screen window ----
+
+void App::OpenAbout(Gtk::Window* parent) {
+  if (!about_) {
+    about_ = std::make_unique<Form3>(*this);
+    about_->Form_Load();
+  }
+  if (parent) about_->set_transient_for(*parent);
+  about_->present();
+}
+
+void App::AboutUnloaded() { Retire(std::move(about_)); }
+
+Form5& App::FullScreen(WebBrowser& source) {
+  if (!fullScreen_) {
+    fullScreen_ = std::make_unique<Form5>(*this, source.CreateRelated());
+    fullScreen_->Form_Load();
+  }
+  return *fullScreen_;
+}
+
+WebBrowser* App::FullScreenForRequest(WebBrowser& source) {
+  // The engine fills a fresh browser with the requested page, so the window
+  // that showed another page makes way for a new one.
+  if (fullScreen_) fullScreen_->Form_QueryUnload();
+  Form5& window = FullScreen(source);
+  window.ShowPage("");
+  return &window.WebBrowser1;
+}
+
+void App::FullScreenUnloaded() { Retire(std::move(fullScreen_)); }
 
 // ---- hidden windows ----
 

@@ -14,6 +14,8 @@
 
 class Form1;
 class Form2;
+class Form3;
+class Form5;
 class Form7;
 class Form8;
 class Form10;
@@ -49,6 +51,8 @@ class App {
   void ForEachMainWindow(const std::function<void(Form1&)>& action) const;
   // Every main window's selector read anew from the list files.
   void RefillSelectors() const;
+  // The process-wide text size applied to every page and menu.
+  void ShowTextSizeEverywhere() const;
   // A new main window for the start page or a handed-over address, opened as
   // the oldest main window opens one.
   void OpenNewMainWindow();
@@ -74,6 +78,20 @@ class App {
   Form10* DontKillList() const { return dontKill_.get(); }
   void DontKillListUnloaded();
 
+  // ---- the About window and the full-screen window ----
+  // Shows the one About window over `parent`, making it on first use.
+  void OpenAbout(Gtk::Window* parent);
+  Form3* About() const { return about_.get(); }
+  void AboutUnloaded();
+  // The one full-screen window, made on first use with a browser of the
+  // same kind as `source`; its owner shows it.
+  Form5& FullScreen(WebBrowser& source);
+  // A full-screen window made afresh for a page's window request from
+  // `source`, shown; its browser is the request's target.
+  WebBrowser* FullScreenForRequest(WebBrowser& source);
+  Form5* FullScreenWindow() const { return fullScreen_.get(); }
+  void FullScreenUnloaded();
+
   // ---- hidden windows ----
   Form7& Boom();
   Form8& Marker();
@@ -86,6 +104,8 @@ class App {
   bool held_ = false;
   std::vector<std::unique_ptr<Form1>> mainWindows_;
   std::unique_ptr<Form2> editor_;
+  std::unique_ptr<Form3> about_;
+  std::unique_ptr<Form5> fullScreen_;
   std::unique_ptr<Form10> dontKill_;
   std::unique_ptr<Form7> boom_;
   std::unique_ptr<Form8> marker_;

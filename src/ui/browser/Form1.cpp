@@ -50,6 +50,7 @@ Form1::Form1(App& app, std::unique_ptr<WebBrowser> browser)
       Command6("iNet"),
       Command9("History"),
       Command12("Stop"),
+      FindBar1(*browser),
       app_(app),
       browser_(std::move(browser)) {
   LoadStartPage();
@@ -82,9 +83,6 @@ void Form1::BuildControls() {
   Command13.set_label("\u2194");
   Command3.set_sensitive(false);
   Command4.set_sensitive(false);
-  // "Full Screen" needs the full-screen window, which this version lacks;
-  // the box stays in its place but cannot be ticked.
-  Check2.set_sensitive(false);
   Command7.get_style_context()->add_class("strip");
   Command7.set_can_focus(false);
   Picture1.get_style_context()->add_class("toolbar");
@@ -139,6 +137,9 @@ void Form1::BuildControls() {
     list->set_valign(Gtk::ALIGN_START);
     FormArea.add_overlay(*list);
   }
+  FindBar1.set_halign(Gtk::ALIGN_END);
+  FindBar1.set_valign(Gtk::ALIGN_START);
+  FormArea.add_overlay(FindBar1);
   add(FormArea);
 }
 
@@ -176,6 +177,8 @@ void Form1::ConnectEvents() {
     return false;
   });
   Command8.signal_toggled().connect(sigc::mem_fun(*this, &Form1::Command8_Toggled));
+  // A closed find bar gives the page the keys again.
+  FindBar1.Closed.connect([this] { WebBrowser1.Widget().grab_focus(); });
   Command14.signal_clicked().connect(sigc::mem_fun(*this, &Form1::Command14_Click));
   Command15.signal_clicked().connect(sigc::mem_fun(*this, &Form1::Command14_Click));
   OnPress(
@@ -275,6 +278,8 @@ void Form1::Form_Load() {
   ListView2.SetColumnWidth(0, s.SelColWidth[2] > 0 ? Px(s.SelColWidth[2]) : fallback);
   ListView2.SetColumnWidth(1, s.SelColWidth[3] > 0 ? Px(s.SelColWidth[3]) : fallback);
   F1ToolT();
+  ShowAddInEntries();
+  ShowTextSize();
   timer2_ =
       Glib::signal_timeout().connect(sigc::bind_return(sigc::mem_fun(*this, &Form1::Timer2_Timer), true), kTimer2Ms);
   show_all();
@@ -287,12 +292,15 @@ void Form1::Form_Activate() {
   F1ToolT();
   SedUpTimerButtons(0);
   Command6.set_label(IsConnected() ? "iNet" : "Off");
+  ShowAddInEntries();
+  ShowTextSize();
 }
 
 void Form1::ApplyListFont() {
   const Pango::FontDescription font = ListFont(Module1().Working);
   ListView1.SetFont(font);
   ListView2.SetFont(font);
+  SetWidgetFont(Text1, font);
   auto layout = create_pango_layout("Whadever");
   layout->set_font_description(font);
   int w = 0, h = 0;
@@ -356,6 +364,7 @@ void Form1::ApplyLayout() {
   StatusBar1.SetWidth(3, Px(1410));
   Place(ProgressBar1, l.ProgressBar1);
   LayOutSelectors();
+  PlaceFindBar();
 }
 
 void Form1::Form_Resize() {

@@ -3,6 +3,7 @@
 //   Form1Selector.cpp    the drop-down site selector
 //   Form1Navigation.cpp  address box, browser events, page checks, new windows
 //   Form1Menus.cpp       the Menu button's pop-up menu and the keyboard
+//   Form1Commands.cpp    what the menu commands do: files, page, fonts, text size, programs
 //   Form1Refresh.cpp     the auto-refresh timer and the refresh button
 //   Form1Status.cpp      status bar, clock, connection and offline mode, cycle buttons
 //   Form1Popups.cpp      the pop-up killer: page window requests, judgement, kill
@@ -22,6 +23,7 @@
 #include "platform/ListView.h"
 #include "platform/StatusBar.h"
 #include "platform/WebBrowser.h"
+#include "ui/browser/FindBar.h"
 
 class App;
 
@@ -56,12 +58,22 @@ class Form1 : public Gtk::Window {
   Gtk::ProgressBar ProgressBar1;
   ListView ListView1{1}, ListView2{1};
   Gtk::Label LabelMyId;
+  FindBar FindBar1;  // over the page's top right corner while open
+  // The Menu button's menu, its submenus (each item that opens one holds it)
+  // and the mail button's menu.
   Gtk::Menu mnuPop1;
-  Gtk::MenuItem mnuNewWind, mnuEditSiteWindow, mnuHelp, mnuClosWind, mnuViewRefresh, mnuViewStop;
+  Gtk::MenuItem mnufile, mnuopen, mnuSaveAs;
+  Gtk::MenuItem mnuEdit, mnuEditSelectAll, mnuEditFind, mnuPrint;
+  Gtk::MenuItem mnuView, mnuViewRefresh, mnuViewStop;
+  Gtk::MenuItem mnuTextFonts, mnuFonts, mnuTextSize;
+  Gtk::RadioMenuItem mnuLargest, mnuLarge, mnuMedium, mnuSmall, mnuSmallest;
+  Gtk::MenuItem mnuMainOptions, mnuIEnetOptions;
+  Gtk::MenuItem mnuNewWind, mnuViewInFullScrn, mnuEditSiteWindow, mnuDontKillPopsEdit, mnuNavToIeFav;
+  Gtk::MenuItem mnuWinMessenger, mnuOutlookExp, mnuOutlookOpen, mnuOutlookMail, mnuQuillbox;
+  Gtk::MenuItem mnuMhelp, mnuHelp, mnuAbout, mnuProps, mnuClosWind;
   Gtk::CheckMenuItem mnuStatusBar, mnuOffline, mnuKillPops, mnuKillPopsBoom, mnuScriptErr;
-  Gtk::MenuItem mnuDontKillPopsEdit;
   Gtk::Menu mnuPop2;
-  Gtk::MenuItem mnuPop2OpenMailApp, mnuPop2Mail;
+  Gtk::MenuItem mnuPop2OpenMailApp, mnuPop2Mail, mnuPop2Quillbox;
 
   // Public operations other windows call by name.
   void F1ToolT();
@@ -69,6 +81,10 @@ class Form1 : public Gtk::Window {
   void LodCombos();
   void NewApplWindo();
   void SedUpTimerButtons(int toggle);
+  // Applies the process-wide text size to the page and checks its menu item.
+  void ShowTextSize();
+  // Opens the page in the full-screen window (this page when `url` is empty).
+  void OpenInFullScreen(const std::string& url);
 
   // Event handlers.
   void Form_Load();
@@ -125,6 +141,22 @@ class Form1 : public Gtk::Window {
   void StatusBar1_PanelDblClick(int panel);
   void StatusBar1_RightPress();
   void mnuHelp_Click();
+  void mnuopen_Click();
+  void mnuSaveAs_Click();
+  void mnuProps_Click();
+  void mnuEditSelectAll_Click();
+  void mnuEditFind_Click();
+  void mnuPrint_Click();
+  void mnuFonts_Click();
+  void mnuTextSize_Click(int level);  // mnuLargest .. mnuSmallest: 4 .. 0
+  void mnuIEnetOptions_Click();
+  void mnuViewInFullScrn_Click();
+  void mnuNavToIeFav_Click();
+  void mnuWinMessenger_Click();
+  void mnuOutlookOpen_Click();
+  void mnuOutlookMail_Click();
+  void mnuQuillbox_Click();
+  void mnuAbout_Click();
   void WebBrowser1_BeforeNavigate2(const std::string& url, int flags, bool& cancel);
   void WebBrowser1_NavigateComplete2(const std::string& url);
   void WebBrowser1_TitleChange(const std::string& text);
@@ -156,9 +188,16 @@ class Form1 : public Gtk::Window {
   void ConnectEvents();
   void ConnectBrowser();
   void BuildMenu();
+  void ConnectMenu();
+  void ShowAddInEntries();
+  void StartConfiguredProgram(const std::string& name, const std::string& path);
+  void CloseFindBar();
+  void PlaceFindBar();
+  bool FocusLocked() const;
   void ApplyLayout();
   void Place(Gtk::Widget& w, const TwipRect& r);
   void ApplyListFont();
+  Gtk::RadioMenuItem& TextSizeItem(int level);
   void LayOutSelectors();
   void SizeList(ListView& list, float top);
   void ShowSelector(ListView& list, bool show);
@@ -208,6 +247,7 @@ class Form1 : public Gtk::Window {
   bool shownOffline_ = false;
   PopupState popup_;
   bool syncingMenus_ = false;
+  Gtk::Menu fileMenu_, editMenu_, viewMenu_, textFontsMenu_, textSizeMenu_, optionsMenu_, mailMenu_, helpMenu_;
   std::string pageTitle_;
   PageLogMarks logMarks_;
   float toolbarOffset_ = 0, statusAllowance_ = 0, checkBoxAllowance_ = 0;

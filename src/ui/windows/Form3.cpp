@@ -1,0 +1,69 @@
+#include "ui/windows/Form3.h"
+
+#include <gdk/gdkkeysyms.h>
+
+#include "core/app/Module1.h"
+#include "ui/app/App.h"
+#include "ui/app/ProgramIcon.h"
+
+#ifndef SKELVORNAX_VERSION
+#define SKELVORNAX_VERSION "0.0.0"
+#endif
+
+Form3::Form3(App& app) : app_(app) {
+  set_title("About");
+  set_type_hint(Gdk::WINDOW_TYPE_HINT_DIALOG);
+  set_resizable(false);
+  set_position(Gtk::WIN_POS_CENTER_ON_PARENT);
+  if (auto icon = ProgramIcon(64)) {
+    Image1.set(icon);
+  } else {
+    Image1.set_from_icon_name("web-browser", Gtk::ICON_SIZE_DIALOG);
+  }
+  Image1.get_accessible()->set_name(std::string(kAppTitle) + " icon");
+  auto* name = Gtk::manage(new Gtk::Label);
+  name->set_markup(std::string("<span size=\"x-large\" weight=\"bold\">") + kAppTitle + "</span>");
+  Label1.set_text("Enhanced Web Browser With Advanced Features  For General Web Browsing.");
+  Label1.set_line_wrap(true);
+  Label1.set_max_width_chars(40);
+  Label1.set_justify(Gtk::JUSTIFY_CENTER);
+  Label2.set_text(std::string("Vs. ") + SKELVORNAX_VERSION);
+  Label2.set_selectable(true);
+  Command1.set_label("_OK");
+  Command1.set_use_underline(true);
+  Command1.set_halign(Gtk::ALIGN_END);
+  box_.set_border_width(18);
+  box_.pack_start(Image1, false, false);
+  box_.pack_start(*name, false, false);
+  box_.pack_start(Label1, false, false);
+  box_.pack_start(Label2, false, false);
+  box_.pack_start(Frame1, false, false);
+  box_.pack_end(Command1, false, false);
+  add(box_);
+  box_.show_all();
+
+  Command1.signal_clicked().connect(sigc::mem_fun(*this, &Form3::Form_QueryUnload));
+  signal_key_press_event().connect(sigc::mem_fun(*this, &Form3::Form_KeyDown), false);
+  signal_delete_event().connect([this](GdkEventAny*) {
+    Form_QueryUnload();
+    return true;  // its owner frees it
+  });
+}
+
+void Form3::Form_Load() {
+  show();
+  Command1.grab_focus();
+}
+
+bool Form3::Form_KeyDown(GdkEventKey* key) {
+  if (key->keyval != GDK_KEY_Escape) return false;
+  Form_QueryUnload();
+  return true;
+}
+
+void Form3::Form_QueryUnload() {
+  if (unloaded_) return;
+  unloaded_ = true;
+  hide();
+  app_.AboutUnloaded();
+}
