@@ -22,13 +22,13 @@ FindBar::FindBar(WebBrowser& browser) : Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 4)
   set_name("skelvornax-findbar");
   Text1.set_placeholder_text("Find On This Page");
   Text1.get_accessible()->set_name("Find On This Page");
-  Text1.set_width_chars(22);
+  Text1.set_width_chars(12);
   IconButton(Previous, "go-up-symbolic", "Previous Match (Shift+Enter)");
   IconButton(Next, "go-down-symbolic", "Next Match (Enter)");
   IconButton(Close, "window-close-symbolic", "Close The Find Bar (Esc)");
   MatchCase.set_label("Match _Case");
   MatchCase.set_use_underline(true);
-  Count.set_width_chars(10);
+  Count.set_width_chars(9);
   Count.set_xalign(0);
   for (Gtk::Widget* w : std::initializer_list<Gtk::Widget*>{&Text1, &Previous, &Next, &MatchCase, &Count, &Close})
     pack_start(*w, false, false);

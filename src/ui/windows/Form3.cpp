@@ -28,7 +28,6 @@ Form3::Form3(App& app) : app_(app) {
   Label1.set_max_width_chars(40);
   Label1.set_justify(Gtk::JUSTIFY_CENTER);
   Label2.set_text(std::string("Vs. ") + SKELVORNAX_VERSION);
-  Label2.set_selectable(true);
   Command1.set_label("_OK");
   Command1.set_use_underline(true);
   Command1.set_halign(Gtk::ALIGN_END);

@@ -32,8 +32,7 @@ void InstallStyle() {
       "#skelvornax-full .caption-active label { color: @theme_selected_fg_color; }"
       "#skelvornax-full .caption-inactive { background: @insensitive_bg_color; }"
       "#skelvornax-full .caption-inactive label { color: @insensitive_fg_color; }"
-      "#skelvornax-full .addpage { background: @theme_bg_color; border: 1px solid @borders;"
-      " border-radius: 5px; padding: 6px; }");
+      "#skelvornax-full .addpage { background: @theme_bg_color; border: 1px solid @borders; }");
 }
 }  // namespace
 
@@ -73,7 +72,8 @@ void Form5::BuildControls() {
   for (Gtk::Button* b : {&Picture5, &Picture6, &Picture8, &Picture7}) row_.pack_end(*b, false, false);
 
   // The add-page panel floats over the page.
-  auto* heading = Gtk::manage(new Gtk::Label("Add This Page To A Category"));
+  auto* heading = Gtk::manage(new Gtk::Label);
+  heading->set_markup("<b>Add This Page To A Category</b>  (drag the frame to move it)");
   heading->set_xalign(0);
   auto* nameLabel = Gtk::manage(new Gtk::Label("_Name:", true));
   nameLabel->set_mnemonic_widget(Text1);
@@ -87,6 +87,7 @@ void Form5::BuildControls() {
   Label2.set_xalign(0);
   Label2.set_line_wrap(true);
   Label2.set_max_width_chars(40);
+  panelGrid_.set_border_width(8);
   panelGrid_.set_row_spacing(4);
   panelGrid_.set_column_spacing(6);
   panelGrid_.attach(*heading, 0, 0, 2, 1);
