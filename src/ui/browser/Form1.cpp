@@ -255,6 +255,7 @@ void Form1::Form_Load() {
   mnuStatusBar.set_active(s.StatusBarHidden == 0);
   statusAllowance_ = s.StatusBarHidden == 0 ? 0 : kStatusAllowance;
   checkBoxAllowance_ = s.CheckBoxesToggle == 0 ? kCheckBoxAllowance : 0;
+  if (app_.MainWindows().size() == 1) PlaceFirstWindow();
   move(Px(s.MainLeft), Px(s.MainTop));
   set_default_size(Px(s.MainWidth), Px(s.MainHeight));
   ApplyListFont();
@@ -279,6 +280,19 @@ void Form1::Form_Load() {
       Glib::signal_timeout().connect(sigc::bind_return(sigc::mem_fun(*this, &Form1::Timer2_Timer), true), kTimer2Ms);
   show_all();
   ShowToolbar(true);
+}
+
+// A fresh profile saved no size: the first window gets a useful one, and the
+// windows after it cascade from there.
+void Form1::PlaceFirstWindow() {
+  Settings& s = Module1().Working;
+  const WorkArea a = PrimaryWorkArea();
+  if (const auto r = FirstWindowRect(s.MainWidth, s.MainHeight, {Tw(a.x), Tw(a.y), Tw(a.width), Tw(a.height)})) {
+    s.MainLeft = r->left;
+    s.MainTop = r->top;
+    s.MainWidth = r->width;
+    s.MainHeight = r->height;
+  }
 }
 
 void Form1::Form_Activate() {

@@ -152,6 +152,7 @@ class Form1 : public Gtk::Window {
 
  private:
   void LoadStartPage();
+  void PlaceFirstWindow();
   void BuildControls();
   void ConnectEvents();
   void ConnectBrowser();
