@@ -33,6 +33,7 @@ void InstallStyle() {
       "#skelvornax-main .statusbar label { font-size: 8pt; }"
       "#skelvornax-main entry.timer-off { background: @theme_bg_color; }"
       "#skelvornax-main .history-off image { color: #d01010; }"
+      "#skelvornax-main .question-bar { background: #fff4c2; border-bottom: 1px solid #d8c26a; }"
       "#skelvornax-main progressbar trough, #skelvornax-main progressbar progress { min-height: 10px; }");
 }
 
@@ -62,11 +63,13 @@ Form1::Form1(App& app, std::unique_ptr<WebBrowser> browser)
   ConnectRefreshEvents();
   ConnectStatusEvents();
   ConnectPopupEvents();
+  ConnectPromptEvents();
   ConnectBrowser();
 }
 
 Form1::~Form1() {
-  for (auto* c : {&timer1_, &timer2_, &timer3_, &timer4_, &timer5_, &closeTimer_, &repeatTimer_}) c->disconnect();
+  for (auto* c : {&timer1_, &timer2_, &timer3_, &timer4_, &timer5_, &closeTimer_, &repeatTimer_, &permissionTimer_})
+    c->disconnect();
 }
 
 void Form1::BuildControls() {
@@ -369,6 +372,7 @@ void Form1::ApplyLayout() {
   StatusBar1.SetWidth(2, Px(1410));
   StatusBar1.SetWidth(3, Px(1410));
   Place(ProgressBar1, l.ProgressBar1);
+  PermissionBar.set_margin_top(Px(l.Browser.top));
   LayOutSelectors();
 }
 
@@ -530,6 +534,7 @@ void Form1::Form_QueryUnload() {
   hide();
   // Leave the page for the blank local page, so it stops what it is doing;
   // the rest of the sequence follows once it had time to.
+  DenyPendingPermissions();
   WebBrowser1.Navigate(Module1().DefPagePath);
   closeTimer_ = Glib::signal_timeout().connect(sigc::bind_return(sigc::mem_fun(*this, &Form1::FinishUnload), false),
                                                kLeavePageMs);

@@ -10,6 +10,7 @@
 
 #include <gtkmm.h>
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -60,6 +61,10 @@ class Form1 : public Gtk::Window {
   Gtk::MenuItem mnuNewWind, mnuEditSiteWindow, mnuHelp, mnuClosWind, mnuViewRefresh, mnuViewStop;
   Gtk::CheckMenuItem mnuStatusBar, mnuOffline, mnuKillPops, mnuKillPopsBoom, mnuScriptErr;
   Gtk::MenuItem mnuDontKillPopsEdit;
+  // The question bar for a page's permission requests, above the page.
+  Gtk::Box PermissionBar{Gtk::ORIENTATION_HORIZONTAL, 6};
+  Gtk::Label PermissionText;
+  Gtk::Button PermissionAllow{"_Allow", true}, PermissionDeny{"_Deny", true};
   Gtk::Menu mnuPop2;
   Gtk::MenuItem mnuPop2OpenMailApp, mnuPop2Mail;
 
@@ -134,6 +139,9 @@ class Form1 : public Gtk::Window {
   void WebBrowser1_DownloadComplete();
   void WebBrowser1_NavigateError(const std::string& url, int status);
   WebBrowser* WebBrowser1_NewWindow2();
+  void WebBrowser1_DownloadStarted(std::shared_ptr<FileDownload> download);
+  void WebBrowser1_PermissionAsked(std::shared_ptr<PermissionPrompt> prompt);
+  void StatusBar1_PanelClick(int panel);
   void WebBrowser1_WindowClosing();
 
   // State the tests read.
@@ -147,7 +155,10 @@ class Form1 : public Gtk::Window {
   const AutoRefresh& Refresh() const { return refresh_; }
   bool Timer1Enabled() const { return timer1_.connected(); }
   const PopupState& Popup() const { return popup_; }
-  TwipRect PlacedRect(Gtk::Widget& w) const;                      // where a control sits now
+  TwipRect PlacedRect(Gtk::Widget& w) const;  // where a control sits now
+  std::size_t RunningDownloads() const { return downloads_.size(); }
+  Gtk::MessageDialog* DownloadDoneDialog() const { return downloadDone_.get(); }
+  void SetPermissionWaitForTest(unsigned ms) { permissionWaitMs_ = ms; }
   void SetInnerSizeForTest(float widthTwips, float heightTwips);  // lays out as if resized
 
  private:
@@ -181,6 +192,14 @@ class Form1 : public Gtk::Window {
   void UpdateClock();
   void ShowHistoryPicture();
   void ConnectPopupEvents();
+  void ConnectPromptEvents();
+  void ShowDownloadStatus();
+  void DownloadEnded(FileDownload* download, const std::string& failure);
+  bool CancelDownloads();
+  void ShowDownloadDone(const std::string& path);
+  void ShowNextPermission();
+  void AnswerPermission(bool allow);
+  void DenyPendingPermissions();
   void ShowPopupModes();
   void ApplyScriptGeometry();
   void StartTimer4();
@@ -218,5 +237,11 @@ class Form1 : public Gtk::Window {
   DeferredAction deferred_ = DeferredAction::None;
   float rowHeightUnit_ = 240;
   bool unloading_ = false;
+  std::vector<std::shared_ptr<FileDownload>> downloads_;  // this window's, running
+  std::string downloadStatus_;                            // what the status bar shows of them
+  std::unique_ptr<Gtk::MessageDialog> downloadDone_;
+  std::deque<std::shared_ptr<PermissionPrompt>> permissions_;
+  sigc::connection permissionTimer_;
+  unsigned permissionWaitMs_ = 60000;
   int lastWidth_ = 0, lastHeight_ = 0;
 };

@@ -102,6 +102,7 @@ void Form1::mnuHelp_Click() {
 bool Form1::Form_KeyDown(GdkEventKey* key) {
   const auto mods = key->state & (GDK_CONTROL_MASK | GDK_SHIFT_MASK | GDK_MOD1_MASK);
   if (key->keyval == GDK_KEY_Escape) {
+    CancelDownloads();
     WebBrowser1.Stop();
     return true;
   }
