@@ -48,7 +48,9 @@ int main(int argc, char** argv) {
     const int size = std::atoi(argv[i]);
     const std::string dir = out + "/" + std::to_string(size) + "x" + std::to_string(size) + "/apps";
     g_mkdir_with_parents(dir.c_str(), 0755);
-    if (!DrawPng(svg, size, dir + "/" + name + ".png")) return 1;
+    std::string png = dir;
+    png.append("/").append(name).append(".png");
+    if (!DrawPng(svg, size, png)) return 1;
   }
   return 0;
 }

@@ -89,7 +89,7 @@ TEST_F(Prompts, ARunningDownloadShowsItsProgressAndEscOrGoingOfflineCancelsIt) {
 
   w->WebBrowser1.Navigate(server.Url("/slower.bin"));
   ASSERT_TRUE(
-      RunUntil([&] { return w->RunningDownloads() == 1u && w->StatusBar1.Text(1).find("%") != std::string::npos; }));
+      RunUntil([&] { return w->RunningDownloads() == 1u && w->StatusBar1.Text(1).find('%') != std::string::npos; }));
   w->mnuOffline_Click();
   ASSERT_TRUE(RunUntil([&] { return w->StatusBar1.Text(1) == "Download of slower.bin cancelled"; }));
   RunFor(200);
@@ -111,7 +111,7 @@ std::string SelfSignedPem(const std::string& dir) {
   const auto flags =
       static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_STDOUT_TO_DEV_NULL | G_SPAWN_STDERR_TO_DEV_NULL);
   g_spawn_sync(nullptr, const_cast<char**>(argv), nullptr, flags, nullptr, nullptr, nullptr, nullptr, &status, nullptr);
-  const std::string both = dir + "/both.pem";
+  std::string both = dir + "/both.pem";
   WriteString(both, Text(ReadBytes(cert)) + Text(ReadBytes(key)));
   return both;
 }

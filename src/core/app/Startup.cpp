@@ -109,7 +109,7 @@ std::string Tidied(const std::string& path) {
 
 std::string FindAppDir(const std::string& exe, const std::string& dataFromExe) {
   const std::size_t slash = exe.find_last_of('/');
-  const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : exe.substr(0, slash);
+  std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : exe.substr(0, slash);
   if (FileTest(dir + "/skelvorn.ini") == 0) return dir;
   return Tidied(dir + "/" + dataFromExe);
 }

@@ -39,7 +39,8 @@ std::string UniqueDownloadName(const std::string& name, const std::function<bool
   const std::string stem = hasExt ? name.substr(0, dot) : name;
   const std::string ext = hasExt ? name.substr(dot) : "";
   for (int n = 1;; ++n) {
-    std::string candidate = stem + " (" + std::to_string(n) + ")" + ext;
+    std::string candidate = stem;
+    candidate.append(" (").append(std::to_string(n)).append(")").append(ext);
     if (!taken(candidate)) return candidate;
   }
 }

@@ -139,7 +139,7 @@ class Form1 : public Gtk::Window {
   void WebBrowser1_DownloadComplete();
   void WebBrowser1_NavigateError(const std::string& url, int status);
   WebBrowser* WebBrowser1_NewWindow2();
-  void WebBrowser1_DownloadStarted(std::shared_ptr<FileDownload> download);
+  void WebBrowser1_DownloadStarted(const std::shared_ptr<FileDownload>& download);
   void WebBrowser1_PermissionAsked(std::shared_ptr<PermissionPrompt> prompt);
   void StatusBar1_PanelClick(int panel);
   void WebBrowser1_WindowClosing();

@@ -46,7 +46,7 @@ void Form1::ConnectPromptEvents() {
 
 // ---- downloads ----
 
-void Form1::WebBrowser1_DownloadStarted(std::shared_ptr<FileDownload> download) {
+void Form1::WebBrowser1_DownloadStarted(const std::shared_ptr<FileDownload>& download) {
   downloads_.push_back(download);
   FileDownload* d = download.get();
   download->Progress.connect(sigc::mem_fun(*this, &Form1::ShowDownloadStatus));
