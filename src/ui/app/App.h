@@ -17,6 +17,9 @@ class Form2;
 class Form7;
 class Form8;
 class Form10;
+class Form4;
+class Form9;
+struct AppliedOptions;
 class WebBrowser;
 
 // What another window may read of a main window.
@@ -74,6 +77,18 @@ class App {
   Form10* DontKillList() const { return dontKill_.get(); }
   void DontKillListUnloaded();
 
+  // ---- the options and suggestions windows ----
+  // The options window over `parent`; `currentPage` is the page it shows.
+  void OpenOptions(Gtk::Window* parent, const std::string& currentPage);
+  Form4* Options() const { return options_.get(); }
+  // Every open window follows what saving the options changed.
+  void ApplyOptions(const AppliedOptions& applied);
+  // Deletes the day files the days to keep no longer cover.
+  void PurgeHistory();
+  // One suggestions window at a time (the mail window mode).
+  void OpenSuggestions(Gtk::Window* parent);
+  Form9* Suggestions() const { return suggestions_.get(); }
+
   // ---- hidden windows ----
   Form7& Boom();
   Form8& Marker();
@@ -87,6 +102,8 @@ class App {
   std::vector<std::unique_ptr<Form1>> mainWindows_;
   std::unique_ptr<Form2> editor_;
   std::unique_ptr<Form10> dontKill_;
+  std::unique_ptr<Form4> options_;
+  std::unique_ptr<Form9> suggestions_;
   std::unique_ptr<Form7> boom_;
   std::unique_ptr<Form8> marker_;
   // Closed windows wait here for the main loop: their close may be running

@@ -262,13 +262,7 @@ void Form1::Form_Load() {
   move(Px(s.MainLeft), Px(s.MainTop));
   set_default_size(Px(s.MainWidth), Px(s.MainHeight));
   ApplyListFont();
-  if (s.SeparateSelectors == 1) {
-    ListView2.SetColumnCaptions({"   Categories", ""});
-    LodCombos();
-  } else {
-    ListView2.SetColumnCaptions({"   Categories And Web Page Names", "URL Addresses"});
-    UniLodCombo();
-  }
+  FillSelectors();
   ListView1.SetColumnCaptions({"Web Page Names", "URL Addresses"});
   ShowPopupModes();
   ApplyLayout();

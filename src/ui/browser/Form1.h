@@ -72,6 +72,8 @@ class Form1 : public Gtk::Window {
   void F1ToolT();
   void UniLodCombo();
   void LodCombos();
+  // The selectors in the arrangement the settings choose, with their headers.
+  void FillSelectors();
   void NewApplWindo();
   void SedUpTimerButtons(int toggle);
 
