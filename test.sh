@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test and check headless: the formatting,
-# the program's tests (core and windows, real WebKitGTK under Xvfb), the
+# the program's tests (core and windows, real WebKitGTK under Xvfb), what a
+# user installs (desktop files, DESTDIR install, the Debian package), the
 # static checks, and the core and fake-engine window tests again under the
 # address and undefined-behaviour sanitizers. Arguments go to the first ctest.
 set -euo pipefail
@@ -10,5 +11,6 @@ scripts/check-format.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSKELVORNAX_WERROR=ON >/dev/null
 cmake --build build -j"$(nproc)"
 scripts/headless.sh ctest --test-dir build --output-on-failure -j2 "$@"
+scripts/package-check.sh build
 scripts/tidy.sh build
 scripts/sanitize.sh

@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-enum class MsgButtons { Ok, YesNo };
-enum class MsgAnswer { Ok, Yes, No };
+enum class MsgButtons { Ok, YesNo, YesNoCancel };
+enum class MsgAnswer { Ok, Yes, No, Cancel };
 
 // Shows a modal message box titled with the program's title; MsgBoxOpen is
 // 1 while it shows.
@@ -31,7 +31,7 @@ void SetMsgAnswerer(MsgAnswerer answerer);  // empty function: real dialogs agai
 
 // A ready-made answerer: answers from a queue and records every text shown.
 struct ScriptedAnswers {
-  std::deque<MsgAnswer> answers;  // when empty: Ok / No
+  std::deque<MsgAnswer> answers;  // when empty: Ok / No / Cancel
   std::vector<std::string> shown;
   MsgAnswerer Answerer();
 };

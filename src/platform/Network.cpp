@@ -45,7 +45,17 @@ bool OpenInternetSettings() {
                       {"nm-connection-editor"}});
 }
 
+namespace {
+std::function<bool(const std::string&)>& TestHandler() {
+  static std::function<bool(const std::string&)> handler;
+  return handler;
+}
+}  // namespace
+
+void SetDefaultHandlerForTest(std::function<bool(const std::string&)> handler) { TestHandler() = std::move(handler); }
+
 bool OpenWithDefaultHandler(const std::string& uri) {
+  if (TestHandler()) return TestHandler()(uri);
   try {
     return Gio::AppInfo::launch_default_for_uri(uri);
   } catch (const Glib::Error&) {

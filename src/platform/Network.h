@@ -25,3 +25,5 @@ bool OpenInternetSettings();
 bool LaunchProgram(const std::vector<std::string>& argv);
 // Hands an address (e.g. "mailto:") to the desktop's default handler.
 bool OpenWithDefaultHandler(const std::string& uri);
+// Tests see the addresses instead of the desktop (an empty function: the desktop again).
+void SetDefaultHandlerForTest(std::function<bool(const std::string&)> handler);

@@ -47,6 +47,8 @@ class WebKitBrowser : public WebBrowser {
   void PageProperties(const std::function<void(const PageInfo&)>& done) override;
 
   WebKitWebView* view() const { return view_; }
+  // Every running download is cancelled (going offline).
+  static void CancelDownloads();
   bool OpenedByPage() const override { return openedByPage_; }
 
  private:
@@ -75,6 +77,13 @@ class WebKitBrowser : public WebBrowser {
   void EmitOpenRequests();
   void EmitGeometry(std::optional<int> left, std::optional<int> top, std::optional<int> width,
                     std::optional<int> height);
+  static void OnDownloadStarted(WebKitWebContext*, WebKitDownload* download, gpointer);
+  static gboolean OnTlsError(WebKitWebView*, gchar* failingUri, GTlsCertificate* certificate,
+                             GTlsCertificateFlags errors, gpointer p);
+  static gboolean OnPermissionRequest(WebKitWebView*, WebKitPermissionRequest* request, gpointer p);
+  // True for the certificate page's accept link, which is taken when it is
+  // this window's one-time link.
+  bool AcceptCertificateLink(const std::string& url);
   static void OnHistoryChanged(WebKitBackForwardList*, WebKitBackForwardListItem*, gpointer, gpointer p);
   void ConnectFind();
   void DisconnectCommands();
@@ -93,6 +102,8 @@ class WebKitBrowser : public WebBrowser {
   bool silent_ = false;
   bool canGoBack_ = false, canGoForward_ = false;
   bool failedLoadFinishing_ = false;
+  GTlsCertificate* tlsCertificate_ = nullptr;  // of the certificate page shown last
+  std::string tlsUri_, tlsNonce_;
   std::string requestedUri_;   // what the current load was asked for
   std::string ownNavigation_;  // the address the program itself asked for last
   std::string errorPageUri_;   // an error page being loaded for this address  // the end of a failed load; its error

@@ -8,18 +8,24 @@
 
 #include <fstream>
 #include <memory>
+#include <regex>
 #include <string>
 #include <vector>
 
+#include "core/app/CommandLine.h"
 #include "core/app/Module1.h"
 #include "core/browser/MenuCommands.h"
 #include "gui/GuiTest.h"
 #include "platform/Dialogs.h"
 #include "platform/FileDialogs.h"
+#include "platform/Network.h"
 #include "platform/fakes/FakeBrowser.h"
+#include "ui/app/ProgramIcon.h"
 #include "ui/browser/Form1.h"
 #include "ui/windows/Form3.h"
+#include "ui/windows/Form4.h"
 #include "ui/windows/Form5.h"
+#include "ui/windows/Form9.h"
 
 namespace {
 
@@ -187,22 +193,22 @@ TEST_F(MenuCommands, ProgramsStartFromTheirWholePathWithoutAShell) {
   m.Working = saved;
 }
 
-TEST_F(MenuCommands, NewMailGoesToTheDesktopsMailHandler) {
-  // A mail handler of this test's own, as the desktop's default.
-  const std::string handler = scratch / "mailer";
-  WriteProgram(handler, scratch / "mailer.out");
-  MakeDirs(DataHome() + "/applications");
-  std::ofstream(DataHome() + "/applications/skelvornax-test-mailer.desktop")
-      << "[Desktop Entry]\nType=Application\nName=Test Mailer\nExec=" << handler
-      << " %u\nMimeType=x-scheme-handler/mailto;\n";
-  MakeDirs(Home() + "/.config");
-  std::ofstream(Home() + "/.config/mimeapps.list")
-      << "[Default Applications]\nx-scheme-handler/mailto=skelvornax-test-mailer.desktop\n";
+TEST_F(MenuCommands, NewMailGoesToTheDesktopsMailHandlerOrSaysThereIsNone) {
+  std::vector<std::string> handed;
+  bool handled = true;
+  SetDefaultHandlerForTest([&](const std::string& uri) {
+    handed.push_back(uri);
+    return handled;
+  });
   Form1* w = Open();
   w->mnuOutlookMail.activate();
-  EXPECT_TRUE(answers.shown.empty()) << answers.shown.front();
-  EXPECT_TRUE(RunUntil([&] { return !ReadText(scratch / "mailer.out").empty(); }, 10000));
-  EXPECT_EQ(ReadText(scratch / "mailer.out"), handler + "|mailto:");
+  w->mnuPop2Mail.activate();
+  EXPECT_EQ(handed, (std::vector<std::string>{"mailto:", "mailto:"}));
+  EXPECT_TRUE(answers.shown.empty());
+  handled = false;  // no mail program on this desktop
+  w->mnuOutlookMail.activate();
+  EXPECT_EQ(answers.shown, std::vector<std::string>{kNoMailHandlerText});
+  SetDefaultHandlerForTest({});
 }
 
 TEST_F(MenuCommands, OpenAndFavoritesFollowTheTargetChoice) {
@@ -435,15 +441,27 @@ TEST_F(MenuCommands, AboutShowsTheDescriptionAndTheBuildsVersion) {
   ASSERT_NE(about, nullptr);
   EXPECT_EQ(about->get_title(), "About");
   EXPECT_EQ(about->Label1.get_text(), "Enhanced Web Browser With Advanced Features  For General Web Browsing.");
-  EXPECT_EQ(about->Label2.get_text(), std::string("Vs. ") + SKELVORNAX_VERSION);
-  EXPECT_TRUE(about->Image1.get_pixbuf());  // the program's own icon, not a stand-in
-  w->mnuAbout.activate();                   // one About window
+  EXPECT_EQ(about->Label2.get_text(), "Vs. " + ProgramVersion());
+  EXPECT_TRUE(std::regex_match(ProgramVersion(), std::regex("[0-9]+\\.[0-9]+\\.[0-9]+")));  // major.minor.revision
+  // The program's own icon, found as the program finds it.
+  EXPECT_EQ(about->Image1.get_icon_name(), kProgramIconName);
+  UseProgramIcon(Module1().AppDir);
+  EXPECT_TRUE(Gtk::IconTheme::get_default()->has_icon(kProgramIconName));
+  w->mnuAbout.activate();  // one About window
   EXPECT_EQ(TheApp().About(), about);
   GdkEvent* key = gdk_event_new(GDK_KEY_PRESS);
   key->key.keyval = GDK_KEY_Escape;
   EXPECT_TRUE(about->Form_KeyDown(&key->key));
   gdk_event_free(key);
   EXPECT_EQ(TheApp().About(), nullptr);
+}
+
+TEST_F(MenuCommands, OptionsAndSuggestionsOpenFromTheirEntries) {
+  Form1* w = Open("http://shown.example/");
+  w->mnuDefStartPage.activate();
+  EXPECT_NE(TheApp().Options(), nullptr);
+  w->mnuBugsSuggest.activate();
+  EXPECT_NE(TheApp().Suggestions(), nullptr);
 }
 
 }  // namespace

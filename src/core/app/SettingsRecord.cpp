@@ -145,8 +145,8 @@ RecordBytes EncodeSettings(const Settings& s) {
 void ApplyGeometryRules(Settings& s, const LoadContext& ctx) {
   if (s.MainLeft < 0 || s.MainLeft > ctx.screenWidthTwips - 3000) s.MainLeft = 0;
   if (s.MainTop < 0 || s.MainTop > ctx.screenHeightTwips - 1500) s.MainTop = 0;
-  if (s.MainWidth < 7095) s.MainWidth = 7095;
-  if (s.MainHeight < 5445) s.MainHeight = 5445;
+  if (s.MainWidth < kMainFloorWidth) s.MainWidth = kMainFloorWidth;
+  if (s.MainHeight < kMainFloorHeight) s.MainHeight = kMainFloorHeight;
   if (s.EditorWidth < 6945) s.EditorWidth = 6945;
   if (s.EditorHeight < 3525) s.EditorHeight = 3525;
 }

@@ -3,6 +3,9 @@
 #include <algorithm>
 
 #include "core/app/Module1.h"
+#include "core/app/Options.h"
+#include "core/app/ToolTips.h"
+#include "core/history/HistoryLog.h"
 #include "platform/WebBrowser.h"
 #include "ui/app/Form8.h"
 #include "ui/browser/Form1.h"
@@ -10,7 +13,9 @@
 #include "ui/popups/Form7.h"
 #include "ui/sitelists/Form2.h"
 #include "ui/windows/Form3.h"
+#include "ui/windows/Form4.h"
 #include "ui/windows/Form5.h"
+#include "ui/windows/Form9.h"
 
 App::App() : toolkit_(Gtk::Application::create("", Gio::APPLICATION_NON_UNIQUE)) {
   // Registering runs the toolkit's start-up, which opens the display.
@@ -21,6 +26,8 @@ App::App() : toolkit_(Gtk::Application::create("", Gio::APPLICATION_NON_UNIQUE))
 App::~App() {
   freeRetired_.disconnect();
   // Secondary windows first: their close sequences may still read main windows.
+  suggestions_.reset();
+  options_.reset();
   dontKill_.reset();
   fullScreen_.reset();
   about_.reset();
@@ -73,13 +80,7 @@ void App::ForEachMainWindow(const std::function<void(Form1&)>& action) const {
 }
 
 void App::RefillSelectors() const {
-  const bool separate = Module1().Working.SeparateSelectors == 1;
-  ForEachMainWindow([separate](Form1& w) {
-    if (separate)
-      w.LodCombos();
-    else
-      w.UniLodCombo();
-  });
+  ForEachMainWindow([](Form1& w) { w.FillSelectors(); });
 }
 
 void App::ShowTextSizeEverywhere() const {
@@ -115,8 +116,10 @@ void App::MainWindowUnloaded(Form1& window) {
 void App::CloseSecondaryWindows() {
   CloseEditor();
   if (about_) about_->Form_QueryUnload();
+  if (options_) options_->Command1_Click();  // unsaved options go, as with Cancel
   if (fullScreen_) fullScreen_->Form_QueryUnload();
   if (dontKill_) dontKill_->Form_QueryUnload();
+  if (suggestions_) suggestions_->Form_QueryUnload();
 }
 
 // ---- the list editor ----
@@ -156,6 +159,52 @@ void App::OpenDontKillList(Gtk::Window* parent, const std::string& pageTitle, co
 }
 
 void App::DontKillListUnloaded() { Retire(std::move(dontKill_)); }
+
+// ---- the options and suggestions windows ----
+
+void App::OpenOptions(Gtk::Window* parent, const std::string& currentPage) {
+  if (options_) {
+    options_->present();
+    return;
+  }
+  options_ = std::make_unique<Form4>(*this, currentPage);
+  options_->Unloaded.connect([this] { Retire(std::move(options_)); });
+  if (parent) options_->set_transient_for(*parent);
+  options_->present();
+}
+
+void App::ApplyOptions(const AppliedOptions& applied) {
+  Module1State& m = Module1();
+  m.ToolTipTexts[tips::kCycleMail] = MailToolTip(m.Working.MailName);
+  if (applied.selectorsChanged) RefillSelectors();
+  if (applied.historyShortened) PurgeHistory();
+  // The tooltips follow the new texts and switch; the captions of the programs too.
+  ForEachMainWindow([](Form1& w) { w.F1ToolT(); });
+  if (applied.toolTipsChanged && dontKill_) dontKill_->F10ToolT();
+  if (applied.toolTipsChanged && fullScreen_) fullScreen_->F5ToolT();
+}
+
+void App::PurgeHistory() {
+  const Module1State& m = Module1();
+  const LocalDateTime now = dates::NowLocal();
+  DumpOldHistory(m.HistoryDir, m.Working.HistoryDays, dates::DayNumber(now.year, now.month, now.day));
+}
+
+void App::OpenSuggestions(Gtk::Window* parent) {
+  Module1State& m = Module1();
+  if (m.MailWindowMode != 0) {
+    if (suggestions_) suggestions_->present();
+    return;
+  }
+  m.MailWindowMode = 1;
+  suggestions_ = std::make_unique<Form9>();
+  suggestions_->Unloaded.connect([this] {
+    Module1().MailWindowMode = 0;
+    Retire(std::move(suggestions_));
+  });
+  if (parent) suggestions_->set_transient_for(*parent);
+  suggestions_->present();
+}
 
 // ---- the About window and the full-screen window ----
 

@@ -19,6 +19,9 @@ class Form5;
 class Form7;
 class Form8;
 class Form10;
+class Form4;
+class Form9;
+struct AppliedOptions;
 class WebBrowser;
 
 // What another window may read of a main window.
@@ -78,6 +81,18 @@ class App {
   Form10* DontKillList() const { return dontKill_.get(); }
   void DontKillListUnloaded();
 
+  // ---- the options and suggestions windows ----
+  // The options window over `parent`; `currentPage` is the page it shows.
+  void OpenOptions(Gtk::Window* parent, const std::string& currentPage);
+  Form4* Options() const { return options_.get(); }
+  // Every open window follows what saving the options changed.
+  void ApplyOptions(const AppliedOptions& applied);
+  // Deletes the day files the days to keep no longer cover.
+  void PurgeHistory();
+  // One suggestions window at a time (the mail window mode).
+  void OpenSuggestions(Gtk::Window* parent);
+  Form9* Suggestions() const { return suggestions_.get(); }
+
   // ---- the About window and the full-screen window ----
   // Shows the one About window over `parent`, making it on first use.
   void OpenAbout(Gtk::Window* parent);
@@ -107,6 +122,8 @@ class App {
   std::unique_ptr<Form3> about_;
   std::unique_ptr<Form5> fullScreen_;
   std::unique_ptr<Form10> dontKill_;
+  std::unique_ptr<Form4> options_;
+  std::unique_ptr<Form9> suggestions_;
   std::unique_ptr<Form7> boom_;
   std::unique_ptr<Form8> marker_;
   // Closed windows wait here for the main loop: their close may be running

@@ -1,7 +1,10 @@
-// The program's icon, drawn from the shipped picture.
+// The program's icon, for every window.
 #pragma once
 
-#include <gdkmm/pixbuf.h>
+#include <string>
 
-// The icon at `size` pixels square; empty when the picture cannot be read.
-Glib::RefPtr<Gdk::Pixbuf> ProgramIcon(int size);
+// The name of the program's icon in the icon theme.
+extern const char* const kProgramIconName;
+// Every window shows the program's icon: from the build tree's icons, or the
+// theme folder next to the installed data (found wherever the tree was put).
+void UseProgramIcon(const std::string& appDir);

@@ -11,6 +11,7 @@
 
 #include <gtkmm.h>
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -67,11 +68,15 @@ class Form1 : public Gtk::Window {
   Gtk::MenuItem mnuView, mnuViewRefresh, mnuViewStop;
   Gtk::MenuItem mnuTextFonts, mnuFonts, mnuTextSize;
   Gtk::RadioMenuItem mnuLargest, mnuLarge, mnuMedium, mnuSmall, mnuSmallest;
-  Gtk::MenuItem mnuMainOptions, mnuIEnetOptions;
+  Gtk::MenuItem mnuMainOptions, mnuDefStartPage, mnuIEnetOptions;
   Gtk::MenuItem mnuNewWind, mnuViewInFullScrn, mnuEditSiteWindow, mnuDontKillPopsEdit, mnuNavToIeFav;
   Gtk::MenuItem mnuWinMessenger, mnuOutlookExp, mnuOutlookOpen, mnuOutlookMail, mnuQuillbox;
-  Gtk::MenuItem mnuMhelp, mnuHelp, mnuAbout, mnuProps, mnuClosWind;
+  Gtk::MenuItem mnuMhelp, mnuHelp, mnuAbout, mnuBugsSuggest, mnuProps, mnuClosWind;
   Gtk::CheckMenuItem mnuStatusBar, mnuOffline, mnuKillPops, mnuKillPopsBoom, mnuScriptErr;
+  // The question bar for a page's permission requests, above the page.
+  Gtk::Box PermissionBar{Gtk::ORIENTATION_HORIZONTAL, 6};
+  Gtk::Label PermissionText;
+  Gtk::Button PermissionAllow{"_Allow", true}, PermissionDeny{"_Deny", true};
   Gtk::Menu mnuPop2;
   Gtk::MenuItem mnuPop2OpenMailApp, mnuPop2Mail, mnuPop2Quillbox;
 
@@ -79,6 +84,8 @@ class Form1 : public Gtk::Window {
   void F1ToolT();
   void UniLodCombo();
   void LodCombos();
+  // The selectors in the arrangement the settings choose, with their headers.
+  void FillSelectors();
   void NewApplWindo();
   void SedUpTimerButtons(int toggle);
   // Applies the process-wide text size to the page and checks its menu item.
@@ -157,6 +164,8 @@ class Form1 : public Gtk::Window {
   void mnuOutlookMail_Click();
   void mnuQuillbox_Click();
   void mnuAbout_Click();
+  void mnuDefStartPage_Click();
+  void mnuBugsSuggest_Click();
   void WebBrowser1_BeforeNavigate2(const std::string& url, int flags, bool& cancel);
   void WebBrowser1_NavigateComplete2(const std::string& url);
   void WebBrowser1_TitleChange(const std::string& text);
@@ -166,6 +175,9 @@ class Form1 : public Gtk::Window {
   void WebBrowser1_DownloadComplete();
   void WebBrowser1_NavigateError(const std::string& url, int status);
   WebBrowser* WebBrowser1_NewWindow2();
+  void WebBrowser1_DownloadStarted(const std::shared_ptr<FileDownload>& download);
+  void WebBrowser1_PermissionAsked(std::shared_ptr<PermissionPrompt> prompt);
+  void StatusBar1_PanelClick(int panel);
   void WebBrowser1_WindowClosing();
 
   // State the tests read.
@@ -179,11 +191,15 @@ class Form1 : public Gtk::Window {
   const AutoRefresh& Refresh() const { return refresh_; }
   bool Timer1Enabled() const { return timer1_.connected(); }
   const PopupState& Popup() const { return popup_; }
-  TwipRect PlacedRect(Gtk::Widget& w) const;                      // where a control sits now
+  TwipRect PlacedRect(Gtk::Widget& w) const;  // where a control sits now
+  std::size_t RunningDownloads() const { return downloads_.size(); }
+  Gtk::MessageDialog* DownloadDoneDialog() const { return downloadDone_.get(); }
+  void SetPermissionWaitForTest(unsigned ms) { permissionWaitMs_ = ms; }
   void SetInnerSizeForTest(float widthTwips, float heightTwips);  // lays out as if resized
 
  private:
   void LoadStartPage();
+  void PlaceFirstWindow();
   void BuildControls();
   void ConnectEvents();
   void ConnectBrowser();
@@ -219,6 +235,14 @@ class Form1 : public Gtk::Window {
   void UpdateClock();
   void ShowHistoryPicture();
   void ConnectPopupEvents();
+  void ConnectPromptEvents();
+  void ShowDownloadStatus();
+  void DownloadEnded(FileDownload* download, const std::string& failure);
+  bool CancelDownloads();
+  void ShowDownloadDone(const std::string& path);
+  void ShowNextPermission();
+  void AnswerPermission(bool allow);
+  void DenyPendingPermissions();
   void ShowPopupModes();
   void ApplyScriptGeometry();
   void StartTimer4();
@@ -257,5 +281,11 @@ class Form1 : public Gtk::Window {
   DeferredAction deferred_ = DeferredAction::None;
   float rowHeightUnit_ = 240;
   bool unloading_ = false;
+  std::vector<std::shared_ptr<FileDownload>> downloads_;  // this window's, running
+  std::string downloadStatus_;                            // what the status bar shows of them
+  std::unique_ptr<Gtk::MessageDialog> downloadDone_;
+  std::deque<std::shared_ptr<PermissionPrompt>> permissions_;
+  sigc::connection permissionTimer_;
+  unsigned permissionWaitMs_ = 60000;
   int lastWidth_ = 0, lastHeight_ = 0;
 };

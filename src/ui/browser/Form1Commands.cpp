@@ -162,3 +162,7 @@ void Form1::mnuHelp_Click() {
 }
 
 void Form1::mnuAbout_Click() { app_.OpenAbout(this); }
+
+void Form1::mnuDefStartPage_Click() { app_.OpenOptions(this, WebBrowser1.LocationURL()); }
+
+void Form1::mnuBugsSuggest_Click() { app_.OpenSuggestions(this); }

@@ -79,10 +79,8 @@ void Form1::BuildMenu() {
                             {&mnuSmallest, "Sm_allest"}}});
   FillMenu(textFontsMenu_,
            {{{&mnuFonts, "_Fonts (App Window)"}, {&mnuTextSize, "_Text Size (Web Page) >>", 0, {}, &textSizeMenu_}}});
-  FillMenu(optionsMenu_, {{
-                             // mnuDefStartPage "_Start Page & Options (This App)" opens the options window
-                             {&mnuIEnetOptions, "_Internet Options (All Apps)"},
-                         }});
+  FillMenu(optionsMenu_, {{{&mnuDefStartPage, "_Start Page & Options (This App)"},
+                           {&mnuIEnetOptions, "_Internet Options (All Apps)"}}});
   FillMenu(mailMenu_, {{{&mnuOutlookOpen, "_Open Mail App"},
                         {&mnuOutlookMail, "_Create New Mail"},
                         {&mnuQuillbox, "_Quillbox email"}}});
@@ -142,6 +140,7 @@ void Form1::ConnectMenu() {
       if (!syncingMenus_ && item.get_active()) mnuTextSize_Click(level);
     });
   }
+  on(mnuDefStartPage, &Form1::mnuDefStartPage_Click);
   on(mnuIEnetOptions, &Form1::mnuIEnetOptions_Click);
   on(mnuNewWind, &Form1::NewApplWindo);
   on(mnuViewInFullScrn, &Form1::mnuViewInFullScrn_Click);
@@ -162,6 +161,7 @@ void Form1::ConnectMenu() {
   on(mnuQuillbox, &Form1::mnuQuillbox_Click);
   on(mnuHelp, &Form1::mnuHelp_Click);
   on(mnuAbout, &Form1::mnuAbout_Click);
+  on(mnuBugsSuggest, &Form1::mnuBugsSuggest_Click);
   on(mnuProps, &Form1::mnuProps_Click);
   mnuOffline.signal_activate().connect([this] {
     if (mnuOffline.get_active() != IsOffline()) mnuOffline_Click();
@@ -197,6 +197,7 @@ bool Form1::Form_KeyDown(GdkEventKey* key) {
       if (FindBar1.get_visible()) {
         CloseFindBar();
       } else {
+        CancelDownloads();
         WebBrowser1.Stop();
       }
       return true;

@@ -79,6 +79,7 @@ void Form1::WebBrowser1_BeforeNavigate2(const std::string& url, int flags, bool&
 }
 
 void Form1::WebBrowser1_NavigateComplete2(const std::string&) {
+  DenyPendingPermissions();
   Text1.set_text(AddressBoxText(WebBrowser1.LocationURL()));
   RestartCountdown();
   // A handed-over address is used once; later windows open the start page.
@@ -91,7 +92,10 @@ void Form1::WebBrowser1_TitleChange(const std::string& text) {
   set_title(text + " - " + kAppTitle);
 }
 
-void Form1::WebBrowser1_StatusTextChange(const std::string& text) { StatusBar1.SetText(1, text); }
+// A running download keeps its line while the pointer is on no link.
+void Form1::WebBrowser1_StatusTextChange(const std::string& text) {
+  StatusBar1.SetText(1, text.empty() ? downloadStatus_ : text);
+}
 
 void Form1::WebBrowser1_ProgressChange(long progress, long maximum) {
   if (progress < 1) {

@@ -2,24 +2,18 @@
 
 #include <gdk/gdkkeysyms.h>
 
+#include "core/app/CommandLine.h"
 #include "core/app/Module1.h"
 #include "ui/app/App.h"
 #include "ui/app/ProgramIcon.h"
-
-#ifndef SKELVORNAX_VERSION
-#define SKELVORNAX_VERSION "0.0.0"
-#endif
 
 Form3::Form3(App& app) : app_(app) {
   set_title("About");
   set_type_hint(Gdk::WINDOW_TYPE_HINT_DIALOG);
   set_resizable(false);
   set_position(Gtk::WIN_POS_CENTER_ON_PARENT);
-  if (auto icon = ProgramIcon(64)) {
-    Image1.set(icon);
-  } else {
-    Image1.set_from_icon_name("web-browser", Gtk::ICON_SIZE_DIALOG);
-  }
+  Image1.set_from_icon_name(kProgramIconName, Gtk::ICON_SIZE_DIALOG);
+  Image1.set_pixel_size(64);
   Image1.get_accessible()->set_name(std::string(kAppTitle) + " icon");
   auto* name = Gtk::manage(new Gtk::Label);
   name->set_markup(std::string("<span size=\"x-large\" weight=\"bold\">") + kAppTitle + "</span>");
@@ -27,7 +21,7 @@ Form3::Form3(App& app) : app_(app) {
   Label1.set_line_wrap(true);
   Label1.set_max_width_chars(40);
   Label1.set_justify(Gtk::JUSTIFY_CENTER);
-  Label2.set_text(std::string("Vs. ") + SKELVORNAX_VERSION);
+  Label2.set_text("Vs. " + ProgramVersion());
   Command1.set_label("_OK");
   Command1.set_use_underline(true);
   Command1.set_halign(Gtk::ALIGN_END);
