@@ -1,57 +1,24 @@
 // WebKitBrowser: the page commands of the menu (text size, select all, find,
 // print, save and the page properties).
-#include <algorithm>
 #include <cstring>
 
 #include "core/records/Coding.h"
 #include "core/records/FileOps.h"
 #include "platform/WebKitBrowser.h"
+#include "platform/WebKitDetail.h"
+
+using namespace webkit_detail;
 
 namespace {
 
 // One piece of engine work that answers later, with the browser's token.
-template <typename Done>
-struct Pending {
+struct PendingOk {
   std::weak_ptr<int> alive;
-  Done done;
+  std::function<void(bool)> done;
   std::string path;
   bool failed = false;
   bool Answerable() const { return !alive.expired() && done; }
 };
-using PendingOk = Pending<std::function<void(bool)>>;
-
-std::string OrEmpty(const char* s) { return s ? s : ""; }
-
-std::string TakeString(gchar* s) {
-  std::string out = OrEmpty(s);
-  g_free(s);
-  return out;
-}
-
-std::string DateText(GDateTime* when) {
-  if (!when) return "";
-  GDateTime* utc = g_date_time_to_utc(when);
-  std::string text = TakeString(g_date_time_format(utc, "%Y-%m-%d %H:%M UTC"));
-  g_date_time_unref(utc);
-  g_date_time_unref(when);
-  return text;
-}
-
-std::vector<std::string> CertificateProblems(GTlsCertificateFlags flags) {
-  static const std::pair<GTlsCertificateFlags, const char*> kProblems[] = {
-      {G_TLS_CERTIFICATE_UNKNOWN_CA, "Its Issuer Is Not Trusted"},
-      {G_TLS_CERTIFICATE_BAD_IDENTITY, "It Was Issued For Another Site"},
-      {G_TLS_CERTIFICATE_NOT_ACTIVATED, "It Is Not Valid Yet"},
-      {G_TLS_CERTIFICATE_EXPIRED, "It Has Expired"},
-      {G_TLS_CERTIFICATE_REVOKED, "It Was Revoked"},
-      {G_TLS_CERTIFICATE_INSECURE, "Its Signature Is Insecure"},
-      {G_TLS_CERTIFICATE_GENERIC_ERROR, "It Could Not Be Checked"},
-  };
-  std::vector<std::string> problems;
-  for (const auto& [flag, text] : kProblems)
-    if (flags & flag) problems.emplace_back(text);
-  return problems;
-}
 
 bool SavesDocumentOnly(const std::string& path) {
   const std::string lc = coding::ToLower(path);
@@ -208,12 +175,13 @@ void WebKitBrowser::PageProperties(const std::function<void(const PageInfo&)>& d
   GTlsCertificate* certificate = nullptr;
   GTlsCertificateFlags problems{};
   if (webkit_web_view_get_tls_info(view_, &certificate, &problems) && certificate) {
+    const CertificateFacts facts = FactsOf(certificate, problems, "");
     info.secure = true;
-    info.certSubject = TakeString(g_tls_certificate_get_subject_name(certificate));
-    info.certIssuer = TakeString(g_tls_certificate_get_issuer_name(certificate));
-    info.validFrom = DateText(g_tls_certificate_get_not_valid_before(certificate));
-    info.validUntil = DateText(g_tls_certificate_get_not_valid_after(certificate));
-    info.certProblems = CertificateProblems(problems);
+    info.certSubject = facts.subject;
+    info.certIssuer = facts.issuer;
+    info.validFrom = facts.validFrom;
+    info.validUntil = facts.validUntil;
+    info.certProblems = facts.problems;
   }
   WebKitWebResource* resource = webkit_web_view_get_main_resource(view_);
   if (!resource) {

@@ -8,6 +8,7 @@
 #include <string>
 
 class WebKitBrowser;
+struct CertificateFacts;
 
 namespace webkit_detail {
 WebKitBrowser* Self(gpointer p);
@@ -16,4 +17,6 @@ WebKitWebContext*& Context();
 // Never destroyed: a browser may go after the statics, at the program's exit.
 std::set<WebKitBrowser*>& LiveBrowsers();
 bool& Offline();
+// What a site's certificate says of itself, and what is wrong with it.
+CertificateFacts FactsOf(GTlsCertificate* certificate, GTlsCertificateFlags errors, const std::string& host);
 }  // namespace webkit_detail

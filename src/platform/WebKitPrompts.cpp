@@ -225,19 +225,10 @@ void WebKitBrowser::CancelDownloads() {
 
 // ---- certificates ----
 
-gboolean WebKitBrowser::OnTlsError(WebKitWebView*, gchar* failingUri, GTlsCertificate* certificate,
-                                   GTlsCertificateFlags errors, gpointer p) {
-  WebKitBrowser* self = Self(p);
-  const std::string url = OrEmpty(failingUri);
-  if (self->tlsCertificate_) g_object_unref(self->tlsCertificate_);
-  self->tlsCertificate_ = G_TLS_CERTIFICATE(g_object_ref(certificate));
-  self->tlsUri_ = url;
-  gchar* nonce = g_uuid_string_random();
-  self->tlsNonce_ = nonce;
-  g_free(nonce);
-
+CertificateFacts webkit_detail::FactsOf(GTlsCertificate* certificate, GTlsCertificateFlags errors,
+                                        const std::string& host) {
   CertificateFacts facts;
-  facts.host = HostOf(url);
+  facts.host = host;
   facts.problems = CertificateProblemTexts(static_cast<unsigned>(errors));
   gchar* subject = nullptr;
   gchar* issuer = nullptr;
@@ -260,7 +251,21 @@ gboolean WebKitBrowser::OnTlsError(WebKitWebView*, gchar* failingUri, GTlsCertif
     if (t) g_date_time_unref(t);
   g_free(subject);
   g_free(issuer);
+  return facts;
+}
 
+gboolean WebKitBrowser::OnTlsError(WebKitWebView*, gchar* failingUri, GTlsCertificate* certificate,
+                                   GTlsCertificateFlags errors, gpointer p) {
+  WebKitBrowser* self = Self(p);
+  const std::string url = OrEmpty(failingUri);
+  if (self->tlsCertificate_) g_object_unref(self->tlsCertificate_);
+  self->tlsCertificate_ = G_TLS_CERTIFICATE(g_object_ref(certificate));
+  self->tlsUri_ = url;
+  gchar* nonce = g_uuid_string_random();
+  self->tlsNonce_ = nonce;
+  g_free(nonce);
+
+  const CertificateFacts facts = FactsOf(certificate, errors, HostOf(url));
   self->NavigateError.emit(url, kStatusLoadFailed);
   self->failedLoadFinishing_ = true;
   self->errorPageUri_ = url;

@@ -136,7 +136,7 @@ TEST_F(PageCommands, SavedPagesOpenAgainAsArchiveOrAsTheDocument) {
   Form1* w = OpenAt(server.Url("/keep"), "Keep Me");
   for (const char* name : {"kept.mht", "kept.html"}) {
     SCOPED_TRACE(name);
-    const std::string path = scratch / name;
+    std::string path = scratch / name;
     SetSaveFileChooser([&](const SaveFileRequest& r) {
       EXPECT_EQ(r.suggestedName, "Keep Me.mht");
       return path;
@@ -208,7 +208,7 @@ TEST_F(PageCommands, PropertiesOfASecurePageNameItsCertificate) {
   EXPECT_NE(value("Certificate Subject").find("CN=127.0.0.1"), std::string::npos) << value("Certificate Subject");
   EXPECT_NE(value("Certificate Issuer").find("skelvornax tests"), std::string::npos);
   EXPECT_EQ(value("Valid Until").substr(0, 4), "2126");
-  EXPECT_NE(value("Certificate Problems").find("Its Issuer Is Not Trusted"), std::string::npos);
+  EXPECT_NE(value("Certificate Problems").find("does not trust"), std::string::npos) << value("Certificate Problems");
 }
 
 TEST_F(PageCommands, AWindowOpenedByAFullScreenPageIsAMainWindow) {

@@ -132,7 +132,7 @@ std::vector<std::pair<std::string, std::string>> PropertyRows(const PageInfo& in
   rows.emplace_back("Valid From", info.validFrom.empty() ? "Unknown" : info.validFrom);
   rows.emplace_back("Valid Until", info.validUntil.empty() ? "Unknown" : info.validUntil);
   std::string problems;
-  for (const auto& p : info.certProblems) problems += (problems.empty() ? "" : "; ") + p;
+  for (const auto& p : info.certProblems) problems += (problems.empty() ? "" : " ") + p;
   if (!problems.empty()) rows.emplace_back("Certificate Problems", problems);
   return rows;
 }

@@ -45,7 +45,7 @@ struct PageInfo {
   int64_t size = -1;    // bytes of the document itself; -1 unknown
   bool secure = false;  // came over TLS
   std::string certSubject, certIssuer, validFrom, validUntil;
-  std::vector<std::string> certProblems;  // what the engine found wrong with the certificate
+  std::vector<std::string> certProblems;  // sentences: what the engine found wrong with the certificate
 };
 // The dialog's rows: caption and value, in the order shown.
 std::vector<std::pair<std::string, std::string>> PropertyRows(const PageInfo& info);

@@ -104,10 +104,10 @@ TEST(PageProperties, RowsForPlainAndSecurePages) {
   EXPECT_EQ(find(srows, "Certificate Issuer"), "CN=Test CA");
   EXPECT_EQ(find(srows, "Valid Until"), "2034-01-01 00:00 UTC");
   EXPECT_EQ(find(srows, "Certificate Problems"), "(missing)");
-  secure.certProblems = {"It Has Expired", "Its Issuer Is Not Trusted"};
+  secure.certProblems = {"The certificate has expired.", "It is not trusted."};
   srows = PropertyRows(secure);
   EXPECT_EQ(find(srows, "Connection"), "Encrypted, Certificate Not Trusted");
-  EXPECT_EQ(find(srows, "Certificate Problems"), "It Has Expired; Its Issuer Is Not Trusted");
+  EXPECT_EQ(find(srows, "Certificate Problems"), "The certificate has expired. It is not trusted.");
 }
 
 TEST(PageProperties, ByteSizes) {
