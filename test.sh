@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test and check headless: the formatting,
 # the program's tests (core and windows, real WebKitGTK under Xvfb), the
-# static checks, and the core and fake-engine window tests again under the
-# address and undefined-behaviour sanitizers. Arguments go to the first ctest.
+# static checks, the core and fake-engine window tests again under the
+# address and undefined-behaviour sanitizers, and a short run of every fuzz
+# target. Arguments go to the first ctest.
 set -euo pipefail
 cd "$(dirname "$0")"
 bash scripts/install-deps.sh
@@ -12,3 +13,4 @@ cmake --build build -j"$(nproc)"
 scripts/headless.sh ctest --test-dir build --output-on-failure -j2 "$@"
 scripts/tidy.sh build
 scripts/sanitize.sh
+scripts/fuzz.sh --runs 20000
