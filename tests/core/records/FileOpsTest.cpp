@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <filesystem>
 
 #include "core/records/FileOps.h"
 #include "support/TestDirs.h"
@@ -12,8 +11,7 @@
 namespace {
 
 std::vector<std::string> Names(const std::string& dir) {
-  std::vector<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(dir)) names.push_back(e.path().filename());
+  auto names = fileops::ListNames(dir);
   std::sort(names.begin(), names.end());
   return names;
 }
