@@ -3,6 +3,7 @@
 #include <errno.h>
 #include <glib-unix.h>
 #include <glib.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -26,6 +27,7 @@ constexpr int kListenBacklog = 64;
 constexpr unsigned kIdleTimeoutMs = 3000;  // to send a first request after connecting
 constexpr unsigned kTurnTimeoutMs = 2000;  // to finish once served (a hand-over takes milliseconds)
 constexpr unsigned kAcceptPauseMs = 100;   // after the process ran out of descriptors
+constexpr gint64 kSilentForUs = 500000;    // a peer silent this long may make room for another
 constexpr int kAcceptsPerWake = 64;        // then the loop gets its turn again
 
 void SetWhy(std::string* why, const std::string& text) {
@@ -46,6 +48,12 @@ bool SendNow(int fd, const std::string& data) {
   return true;
 }
 
+std::size_t SessionLimit() {
+  rlimit limit{};
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return 256;
+  return std::clamp<std::size_t>(static_cast<std::size_t>(limit.rlim_cur / 8), 16, 256);
+}
+
 void RemoveSource(guint& id) {
   if (id) g_source_remove(id);
   id = 0;
@@ -63,6 +71,7 @@ struct InstanceServer::Impl {
     LineBuffer buffer;
     bool queued = false;                       // has a request and waits for its turn
     std::optional<std::string> captionBefore;  // set when it wrote the caption
+    gint64 acceptedAt = 0;                     // monotonic microseconds
   };
 
   explicit Impl(MarkerPort& p) : port(p) {}
@@ -86,6 +95,7 @@ struct InstanceServer::Impl {
   std::deque<Session*> queue;                    // waiting for their turn, in order
   Session* turn = nullptr;                       // the session being served
   InstanceServerStats stats;
+  const std::size_t maxSessions = SessionLimit();
   bool closing = false;
 
   void ArmListen() {
@@ -131,10 +141,12 @@ struct InstanceServer::Impl {
     Drop(s);
   }
 
-  // Makes room by dropping the oldest session that has not asked anything yet.
+  // Makes room by dropping the oldest session that has asked nothing for a
+  // while. A second start asks at once, so it is never the one to go.
   bool EvictSilent() {
+    const gint64 now = g_get_monotonic_time();
     for (const auto& s : sessions) {
-      if (s.get() != turn && !s->queued && !s->buffer.HasLine()) {
+      if (s.get() != turn && !s->queued && !s->buffer.HasLine() && now - s->acceptedAt >= kSilentForUs) {
         DropBad(s.get());
         return true;
       }
@@ -215,6 +227,7 @@ struct InstanceServer::Impl {
     Session* s = owned.get();
     s->server = this;
     s->fd = peer;
+    s->acceptedAt = g_get_monotonic_time();
     sessions.push_back(std::move(owned));
     stats.openSessions = sessions.size();
     stats.peakSessions = std::max(stats.peakSessions, sessions.size());
@@ -228,9 +241,11 @@ struct InstanceServer::Impl {
   static gboolean OnListen(gint fd, GIOCondition, gpointer data) {
     auto* self = static_cast<Impl*>(data);
     for (int i = 0; i < kAcceptsPerWake; ++i) {
-      if (self->sessions.size() >= kMaxInstanceSessions && !self->EvictSilent()) {
-        // Every session has asked something; the rest wait in the backlog.
+      if (self->sessions.size() >= self->maxSessions && !self->EvictSilent()) {
+        // Nobody to drop yet: the rest wait in the backlog until a session
+        // ends or a silent one has waited long enough.
         self->listenSource = 0;
+        self->pauseSource = g_timeout_add(kAcceptPauseMs, OnPauseOver, self);
         return G_SOURCE_REMOVE;
       }
       const int peer = accept4(fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
@@ -288,6 +303,7 @@ InstanceServer::InstanceServer(MarkerPort& port) : impl_(std::make_unique<Impl>(
 InstanceServer::~InstanceServer() = default;
 
 const InstanceServerStats& InstanceServer::Stats() const { return impl_->stats; }
+std::size_t InstanceServer::MaxSessions() const { return impl_->maxSessions; }
 
 bool InstanceServer::Listen(const std::string& socketPath, std::string* why) {
   sockaddr_un addr{};
@@ -305,8 +321,10 @@ bool InstanceServer::Listen(const std::string& socketPath, std::string* why) {
     return false;
   }
   unlink(socketPath.c_str());  // left by a process that ended without cleaning up
-  if (bind(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0 || chmod(socketPath.c_str(), 0600) != 0 ||
-      listen(fd, kListenBacklog) != 0) {
+  // The file bind makes takes the socket's own mode (less the umask), so it
+  // is never there with wider permissions, not even until the chmod.
+  if (fchmod(fd, 0600) != 0 || bind(fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0 ||
+      chmod(socketPath.c_str(), 0600) != 0 || listen(fd, kListenBacklog) != 0) {
     SetWhy(why, Errno("cannot listen on " + socketPath));
     close(fd);
     return false;

@@ -10,9 +10,6 @@
 #include "core/app/Marker.h"
 #include "platform/InstanceClient.h"
 
-// Peers connected at once, at the most.
-constexpr std::size_t kMaxInstanceSessions = 32;
-
 // What the server has seen, for tests and diagnostics.
 struct InstanceServerStats {
   std::size_t openSessions = 0, peakSessions = 0;
@@ -28,8 +25,9 @@ struct InstanceServerStats {
 // hand-overs of two quick second starts cannot interleave. A peer that sends
 // no request in time, stalls during its turn, sends garbage or more than a
 // line's worth is dropped, and a caption it wrote without finishing its
-// hand-over is taken back; when too many are connected, the oldest silent
-// one makes room.
+// hand-over is taken back. When too many are connected, the oldest peer that
+// has been silent for a while makes room (a second start asks at once), or
+// the next ones wait in the backlog.
 class InstanceServer {
  public:
   explicit InstanceServer(MarkerPort& port);
@@ -40,6 +38,10 @@ class InstanceServer {
   // Binds the socket (replacing a stale one: the caller holds the lock).
   bool Listen(const std::string& socketPath, std::string* why = nullptr);
   const InstanceServerStats& Stats() const;
+  // Peers connected at once, at the most: an eighth of the descriptors the
+  // process may open, within 16..256, so that a burst cannot starve the rest
+  // of the program of them.
+  std::size_t MaxSessions() const;
 
  private:
   struct Impl;
