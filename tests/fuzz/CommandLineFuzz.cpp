@@ -1,7 +1,7 @@
-// The command line: arguments (NUL-separated in the input) are joined and
-// cleaned the same way by the launcher and the browser; the cleaned text
-// has no quotes and no blanks around it, and cleaning it again changes
-// nothing. What a hand-over does with it never keeps a script address.
+// The command line: arguments (NUL-separated in the input) become addresses
+// the same way for the launcher and the browser; every address is cleaned
+// (no quotes, no blanks around it, cleaning it again changes nothing), and
+// what a hand-over does with one never keeps a script address.
 #include <vector>
 
 #include "FuzzSupport.h"
@@ -11,31 +11,34 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::Cursor in(data, size);
-  std::vector<std::string> args = {"skelvornax"};
+  std::vector<std::string> args;
   while (!in.Empty() && args.size() < 64) args.push_back(in.Text());
-  std::vector<const char*> argv;
-  for (const auto& a : args) argv.push_back(a.c_str());
-  const int argc = static_cast<int>(argv.size());
+  // Any joined text of an odd length is "a file": both readings get tried.
+  const auto isFile = [](const std::string& path) { return path.size() % 2 == 1; };
 
-  const std::string joined = JoinArguments(argc, argv.data());
-  const std::string clean = CleanCommandLine(joined);
-  FUZZ_CHECK(clean.find('"') == std::string::npos);
-  FUZZ_CHECK(clean.empty() || (clean.front() != ' ' && clean.back() != ' '));
-  FUZZ_CHECK(CleanCommandLine(clean) == clean);
+  const StartRequest request = ParseStartArguments(args, isFile);
+  for (const std::string& address : request.addresses) {
+    FUZZ_CHECK(!address.empty() && address.find('"') == std::string::npos);
+    FUZZ_CHECK(address.front() != ' ' && address.back() != ' ');
+    FUZZ_CHECK(CleanCommandLine(address) == address);
+  }
+  if (request.kind == StartRequest::Kind::BadOption) FUZZ_CHECK(!request.badOption.empty());
 
-  bool option = false;
-  for (std::size_t i = 1; i < args.size(); ++i) option = option || MayBeToolkitOption(args[i]);
-  const auto launcher = LauncherCommandLine(argc, argv.data());
-  FUZZ_CHECK(option ? !launcher.has_value() : launcher == clean);
+  bool dash = false;
+  for (const auto& a : args) dash = dash || (!a.empty() && a[0] == '-');
+  const auto launcher = LauncherAddresses(args, isFile);
+  FUZZ_CHECK(dash ? !launcher.has_value() : (launcher && *launcher == request.addresses));
 
-  MarkerState state;
-  state.caption = clean.empty() ? MarkerCaption() : clean;
-  MarkerResizeInput input;
-  input.currentWidth = 500 * kMarkerTwipsPerPixel;
-  input.mainWindowLoaded = true;
-  const MarkerDecision d = DecideMarkerResize(state, input);
-  FUZZ_CHECK(d.action == MarkerAction::OpenWindow);
-  if (d.commandLine) FUZZ_CHECK(*d.commandLine == clean && !IsScriptOrDataAddress(clean));
-  if (!clean.empty() && clean != MarkerCaption() && !IsScriptOrDataAddress(clean)) FUZZ_CHECK(d.commandLine == clean);
+  for (const std::string& address : request.addresses) {
+    MarkerState state;
+    state.caption = address;
+    MarkerResizeInput input;
+    input.currentWidth = 500 * kMarkerTwipsPerPixel;
+    input.mainWindowLoaded = true;
+    const MarkerDecision d = DecideMarkerResize(state, input);
+    FUZZ_CHECK(d.action == MarkerAction::OpenWindow);
+    if (d.commandLine) FUZZ_CHECK(*d.commandLine == address && !IsScriptOrDataAddress(address));
+    if (address != MarkerCaption() && !IsScriptOrDataAddress(address)) FUZZ_CHECK(d.commandLine == address);
+  }
   return 0;
 }
