@@ -23,12 +23,12 @@ struct Module1State {
   int MsgBoxOpen = 0;
   int HistoryLogOff = 0;
   int HistoryWindowLoaded = 0;
-  int OptionsOpen = 0;     // the options window is open
+  int OptionsOpen = 0;         // the options window is open
   int16_t MailWindowMode = 0;  // 1 while the suggestions window is open
-  int StartPageFlag = 0;      // 1 once a window of this run has loaded the start page
-  int ScriptMessagesOff = 0;  // pages' script dialogs answered quietly
-  int PopUpsKilled = 0;       // windows the pop-up killer closed in this run
-  std::string LastPageTitle;  // of any main window, the kill page aside
+  int StartPageFlag = 0;       // 1 once a window of this run has loaded the start page
+  int ScriptMessagesOff = 0;   // pages' script dialogs answered quietly
+  int PopUpsKilled = 0;        // windows the pop-up killer closed in this run
+  std::string LastPageTitle;   // of any main window, the kill page aside
   std::string ActiveMainWindowId;
 };
 
