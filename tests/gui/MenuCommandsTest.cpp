@@ -9,6 +9,7 @@
 #include <fstream>
 #include <memory>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@
 #include "platform/FileDialogs.h"
 #include "platform/Network.h"
 #include "platform/fakes/FakeBrowser.h"
+#include "support/TestDirs.h"
 #include "ui/app/ProgramIcon.h"
 #include "ui/browser/Form1.h"
 #include "ui/windows/Form3.h"
@@ -456,10 +458,64 @@ TEST_F(MenuCommands, AboutShowsTheDescriptionAndTheBuildsVersion) {
   EXPECT_EQ(TheApp().About(), nullptr);
 }
 
+// A private desktop where the program's entry is installed and is not the
+// default yet; the system's folders stay, for the icons and file types the
+// window needs. Set before anything asks the desktop, which reads its entries once.
+class AboutOnADesktop : public MenuCommands {
+ protected:
+  AboutOnADesktop() {
+    setenv("XDG_DATA_HOME", (desktop / "data").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (desktop / "config").c_str(), 1);
+    MakeDirs(desktop / "data/applications");
+    MakeDirs(desktop / "config");
+    MakeDirs(desktop / "bin");
+    WriteString(desktop / "bin/skelvornax", "#!/bin/sh\n");
+    ::chmod((desktop / "bin/skelvornax").c_str(), 0755);
+    const std::string path = getenv("PATH") ? getenv("PATH") : "/usr/bin";
+    setenv("PATH", (desktop / "bin:" + path).c_str(), 1);
+    std::ifstream entry(std::string(SKELVORNAX_SOURCE_DIR) + "/data/org.skelvornax.Browser.desktop");
+    std::stringstream text;
+    text << entry.rdbuf();
+    WriteString(desktop / "data/applications/org.skelvornax.Browser.desktop", text.str());
+  }
+  TempDir desktop;
+};
+
+TEST_F(AboutOnADesktop, MakesTheProgramTheDefaultBrowserAndSaysSo) {
+  Form1* w = Open();
+  w->mnuAbout.activate();
+  Form3* about = TheApp().About();
+  ASSERT_NE(about, nullptr);
+  EXPECT_EQ(about->LabelDefault.get_text(), "skelvornax is not your default web browser.");
+  ASSERT_TRUE(about->CommandMakeDefault.get_visible());
+  EXPECT_EQ(about->CommandMakeDefault.get_label(), "Make skelvornax The Default Browser");
+  about->CommandMakeDefault.clicked();
+  EXPECT_EQ(about->LabelDefault.get_text(), "skelvornax is your default web browser.");
+  EXPECT_FALSE(about->CommandMakeDefault.get_visible());
+  EXPECT_EQ(answers.shown.size(), 0u);
+
+  // Each test runs in its own process, so the changed environment goes with it.
+  // Without its entry the desktop cannot take it: the reason is shown and nothing claims success.
+  about->Form_QueryUnload();
+  RunFor(20);
+  std::remove((desktop / "data/applications/org.skelvornax.Browser.desktop").c_str());
+  std::remove((desktop / "config/mimeapps.list").c_str());
+  w->mnuAbout.activate();
+  about = TheApp().About();
+  ASSERT_NE(about, nullptr);
+  about->CommandMakeDefault.clicked();
+  ASSERT_EQ(answers.shown.size(), 1u);
+  EXPECT_NE(answers.shown[0].find("could not be made the default browser"), std::string::npos);
+  EXPECT_EQ(about->LabelDefault.get_text(), "skelvornax is not your default web browser.");
+}
+
 TEST_F(MenuCommands, OptionsAndSuggestionsOpenFromTheirEntries) {
   Form1* w = Open("http://shown.example/");
   w->mnuDefStartPage.activate();
   EXPECT_NE(TheApp().Options(), nullptr);
+  // Both sit in the menu, under their submenus.
+  EXPECT_EQ(w->mnuDefStartPage.get_parent(), w->mnuMainOptions.get_submenu());
+  EXPECT_EQ(w->mnuBugsSuggest.get_parent(), w->mnuMhelp.get_submenu());
   w->mnuBugsSuggest.activate();
   EXPECT_NE(TheApp().Suggestions(), nullptr);
 }

@@ -84,10 +84,8 @@ void Form1::BuildMenu() {
   FillMenu(mailMenu_, {{{&mnuOutlookOpen, "_Open Mail App"},
                         {&mnuOutlookMail, "_Create New Mail"},
                         {&mnuQuillbox, "_Quillbox email"}}});
-  FillMenu(helpMenu_, {{
-                          {&mnuHelp, "_Help Page (Local)"}, {&mnuAbout, "_About"},
-                          // mnuBugsSuggest "_Suggestions & Bugs" opens the suggestions window
-                      }});
+  FillMenu(helpMenu_,
+           {{{&mnuHelp, "_Help Page (Local)"}, {&mnuAbout, "_About"}, {&mnuBugsSuggest, "_Suggestions & Bugs"}}});
   FillMenu(mnuPop1,
            {
                {{&mnufile, "_File", 0, {}, &fileMenu_}},

@@ -4,6 +4,8 @@
 
 #include "core/app/CommandLine.h"
 #include "core/app/Module1.h"
+#include "platform/DefaultBrowser.h"
+#include "platform/Dialogs.h"
 #include "ui/app/App.h"
 #include "ui/app/ProgramIcon.h"
 
@@ -22,6 +24,13 @@ Form3::Form3(App& app) : app_(app) {
   Label1.set_max_width_chars(40);
   Label1.set_justify(Gtk::JUSTIFY_CENTER);
   Label2.set_text("Vs. " + ProgramVersion());
+  LabelDefault.set_line_wrap(true);
+  LabelDefault.set_max_width_chars(40);
+  LabelDefault.set_justify(Gtk::JUSTIFY_CENTER);
+  CommandMakeDefault.set_label(std::string("Make ") + kAppTitle + " The Default Browser");
+  CommandMakeDefault.set_halign(Gtk::ALIGN_CENTER);
+  Frame1.pack_start(LabelDefault, false, false);
+  Frame1.pack_start(CommandMakeDefault, false, false);
   Command1.set_label("_OK");
   Command1.set_use_underline(true);
   Command1.set_halign(Gtk::ALIGN_END);
@@ -36,6 +45,7 @@ Form3::Form3(App& app) : app_(app) {
   box_.show_all();
 
   Command1.signal_clicked().connect(sigc::mem_fun(*this, &Form3::Form_QueryUnload));
+  CommandMakeDefault.signal_clicked().connect(sigc::mem_fun(*this, &Form3::CommandMakeDefault_Click));
   signal_key_press_event().connect(sigc::mem_fun(*this, &Form3::Form_KeyDown), false);
   signal_delete_event().connect([this](GdkEventAny*) {
     Form_QueryUnload();
@@ -43,7 +53,12 @@ Form3::Form3(App& app) : app_(app) {
   });
 }
 
+namespace {
+const std::string kDesktopId = std::string(SKELVORNAX_APP_ID) + ".desktop";
+}  // namespace
+
 void Form3::Form_Load() {
+  ShowDefaultBrowser();
   show();
   Command1.grab_focus();
 }
@@ -59,4 +74,18 @@ void Form3::Form_QueryUnload() {
   unloaded_ = true;
   hide();
   app_.AboutUnloaded();
+}
+
+void Form3::ShowDefaultBrowser() {
+  const bool isDefault = IsDefaultBrowser(kDesktopId);
+  LabelDefault.set_text(std::string(kAppTitle) + (isDefault ? " is" : " is not") + " your default web browser.");
+  CommandMakeDefault.set_visible(!isDefault);
+}
+
+void Form3::CommandMakeDefault_Click() {
+  std::string why;
+  if (!MakeDefaultBrowser(kDesktopId, &why))
+    MsgBox(std::string(kAppTitle) + " could not be made the default browser: " + why, MsgButtons::Ok, this);
+  ShowDefaultBrowser();
+  if (!CommandMakeDefault.get_visible()) Command1.grab_focus();
 }

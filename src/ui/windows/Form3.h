@@ -15,11 +15,16 @@ class Form3 : public Gtk::Window {
   Gtk::Label Label2;  // "Vs." and the version
   // Room below the version for more about the program on this desktop.
   Gtk::Box Frame1{Gtk::ORIENTATION_VERTICAL, 6};
-  Gtk::Button Command1;  // "OK"
+  Gtk::Label LabelDefault;         // whether the desktop opens web pages here
+  Gtk::Button CommandMakeDefault;  // "Make skelvornax The Default Browser"
+  Gtk::Button Command1;            // "OK"
 
   void Form_Load();
   void Form_QueryUnload();
   bool Form_KeyDown(GdkEventKey* key);
+  void CommandMakeDefault_Click();
+  // Reads the desktop's default web handler again and shows it.
+  void ShowDefaultBrowser();
 
  private:
   App& app_;
