@@ -211,9 +211,10 @@ void App::OpenSuggestions(Gtk::Window* parent) {
 void App::OpenAbout(Gtk::Window* parent) {
   if (!about_) {
     about_ = std::make_unique<Form3>(*this);
+    // Before it is shown, so that it opens centred over the window it came from.
+    if (parent) about_->set_transient_for(*parent);
     about_->Form_Load();
   }
-  if (parent) about_->set_transient_for(*parent);
   about_->present();
 }
 
