@@ -308,7 +308,7 @@ TEST_F(Form1Window, AFreshProfilesFirstWindowTakesMostOfTheScreenAndTheNextCasca
   first->get_position(x, y);
   EXPECT_NEAR(w, a.width * 0.7, 2);
   EXPECT_NEAR(h, a.height * 0.7, 2);
-  EXPECT_NEAR(x, a.x + (a.width - w) / 2, 2);
+  EXPECT_NEAR(x, a.x + (a.width - w) / 2.0, 2);
   // The next window cascades from the first one's place and keeps its size.
   first->Check1.set_active(true);
   first->Text1.set_text("http://example.com/next");
