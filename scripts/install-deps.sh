@@ -11,6 +11,7 @@ PACKAGES=(
   xvfb xauth dbus dbus-x11 x11-utils
   fonts-dejavu-core
   clang clang-format clang-tidy libclang-rt-14-dev
+  desktop-file-utils appstream dpkg-dev file openssl
 )
 
 missing=()

@@ -8,12 +8,14 @@
 
 #include "core/app/Module1.h"
 
-std::vector<std::string> BrowserCandidates(const std::string& selfExe, const std::string& installedBrowser) {
+std::vector<std::string> BrowserCandidates(const std::string& selfExe, const std::string& installedRelative) {
   std::vector<std::string> candidates;
   const std::size_t slash = selfExe.find_last_of('/');
-  if (slash != std::string::npos) candidates.push_back(selfExe.substr(0, slash + 1) + kBrowserProgramName);
-  if (!installedBrowser.empty() && (candidates.empty() || candidates.front() != installedBrowser))
-    candidates.push_back(installedBrowser);
+  if (slash == std::string::npos) return candidates;
+  const std::string dir = selfExe.substr(0, slash + 1);
+  candidates.push_back(dir + kBrowserProgramName);
+  if (!installedRelative.empty() && installedRelative != kBrowserProgramName)
+    candidates.push_back(dir + installedRelative);
   return candidates;
 }
 

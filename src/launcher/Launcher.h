@@ -8,8 +8,9 @@
 inline const char* const kBrowserProgramName = "skelvornax-browser";
 
 // Where the browser program is looked for, in order: next to this program
-// (the build tree), then where it is installed.
-std::vector<std::string> BrowserCandidates(const std::string& selfExe, const std::string& installedBrowser);
+// (the build tree), then where it is installed, as a path relative to this
+// program's folder (so an installed tree works wherever it was put).
+std::vector<std::string> BrowserCandidates(const std::string& selfExe, const std::string& installedRelative);
 
 // Replaces this process with the first candidate that starts, passing argv
 // on untouched. Returns only when none did: prints why to stderr and

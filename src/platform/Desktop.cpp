@@ -106,12 +106,3 @@ int CaptionHeight(Gtk::Window& window) {
   const int height = y - frame.get_y();
   return height > 0 ? height : 23;
 }
-
-std::string FindAppDir(const std::string& installedDataDir) {
-  const std::string exe = fileops::SelfExecutable();
-  if (!exe.empty()) {
-    std::string dir = exe.substr(0, exe.find_last_of('/'));
-    if (FileTest(dir + "/skelvorn.ini") == 0) return dir;
-  }
-  return installedDataDir;
-}

@@ -44,7 +44,3 @@ int32_t TickCount();
 
 // Height of a window's title bar from its frame; 23 px when unknown.
 int CaptionHeight(Gtk::Window& window);
-
-// The program directory: the executable's own folder when it holds the
-// shipped settings (a build tree), else the installed data folder.
-std::string FindAppDir(const std::string& installedDataDir);

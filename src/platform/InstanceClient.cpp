@@ -242,3 +242,13 @@ HandOverResult HandOverToMarker(const std::string& socketPath, const std::string
   if (!reply || reply->kind != MarkerReply::Ok) return HandOverResult::NoMarker;
   return HandOverResult::Delivered;
 }
+
+std::size_t HandOverAll(const std::string& socketPath, const std::vector<std::string>& addresses) {
+  if (addresses.empty()) return HandOverToMarker(socketPath, "") == HandOverResult::Delivered ? 1 : 0;
+  std::size_t delivered = 0;
+  for (const auto& address : addresses) {
+    if (HandOverToMarker(socketPath, address) != HandOverResult::Delivered) break;
+    ++delivered;
+  }
+  return delivered;
+}

@@ -12,6 +12,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 struct InstancePaths {
   std::string dir;         // <runtime>/skelvornax, mode 0700
@@ -51,3 +52,6 @@ class InstanceLock {
 // exists; every step is bounded by the time limit.
 enum class HandOverResult { Delivered, NoMarker };
 HandOverResult HandOverToMarker(const std::string& socketPath, const std::string& commandLine, int timeoutMs = 4000);
+// Hands each address over in turn (none: one empty command line, the start
+// page). Stops at the first the marker does not take; returns how many it took.
+std::size_t HandOverAll(const std::string& socketPath, const std::vector<std::string>& addresses);

@@ -23,15 +23,39 @@ bool LaunchProgram(const std::vector<std::string>& argv) {
   }
 }
 
-bool OpenNetworkSettings() {
-  const std::vector<std::vector<std::string>> tools = {
-      {"nm-connection-editor"}, {"gnome-control-center", "network"}, {"systemsettings", "kcm_networkmanagement"}};
+namespace {
+// Starts the first of the tools that is installed.
+bool LaunchFirst(const std::vector<std::vector<std::string>>& tools) {
   for (const auto& argv : tools)
     if (LaunchProgram(argv)) return true;
   return false;
 }
+}  // namespace
+
+bool OpenNetworkSettings() {
+  return LaunchFirst(
+      {{"nm-connection-editor"}, {"gnome-control-center", "network"}, {"systemsettings", "kcm_networkmanagement"}});
+}
+
+bool OpenInternetSettings() {
+  // The proxy settings first: they are what every program's connections use.
+  return LaunchFirst({{"gnome-control-center", "network"},
+                      {"systemsettings", "kcm_proxy"},
+                      {"xfce4-settings-manager"},
+                      {"nm-connection-editor"}});
+}
+
+namespace {
+std::function<bool(const std::string&)>& TestHandler() {
+  static std::function<bool(const std::string&)> handler;
+  return handler;
+}
+}  // namespace
+
+void SetDefaultHandlerForTest(std::function<bool(const std::string&)> handler) { TestHandler() = std::move(handler); }
 
 bool OpenWithDefaultHandler(const std::string& uri) {
+  if (TestHandler()) return TestHandler()(uri);
   try {
     return Gio::AppInfo::launch_default_for_uri(uri);
   } catch (const Glib::Error&) {

@@ -18,7 +18,12 @@ bool IsOffline();
 
 // Opens the desktop's network settings tool; false when none is installed.
 bool OpenNetworkSettings();
+// Opens the desktop's tool for the network and proxy settings of all
+// programs; false when none is installed.
+bool OpenInternetSettings();
 // Starts a program with arguments (never through a shell); false on failure.
 bool LaunchProgram(const std::vector<std::string>& argv);
 // Hands an address (e.g. "mailto:") to the desktop's default handler.
 bool OpenWithDefaultHandler(const std::string& uri);
+// Tests see the addresses instead of the desktop (an empty function: the desktop again).
+void SetDefaultHandlerForTest(std::function<bool(const std::string&)> handler);

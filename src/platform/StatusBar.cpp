@@ -11,6 +11,7 @@ StatusBar::StatusBar(int panels) : Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 0) {
     p->frame.add(p->inner);
     p->box.add(p->frame);
     p->box.signal_button_press_event().connect([this, i](GdkEventButton* e) {
+      if (e->type == GDK_BUTTON_PRESS && e->button == 1) PanelClick.emit(i);
       if (e->type == GDK_2BUTTON_PRESS && e->button == 1) PanelDblClick.emit(i);
       if (e->type == GDK_BUTTON_PRESS && e->button == 3) RightPress.emit();
       return false;

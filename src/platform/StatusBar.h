@@ -19,6 +19,7 @@ class StatusBar : public Gtk::Box {
   void SetPicture(int panel, const std::string& iconName);  // "" clears it
   std::string Picture(int panel) const;
 
+  sigc::signal<void, int> PanelClick;     // panel number
   sigc::signal<void, int> PanelDblClick;  // panel number
   sigc::signal<void> RightPress;
 

@@ -7,12 +7,34 @@
 #include "core/browser/Addresses.h"
 #include "core/popups/PopupKiller.h"
 #include "core/records/Coding.h"
+#include "platform/WebKitDetail.h"
 
-namespace {
+namespace webkit_detail {
 
 WebKitBrowser* Self(gpointer p) { return static_cast<WebKitBrowser*>(p); }
 
 std::string OrEmpty(const char* s) { return s ? s : ""; }
+
+WebKitWebContext*& Context() {
+  static WebKitWebContext* context = nullptr;
+  return context;
+}
+
+std::set<WebKitBrowser*>& LiveBrowsers() {
+  static auto* browsers = new std::set<WebKitBrowser*>;
+  return *browsers;
+}
+
+bool& Offline() {
+  static bool offline = false;
+  return offline;
+}
+
+}  // namespace webkit_detail
+
+using namespace webkit_detail;
+
+namespace {
 
 bool IsQuietFailure(GError* error) {
   // A stopped load, or one the policy handler turned away, is no navigation error.
@@ -35,22 +57,6 @@ WebKitSettings* BrowserSettings() {
 }  // namespace
 
 namespace {
-WebKitWebContext*& Context() {
-  static WebKitWebContext* context = nullptr;
-  return context;
-}
-
-// Never destroyed: a browser may go after the statics, at the program's exit.
-std::set<WebKitBrowser*>& LiveBrowsers() {
-  static auto* browsers = new std::set<WebKitBrowser*>;
-  return *browsers;
-}
-
-bool& Offline() {
-  static bool offline = false;
-  return offline;
-}
-
 bool& OfflineWanted() {
   static bool wanted = false;
   return wanted;
@@ -179,6 +185,7 @@ void WebKitBrowser::SetOfflineMode(bool offline, const std::function<void(bool)>
 
 void WebKitBrowser::ApplyOfflineMode(bool offline) {
   Offline() = offline;
+  if (offline) CancelDownloads();
   for (WebKitBrowser* b : LiveBrowsers()) {
     b->ApplyOfflineFilter(offline);
     if (offline) webkit_web_view_stop_loading(b->view_);
@@ -217,6 +224,7 @@ void WebKitBrowser::ConfigureEngine(const std::string& dataDir, const std::strin
   webkit_web_context_set_sandbox_enabled(context, TRUE);
   webkit_web_context_set_cache_model(context, WEBKIT_CACHE_MODEL_WEB_BROWSER);
   Context() = context;
+  g_signal_connect(context, "download-started", G_CALLBACK(OnDownloadStarted), nullptr);
   OfflineFilter().dir = dataDir + "/filters";
   Glib::signal_timeout().connect_once([] { CompileOfflineFilter(); }, 3000);
 }
@@ -248,6 +256,7 @@ WebKitBrowser::WebKitBrowser(WebKitWebView* relatedTo) {
 
 WebKitBrowser::~WebKitBrowser() {
   LiveBrowsers().erase(this);
+  DisconnectCommands();
   g_signal_handlers_disconnect_by_data(content_, this);
   webkit_user_content_manager_unregister_script_message_handler(content_, "skelvornaxWindow");
   g_object_unref(content_);
@@ -256,6 +265,7 @@ WebKitBrowser::~WebKitBrowser() {
   if (WebKitWindowProperties* props = webkit_web_view_get_window_properties(view_))
     g_signal_handlers_disconnect_by_data(props, this);
   g_object_unref(view_);
+  if (tlsCertificate_) g_object_unref(tlsCertificate_);
 }
 
 void WebKitBrowser::Connect() {
@@ -270,6 +280,8 @@ void WebKitBrowser::Connect() {
   g_signal_connect(view_, "close", G_CALLBACK(OnClose), this);
   g_signal_connect(view_, "web-process-terminated", G_CALLBACK(OnCrashed), this);
   g_signal_connect(view_, "script-dialog", G_CALLBACK(OnScriptDialog), this);
+  g_signal_connect(view_, "load-failed-with-tls-errors", G_CALLBACK(OnTlsError), this);
+  g_signal_connect(view_, "permission-request", G_CALLBACK(OnPermissionRequest), this);
   g_signal_connect(webkit_web_view_get_back_forward_list(view_), "changed", G_CALLBACK(OnHistoryChanged), this);
 }
 
@@ -408,7 +420,8 @@ gboolean WebKitBrowser::OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* dec
     WebKitNavigationAction* action =
         webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
     const std::string url = OrEmpty(webkit_uri_request_get_uri(webkit_navigation_action_get_request(action)));
-    if (self->RefuseWhileOffline(url, webkit_navigation_action_is_user_gesture(action))) {
+    if (self->AcceptCertificateLink(url) ||
+        self->RefuseWhileOffline(url, webkit_navigation_action_is_user_gesture(action))) {
       webkit_policy_decision_ignore(decision);
       return TRUE;
     }

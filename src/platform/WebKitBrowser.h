@@ -4,6 +4,7 @@
 #include <webkit2/webkit2.h>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "platform/WebBrowser.h"
@@ -35,7 +36,19 @@ class WebKitBrowser : public WebBrowser {
   void SetSilent(bool silent) override { silent_ = silent; }
   std::unique_ptr<WebBrowser> CreateRelated() override;
 
+  // Page commands (WebKitBrowserCommands.cpp).
+  void SetTextSize(int level) override;
+  void SelectAll() override;
+  void Find(const std::string& text, bool matchCase, FindStep step) override;
+  void FindFinish() override;
+  void Print(Gtk::Window* parent, const std::function<void(bool ok)>& done) override;
+  void PrintToFile(const std::string& path, const std::function<void(bool ok)>& done) override;
+  void SaveAs(const std::string& path, const std::function<void(bool ok)>& done) override;
+  void PageProperties(const std::function<void(const PageInfo&)>& done) override;
+
   WebKitWebView* view() const { return view_; }
+  // Every running download is cancelled (going offline).
+  static void CancelDownloads();
   bool OpenedByPage() const override { return openedByPage_; }
 
  private:
@@ -64,7 +77,18 @@ class WebKitBrowser : public WebBrowser {
   void EmitOpenRequests();
   void EmitGeometry(std::optional<int> left, std::optional<int> top, std::optional<int> width,
                     std::optional<int> height);
+  static void OnDownloadStarted(WebKitWebContext*, WebKitDownload* download, gpointer);
+  static gboolean OnTlsError(WebKitWebView*, gchar* failingUri, GTlsCertificate* certificate,
+                             GTlsCertificateFlags errors, gpointer p);
+  static gboolean OnPermissionRequest(WebKitWebView*, WebKitPermissionRequest* request, gpointer p);
+  // True for the certificate page's accept link, which is taken when it is
+  // this window's one-time link.
+  bool AcceptCertificateLink(const std::string& url);
   static void OnHistoryChanged(WebKitBackForwardList*, WebKitBackForwardListItem*, gpointer, gpointer p);
+  void ConnectFind();
+  void DisconnectCommands();
+  static void OnFoundText(WebKitFindController*, guint matches, gpointer p);
+  static void OnFindFailed(WebKitFindController*, gpointer p);
 
   WebKitWebView* view_ = nullptr;
   WebKitUserContentManager* content_ = nullptr;
@@ -78,8 +102,14 @@ class WebKitBrowser : public WebBrowser {
   bool silent_ = false;
   bool canGoBack_ = false, canGoForward_ = false;
   bool failedLoadFinishing_ = false;
+  GTlsCertificate* tlsCertificate_ = nullptr;  // of the certificate page shown last
+  std::string tlsUri_, tlsNonce_;
   std::string requestedUri_;   // what the current load was asked for
   std::string ownNavigation_;  // the address the program itself asked for last
   std::string errorPageUri_;   // an error page being loaded for this address  // the end of a failed load; its error
                                // page follows
+  bool findConnected_ = false;
+  // Engine work that finishes later holds a weak copy: once the browser is
+  // gone, its answer is dropped.
+  std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };

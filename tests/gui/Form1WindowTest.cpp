@@ -13,8 +13,10 @@
 #include "core/app/Module1.h"
 #include "core/app/SettingsRecord.h"
 #include "core/app/Startup.h"
+#include "core/browser/MainWindowRules.h"
 #include "core/sitelists/ListFiles.h"
 #include "gui/GuiTest.h"
+#include "platform/Desktop.h"
 #include "platform/fakes/FakeBrowser.h"
 #include "ui/browser/Form1.h"
 
@@ -295,6 +297,27 @@ TEST_F(Form1Window, ClosingOneOfTwoKeepsTheOtherAndTheLastClosesCleanly) {
   EXPECT_EQ(criticals.count, 0);
 }
 
+TEST_F(Form1Window, AFreshProfilesFirstWindowTakesMostOfTheScreenAndTheNextCascades) {
+  Settings& s = Module1().Working;
+  s.MainLeft = 0, s.MainTop = 0, s.MainWidth = kMainFloorWidth, s.MainHeight = kMainFloorHeight;
+  Form1* first = OpenWindow();
+  ASSERT_TRUE(RunUntil([&] { return first->get_mapped(); }));
+  const WorkArea a = PrimaryWorkArea();
+  int w = 0, h = 0, x = 0, y = 0;
+  first->get_size(w, h);
+  first->get_position(x, y);
+  EXPECT_NEAR(w, a.width * 0.7, 2);
+  EXPECT_NEAR(h, a.height * 0.7, 2);
+  EXPECT_NEAR(x, a.x + (a.width - w) / 2.0, 2);
+  // The next window cascades from the first one's place and keeps its size.
+  first->Check1.set_active(true);
+  first->Text1.set_text("http://example.com/next");
+  first->Command1_Click();
+  ASSERT_EQ(MainWindows().size(), 2u);
+  EXPECT_EQ(s.MainLeft, CascadeStep(Tw(x)));
+  EXPECT_EQ(s.MainWidth, Tw(w));
+}
+
 TEST_F(Form1Window, NewWindowBoxOpensTypedAddressInSecondWindow) {
   struct Row {
     const char* name;
@@ -313,6 +336,7 @@ TEST_F(Form1Window, NewWindowBoxOpensTypedAddressInSecondWindow) {
     m.Working.HoldNewWindowBox = r.hold;
     m.MsgBoxOpen = r.msgBox;
     m.Working.MainLeft = 500, m.Working.MainTop = 1000;
+    m.Working.MainWidth = 9000;  // a saved size: the first window keeps its place
     Form1* w = OpenWindow();
     w->Check1.set_active(true);
     w->Text1.set_text("http://example.com/new");

@@ -1,16 +1,36 @@
 #include "support/LoopbackServer.h"
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
 LoopbackServer::LoopbackServer() {
   server_ = soup_server_new(nullptr, nullptr);
+  Listen(false);
+}
+
+LoopbackServer::LoopbackServer(const std::string& certificatePem) {
+  GError* error = nullptr;
+  GTlsCertificate* certificate = g_tls_certificate_new_from_file(certificatePem.c_str(), &error);
+  if (!certificate) {
+    const std::string message = error ? error->message : "no certificate";
+    g_clear_error(&error);
+    throw std::runtime_error(message);
+  }
+  server_ = soup_server_new("tls-certificate", certificate, nullptr);
+  g_object_unref(certificate);
+  Listen(true);
+}
+
+void LoopbackServer::Listen(bool https) {
+  https_ = https;
   soup_server_add_handler(server_, nullptr, Handle, this, nullptr);
   GError* error = nullptr;
   GInetAddress* loopback = g_inet_address_new_loopback(G_SOCKET_FAMILY_IPV4);
   GSocketAddress* address = g_inet_socket_address_new(loopback, 0);
   g_object_unref(loopback);
-  const gboolean ok = soup_server_listen(server_, address, static_cast<SoupServerListenOptions>(0), &error);
+  const gboolean ok = soup_server_listen(
+      server_, address, https ? SOUP_SERVER_LISTEN_HTTPS : static_cast<SoupServerListenOptions>(0), &error);
   g_object_unref(address);
   if (!ok) {
     const std::string message = error ? error->message : "listen failed";
@@ -23,12 +43,17 @@ LoopbackServer::LoopbackServer() {
 }
 
 LoopbackServer::~LoopbackServer() {
+  for (SoupServerMessage* msg : held_) {
+    soup_message_body_complete(soup_server_message_get_response_body(msg));
+    soup_server_message_unpause(msg);
+    g_object_unref(msg);
+  }
   soup_server_disconnect(server_);
   g_object_unref(server_);
 }
 
 void LoopbackServer::Page(const std::string& path, const std::string& body, const std::string& type) {
-  pages_[path] = {body, type};
+  pages_[path] = {body, type, "", false};
 }
 
 void LoopbackServer::TitledPage(const std::string& path, const std::string& title, const std::string& extra) {
@@ -36,8 +61,13 @@ void LoopbackServer::TitledPage(const std::string& path, const std::string& titl
                  "</body></html>");
 }
 
+void LoopbackServer::Attachment(const std::string& path, const std::string& body, const std::string& fileName,
+                                bool held) {
+  pages_[path] = {body, "application/octet-stream", fileName, held};
+}
+
 std::string LoopbackServer::Url(const std::string& path) const {
-  return "http://127.0.0.1:" + std::to_string(port_) + path;
+  return std::string(https_ ? "https" : "http") + "://127.0.0.1:" + std::to_string(port_) + path;
 }
 
 int LoopbackServer::Requests(const std::string& path) const {
@@ -56,7 +86,20 @@ void LoopbackServer::Handle(SoupServer*, SoupServerMessage* msg, const char* pat
     soup_server_message_set_status(msg, 404, nullptr);
     return;
   }
-  soup_server_message_set_response(msg, it->second.type.c_str(), SOUP_MEMORY_COPY, it->second.body.data(),
-                                   it->second.body.size());
+  const Resource& r = it->second;
+  SoupMessageHeaders* headers = soup_server_message_get_response_headers(msg);
+  if (!r.fileName.empty())
+    soup_message_headers_append(headers, "Content-Disposition",
+                                ("attachment; filename=\"" + r.fileName + "\"").c_str());
   soup_server_message_set_status(msg, 200, nullptr);
+  if (!r.held) {
+    soup_server_message_set_response(msg, r.type.c_str(), SOUP_MEMORY_COPY, r.body.data(), r.body.size());
+    return;
+  }
+  // The length is told, a first part sent, and the rest never comes.
+  soup_message_headers_set_content_type(headers, r.type.c_str(), nullptr);
+  soup_message_headers_set_content_length(headers, static_cast<goffset>(r.body.size()));
+  soup_message_body_append(soup_server_message_get_response_body(msg), SOUP_MEMORY_COPY, r.body.data(),
+                           std::min<std::size_t>(r.body.size(), 64 * 1024));
+  self->held_.push_back(SOUP_SERVER_MESSAGE(g_object_ref(msg)));
 }

@@ -6,10 +6,13 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 class LoopbackServer {
  public:
   LoopbackServer();
+  // Serves https with this certificate (and key) in one PEM file.
+  explicit LoopbackServer(const std::string& certificatePem);
   ~LoopbackServer();
   LoopbackServer(const LoopbackServer&) = delete;
   LoopbackServer& operator=(const LoopbackServer&) = delete;
@@ -18,16 +21,23 @@ class LoopbackServer {
   void Page(const std::string& path, const std::string& body, const std::string& type = "text/html");
   // A page with this title and body text.
   void TitledPage(const std::string& path, const std::string& title, const std::string& extra = "");
+  // A file offered for saving ("Content-Disposition: attachment"). A held one
+  // sends its first 64 kB and then nothing more, as a slow server does.
+  void Attachment(const std::string& path, const std::string& body, const std::string& fileName, bool held = false);
   std::string Url(const std::string& path) const;
   int Requests(const std::string& path) const;
   int TotalRequests() const { return total_; }
 
  private:
   static void Handle(SoupServer*, SoupServerMessage*, const char* path, GHashTable*, gpointer p);
+  void Listen(bool https);
   struct Resource {
-    std::string body, type;
+    std::string body, type, fileName;
+    bool held = false;
   };
   SoupServer* server_ = nullptr;
+  bool https_ = false;
+  std::vector<SoupServerMessage*> held_;
   int port_ = 0;
   std::map<std::string, Resource> pages_;
   std::map<std::string, int> requests_;

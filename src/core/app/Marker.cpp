@@ -66,7 +66,9 @@ MarkerDecision DecideMarkerResize(MarkerState& state, const MarkerResizeInput& i
   // when this hand-over is refused or ignored.
   const std::string marker = MarkerCaption();
   if (state.caption != marker) {
-    state.keptCommandLine = state.caption;
+    // Another process may write anything here; it must not run a script or
+    // show made-up content in a window of this user's browser.
+    state.keptCommandLine = IsScriptOrDataAddress(state.caption) ? std::string() : state.caption;
     state.caption = marker;
   }
 
@@ -93,6 +95,29 @@ MarkerDecision DecideMarkerResize(MarkerState& state, const MarkerResizeInput& i
     state.keptCommandLine.clear();
   }
   return decision;
+}
+
+bool IsScriptOrDataAddress(const std::string& text) {
+  // The engine drops blanks and control characters at both ends and tabs and
+  // line breaks anywhere before it reads the scheme.
+  std::size_t begin = 0, end = text.size();
+  while (begin < end && static_cast<unsigned char>(text[begin]) <= 0x20) ++begin;
+  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 0x20) --end;
+  std::string scheme;
+  for (std::size_t i = begin; i < end; ++i) {
+    const char c = text[i];
+    if (c == '\t' || c == '\n' || c == '\r') continue;
+    if (c == ':') {
+      scheme = coding::ToLower(scheme);
+      return scheme == "javascript" || scheme == "vbscript" || scheme == "data";
+    }
+    const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    const bool later = (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
+    if (!letter && !(later && !scheme.empty())) return false;  // not a scheme
+    if (scheme.size() == 10) return false;                     // longer than any of the three
+    scheme += c;
+  }
+  return false;
 }
 
 std::string EncodeRequest(const MarkerRequest& request) {
@@ -169,6 +194,11 @@ std::optional<MarkerReply> ParseReply(const std::string& line) {
 
 bool LineBuffer::Append(const char* data, std::size_t size) {
   if (overflowed_) return false;
+  if (size > Capacity() - pending_.size()) {
+    overflowed_ = true;
+    pending_.clear();
+    return false;
+  }
   pending_.append(data, size);
   // An unfinished line already over the limit can never become valid.
   const std::size_t lastBreak = pending_.rfind('\n');
@@ -179,6 +209,8 @@ bool LineBuffer::Append(const char* data, std::size_t size) {
   }
   return !overflowed_;
 }
+
+bool LineBuffer::HasLine() const { return !overflowed_ && pending_.find('\n') != std::string::npos; }
 
 std::optional<std::string> LineBuffer::NextLine() {
   if (overflowed_) return std::nullopt;

@@ -56,8 +56,14 @@ struct MarkerDecision {
 };
 
 // One size change of the marker window. Updates the state and says what the
-// window has to do.
+// window has to do. A handed-over command line that is a script or data
+// address is dropped: the new window opens as if none had come.
 MarkerDecision DecideMarkerResize(MarkerState& state, const MarkerResizeInput& input);
+
+// True for "javascript:", "vbscript:" and "data:" addresses, read as the web
+// engine reads an address: blanks and control characters around it and tabs
+// and line breaks inside it do not count, nor does the letter case.
+bool IsScriptOrDataAddress(const std::string& text);
 
 // ---- Line protocol over the instance socket ---------------------------------
 //
@@ -94,13 +100,18 @@ std::optional<MarkerRequest> ParseRequest(const std::string& line);
 std::optional<MarkerReply> ParseReply(const std::string& line);
 
 // Gathers received bytes into lines, refusing a line longer than the limit.
+// It never holds more than two lines' worth: a peer waits for each reply
+// before it sends the next request, so more is not the protocol.
 class LineBuffer {
  public:
   explicit LineBuffer(std::size_t maxLine = kMaxMarkerLine) : maxLine_(maxLine) {}
   // False once the buffer overflowed: the peer is not speaking the protocol.
   bool Append(const char* data, std::size_t size);
   std::optional<std::string> NextLine();
+  bool HasLine() const;  // a whole line is waiting
   bool Overflowed() const { return overflowed_; }
+  std::size_t Buffered() const { return pending_.size(); }
+  std::size_t Capacity() const { return 2 * (maxLine_ + 1); }
 
  private:
   std::size_t maxLine_;

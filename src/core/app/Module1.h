@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/app/SettingsRecord.h"
+#include "core/browser/PageCommands.h"
 
 inline const char* const kAppTitle = "skelvornax";
 
@@ -23,12 +24,15 @@ struct Module1State {
   int MsgBoxOpen = 0;
   int HistoryLogOff = 0;
   int HistoryWindowLoaded = 0;
-  int AddFromHistory = 0;     // the list editor was opened to take History window rows
-  int StartPageFlag = 0;      // 1 once a window of this run has loaded the start page
-  int ScriptMessagesOff = 0;  // pages' script dialogs answered quietly
-  int PopUpsKilled = 0;       // windows the pop-up killer closed in this run
-  std::string LastPageTitle;  // of any main window, the kill page aside
+  int AddFromHistory = 0;      // the list editor was opened to take History window rows
+  int OptionsOpen = 0;         // the options window is open
+  int16_t MailWindowMode = 0;  // 1 while the suggestions window is open
+  int StartPageFlag = 0;       // 1 once a window of this run has loaded the start page
+  int ScriptMessagesOff = 0;   // pages' script dialogs answered quietly
+  int PopUpsKilled = 0;        // windows the pop-up killer closed in this run
+  std::string LastPageTitle;   // of any main window, the kill page aside
   std::string ActiveMainWindowId;
+  int TextSizeLevel = kDefaultTextSize;  // of every page in every window, 0..4
 };
 
 Module1State& Module1();

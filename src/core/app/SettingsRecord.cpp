@@ -1,5 +1,7 @@
 #include "core/app/SettingsRecord.h"
 
+#include <cmath>
+
 #include "core/records/Coding.h"
 #include "core/records/FileOps.h"
 
@@ -7,6 +9,9 @@ using namespace settings_layout;
 using namespace coding;
 
 namespace {
+
+constexpr float kMaxTwips = 1e9f;      // far beyond any screen
+constexpr float kMaxFontSize = 10000;  // points
 
 template <std::size_t N>
 void GetFloats(const RecordBytes& r, std::size_t off, std::array<float, N>& out) {
@@ -143,12 +148,15 @@ RecordBytes EncodeSettings(const Settings& s) {
 }
 
 void ApplyGeometryRules(Settings& s, const LoadContext& ctx) {
-  if (s.MainLeft < 0 || s.MainLeft > ctx.screenWidthTwips - 3000) s.MainLeft = 0;
-  if (s.MainTop < 0 || s.MainTop > ctx.screenHeightTwips - 1500) s.MainTop = 0;
-  if (s.MainWidth < 7095) s.MainWidth = 7095;
-  if (s.MainHeight < 5445) s.MainHeight = 5445;
-  if (s.EditorWidth < 6945) s.EditorWidth = 6945;
-  if (s.EditorHeight < 3525) s.EditorHeight = 3525;
+  // A damaged record may hold a NaN, an infinity or a size no screen has;
+  // each counts as out of range, like a value below the minimum.
+  const auto bad = [](float twips) { return !std::isfinite(twips) || std::fabs(twips) > kMaxTwips; };
+  if (bad(s.MainLeft) || s.MainLeft < 0 || s.MainLeft > ctx.screenWidthTwips - 3000) s.MainLeft = 0;
+  if (bad(s.MainTop) || s.MainTop < 0 || s.MainTop > ctx.screenHeightTwips - 1500) s.MainTop = 0;
+  if (bad(s.MainWidth) || s.MainWidth < kMainFloorWidth) s.MainWidth = kMainFloorWidth;
+  if (bad(s.MainHeight) || s.MainHeight < kMainFloorHeight) s.MainHeight = kMainFloorHeight;
+  if (bad(s.EditorWidth) || s.EditorWidth < 6945) s.EditorWidth = 6945;
+  if (bad(s.EditorHeight) || s.EditorHeight < 3525) s.EditorHeight = 3525;
 }
 
 void ApplyListFontRules(Settings& s, const std::vector<std::string>& fonts,
@@ -159,7 +167,8 @@ void ApplyListFontRules(Settings& s, const std::vector<std::string>& fonts,
     return false;
   };
   if (!s.ListFontName.empty() && installed(s.ListFontName)) {
-    if (s.ListFontSize < 2) s.ListFontSize = 8;
+    // Also a NaN or an absurd size from a damaged record.
+    if (!(s.ListFontSize >= 2 && s.ListFontSize <= kMaxFontSize)) s.ListFontSize = 8;
     return;
   }
   struct Choice {

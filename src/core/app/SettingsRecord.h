@@ -103,6 +103,10 @@ Settings DecodeSettings(const RecordBytes& record);
 RecordBytes EncodeSettings(const Settings& s);  // exactly kRecordSize bytes
 
 // What the load rules need to know about the machine and the moment.
+// The smallest main window the load rules allow (twips); a size at this
+// floor was never saved by a window.
+constexpr float kMainFloorWidth = 7095, kMainFloorHeight = 5445;
+
 struct LoadContext {
   double today = 0;                // day number of the local date (no time)
   float screenWidthTwips = 19200;  // primary monitor work area

@@ -1,5 +1,7 @@
 #include "core/app/Startup.h"
 
+#include <algorithm>
+
 #include "core/app/SharedRoutines.h"
 #include "core/app/ToolTips.h"
 #include "core/records/Coding.h"
@@ -83,6 +85,33 @@ std::string CleanCommandLine(const std::string& raw) {
   for (char& c : s)
     if (c == '"') c = ' ';
   return coding::TrimBlanks(s);
+}
+
+namespace {
+std::string Tidied(const std::string& path) {
+  std::vector<std::string> parts;
+  std::size_t at = 0;
+  while (at <= path.size()) {
+    const std::size_t slash = std::min(path.find('/', at), path.size());
+    const std::string part = path.substr(at, slash - at);
+    if (part == ".." && !parts.empty() && parts.back() != "..") {
+      parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    at = slash + 1;
+  }
+  std::string out = path.rfind('/', 0) == 0 ? "" : ".";
+  for (const auto& p : parts) out += "/" + p;
+  return out.empty() ? "/" : out;
+}
+}  // namespace
+
+std::string FindAppDir(const std::string& exe, const std::string& dataFromExe) {
+  const std::size_t slash = exe.find_last_of('/');
+  std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : exe.substr(0, slash);
+  if (FileTest(dir + "/skelvorn.ini") == 0) return dir;
+  return Tidied(dir + "/" + dataFromExe);
 }
 
 std::string DefPageContent() {

@@ -24,6 +24,12 @@ struct StartupInputs {
 // The command line with every '"' blanked, then trimmed.
 std::string CleanCommandLine(const std::string& raw);
 
+// The program directory for the running program `exe`: its own folder when
+// that holds the shipped settings (a build tree), else the shipped data at
+// `dataFromExe`, a path relative to the program's folder, so an installed
+// tree works wherever it was unpacked. Lexically tidied ("a/b/../c" is "a/c").
+std::string FindAppDir(const std::string& exe, const std::string& dataFromExe);
+
 // Start-up steps 3..26. On failure returns false with the breadcrumb of the
 // failing step in state.BootErrorText.
 bool PrepareStart(const StartupInputs& in, Module1State& state);

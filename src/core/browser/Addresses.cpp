@@ -33,3 +33,27 @@ std::string AddressBoxText(const std::string& locationUrl) {
   if (coding::ToUpper(locationUrl) == "HTTP:///") return "http://";
   return MyComboTex(locationUrl);
 }
+
+namespace {
+// Everything but the unreserved characters (and '@' in the address) as %XX.
+std::string PercentEncoded(const std::string& text, bool keepAt) {
+  static const char* const kHex = "0123456789ABCDEF";
+  std::string out;
+  for (const char c : text) {
+    const auto b = static_cast<unsigned char>(c);
+    if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') || b == '-' || b == '.' ||
+        b == '_' || b == '~' || (keepAt && b == '@')) {
+      out += c;
+    } else {
+      out += '%';
+      out += kHex[b >> 4];
+      out += kHex[b & 15];
+    }
+  }
+  return out;
+}
+}  // namespace
+
+std::string MailtoUri(const std::string& recipient, const std::string& subject) {
+  return "mailto:" + PercentEncoded(recipient, true) + "?subject=" + PercentEncoded(subject, false);
+}

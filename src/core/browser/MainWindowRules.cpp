@@ -1,6 +1,9 @@
 #include "core/browser/MainWindowRules.h"
 
 #include <algorithm>
+#include <cmath>
+
+#include "core/app/SettingsRecord.h"
 
 float CascadeStep(float position) {
   position -= 600;
@@ -10,6 +13,16 @@ float CascadeStep(float position) {
 
 bool KeepsGeometry(bool normalState, bool scriptShaped, float widthTwips, float heightTwips) {
   return normalState && !scriptShaped && widthTwips >= kKeptMinWidth && heightTwips >= kKeptMinHeight;
+}
+
+std::optional<TwipRect> FirstWindowRect(float savedWidth, float savedHeight, const TwipRect& workArea) {
+  if (savedWidth > kMainFloorWidth || savedHeight > kMainFloorHeight) return std::nullopt;
+  const float width = std::max(kMainFloorWidth, workArea.width * kFirstWindowShare);
+  const float height = std::max(kMainFloorHeight, workArea.height * kFirstWindowShare);
+  // Whole pixels, so that the window lands where it was put.
+  const auto px = [](float twips) { return std::round(twips / 15) * 15; };
+  return TwipRect{px(workArea.left + std::max(0.f, (workArea.width - width) / 2)),
+                  px(workArea.top + std::max(0.f, (workArea.height - height) / 2)), px(width), px(height)};
 }
 
 TwipRect ScriptWindowRect(const PopupState& popup, const ScriptGeometryInput& in) {

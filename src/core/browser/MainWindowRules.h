@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 
 #include "core/browser/Form1Layout.h"
 #include "core/history/HistoryLog.h"
@@ -17,6 +18,12 @@ float CascadeStep(float position);
 // by its page, and at least 8010 x 3000 twips is worth reopening at its place.
 constexpr float kKeptMinWidth = 8010, kKeptMinHeight = 3000;
 bool KeepsGeometry(bool normalState, bool scriptShaped, float widthTwips, float heightTwips);
+
+// Where the first window of a run goes when the settings hold no saved size
+// (a fresh profile: the load rules' floor): about 70 % of the work area
+// (twips, from its origin), centred. nullopt: the saved geometry holds.
+constexpr float kFirstWindowShare = 0.7f;
+std::optional<TwipRect> FirstWindowRect(float savedWidth, float savedHeight, const TwipRect& workArea);
 
 struct ScriptGeometryInput {
   TwipRect window;     // outer position and size now

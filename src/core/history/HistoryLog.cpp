@@ -1,8 +1,11 @@
 #include "core/history/HistoryLog.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <limits>
 
+#include "core/app/SharedRoutines.h"
 #include "core/browser/ErrorPages.h"
 #include "core/records/Coding.h"
 #include "core/records/FileOps.h"
@@ -59,14 +62,24 @@ void LogHistoryPage(const HistoryLogContext& ctx, const std::string& title, cons
   if (ctx.HistoryDays <= 0 || url.empty()) return;
   const std::string path = fileops::Join(ctx.historyDir, DayFileName(ctx.now));
   const auto existing = fileops::ReadAll(path);
+  // A day file that is there but cannot be read is left alone: an append at
+  // record 1 would overwrite it.
+  if (!existing && FileTest(path) != ENOENT) return;
   const coding::Bytes file = existing ? *existing : coding::Bytes();
-  const std::size_t count = coding::RecordCount(file.size(), kRecordSize);
+  // An append cut short by a crash leaves a partial record at the end: cut
+  // the file back to its whole records first, so that every record after it
+  // stands whole at its own place.
+  const std::size_t count = file.size() / kRecordSize;
+  if (file.size() % kRecordSize != 0 && !fileops::CutTo(path, count * kRecordSize)) return;
   if (count < 1 && ctx.listener) ctx.listener->TodayCleared();
 
   if (count >= 1 && ctx.StoreDupUrls == 0) {
     const long i = FindRecord(file, count, coding::Utf8ToCp1252(url));
     if (i >= 0) {
-      const int32_t hits = DecodeHistoryRecord(file, i * kRecordSize).Hits + 1;
+      const int32_t stored = DecodeHistoryRecord(file, i * kRecordSize).Hits;
+      if (stored == std::numeric_limits<int32_t>::max()) return;  // a count cannot go higher
+      const int32_t hits = stored + 1;
+      // Only the counter is written: the rest of the record stays as it was.
       coding::Bytes field;
       coding::PutI32(field, 0, hits);
       if (fileops::WriteAt(path, i * kRecordSize + kHits, field) && ctx.listener)
@@ -82,7 +95,6 @@ void LogHistoryPage(const HistoryLogContext& ctx, const std::string& title, cons
   rec.Hits = 1;
   rec.Title = title.empty() ? "(no title)" : title;
   rec.URL = url;
-  // Written at its record position, so a torn tail left by a crash is overwritten.
   if (fileops::WriteAt(path, count * kRecordSize, EncodeHistoryRecord(rec)) && ctx.listener)
     ctx.listener->RowAppended(rec, count + 1);
 }

@@ -51,7 +51,7 @@ std::vector<HistoryRecord> ReadDayFile(const std::string& path) {
   std::vector<HistoryRecord> out;
   const auto bytes = fileops::ReadAll(path);
   if (!bytes) return out;
-  const std::size_t count = coding::RecordCount(bytes->size(), kRecordSize);
+  const std::size_t count = bytes->size() / kRecordSize;
   out.reserve(count);
   for (std::size_t i = 0; i < count; ++i) out.push_back(DecodeHistoryRecord(*bytes, i * kRecordSize));
   return out;

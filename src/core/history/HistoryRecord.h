@@ -6,6 +6,9 @@
 //    12  text116  Title
 //   128  text192  URL        as the browser reported it (case kept)
 //   320  text192  Host       lower case; "my computer" for local files
+//
+// A file whose length is not a whole number of records ends in a torn
+// append: readers skip that tail and the next append first cuts it off.
 #pragma once
 
 #include <cstddef>
@@ -40,5 +43,7 @@ std::string DayFileName(const LocalDateTime& when);
 // calendar does); nullopt for any other name.
 std::optional<int64_t> DayFileDate(const std::string& name);
 
-// All records of a day file; empty when missing or unreadable.
+// The whole records of a day file; empty when missing or unreadable. Day
+// files grow by appends, which a crash can cut short: a last record that is
+// not whole is no page and is left out.
 std::vector<HistoryRecord> ReadDayFile(const std::string& path);

@@ -51,6 +51,8 @@ char CodePointTo1252(uint32_t cp) {
 }
 
 // Decodes one UTF-8 sequence at s[i]; returns its length (0 when malformed).
+// Longer forms of a character than needed, surrogates and code points past
+// U+10FFFF are malformed: a longer "/" must not turn into a real one.
 int DecodeUtf8(const std::string& s, std::size_t i, uint32_t& cp) {
   const auto b0 = static_cast<unsigned char>(s[i]);
   int len = b0 < 0x80 ? 1 : (b0 >> 5) == 6 ? 2 : (b0 >> 4) == 14 ? 3 : (b0 >> 3) == 30 ? 4 : 0;
@@ -61,6 +63,8 @@ int DecodeUtf8(const std::string& s, std::size_t i, uint32_t& cp) {
     if ((b & 0xC0) != 0x80) return 0;
     cp = (cp << 6) | (b & 0x3F);
   }
+  static const uint32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (cp < kLeast[len] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) return 0;
   return len;
 }
 
@@ -113,6 +117,16 @@ std::string Utf8ToCp1252(const std::string& utf8) {
     i += len;
   }
   return out;
+}
+
+bool IsUtf8(const std::string& text) {
+  for (std::size_t i = 0; i < text.size();) {
+    uint32_t cp = 0;
+    const int len = DecodeUtf8(text, i, cp);
+    if (len == 0) return false;
+    i += static_cast<std::size_t>(len);
+  }
+  return true;
 }
 
 std::string Cp1252ToUtf8(const std::string& bytes) {

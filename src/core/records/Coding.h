@@ -27,6 +27,8 @@ double GetF64(const Bytes& buf, std::size_t off);
 // UTF-8 bytes become '?' too.
 std::string Utf8ToCp1252(const std::string& utf8);
 std::string Cp1252ToUtf8(const std::string& bytes);
+// Well-formed UTF-8: shortest forms, no surrogates, nothing past U+10FFFF.
+bool IsUtf8(const std::string& text);
 
 // Writes text into a fixed field: converted to 1252, cut to width, blank padded.
 void PutText(Bytes& buf, std::size_t off, std::size_t width, const std::string& utf8);

@@ -24,6 +24,24 @@ bool WriteFully(int fd, const unsigned char* data, std::size_t size) {
   return true;
 }
 
+constexpr char kTempTag[] = ".tmp-";
+constexpr std::size_t kTempTagSize = sizeof kTempTag - 1;
+constexpr std::size_t kTempRandomSize = 6;  // what mkostemp fills in
+
+// A hidden name next to the file, so that a stale one is recognised as ours.
+std::string TempTemplate(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  const std::string dir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  return dir + "." + name + kTempTag + std::string(kTempRandomSize, 'X');
+}
+
+// An empty temporary file for a rewrite of `path`; -1 on error.
+int MakeTemp(const std::string& path, std::string& temp) {
+  temp = TempTemplate(path);
+  return ::mkostemp(temp.data(), O_CLOEXEC);
+}
+
 // The rename is only durable once the folder entry itself is on disk.
 void SyncFolder(const std::string& path) {
   const int dfd = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -71,9 +89,32 @@ std::optional<Bytes> ReadAll(const std::string& path) {
   return data;
 }
 
+bool IsWriteTempName(const std::string& name) {
+  if (name.size() < 2 + kTempTagSize + kTempRandomSize || name[0] != '.') return false;
+  const std::size_t tag = name.size() - kTempRandomSize - kTempTagSize;
+  if (name.compare(tag, kTempTagSize, kTempTag) != 0) return false;
+  for (std::size_t i = tag + kTempTagSize; i < name.size(); ++i) {
+    const char c = name[i];
+    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return false;
+  }
+  return true;
+}
+
+void RemoveStaleTemps(const std::string& dir) {
+  for (const auto& name : ListNames(dir)) {
+    if (!IsWriteTempName(name)) continue;
+    const std::string path = Join(dir, name);
+    if (IsRegularFile(path)) ::unlink(path.c_str());
+  }
+}
+
 bool WriteAtomic(const std::string& path, const Bytes& content) {
-  std::string temp = path + ".XXXXXX";
-  const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+  // A write killed half-way leaves its temporary file; the next one clears it.
+  // (A second process writing into the same folder at this very moment would
+  // lose its temporary file and report failure, its old file kept.)
+  RemoveStaleTemps(FolderOf(path));
+  std::string temp;
+  const int fd = MakeTemp(path, temp);
   if (fd < 0) return false;
   // mkstemp makes the file 0600; give it the usual mode of a data file.
   bool ok = ::fchmod(fd, 0644) == 0 && WriteFully(fd, content.data(), content.size()) && ::fsync(fd) == 0;
@@ -91,6 +132,16 @@ bool WriteAt(const std::string& path, std::size_t offset, const Bytes& bytes) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
   if (fd < 0) return false;
   bool ok = ::lseek(fd, static_cast<off_t>(offset), SEEK_SET) >= 0 && WriteFully(fd, bytes.data(), bytes.size());
+  ok = (::close(fd) == 0) && ok;
+  return ok;
+}
+
+bool CutTo(const std::string& path, std::size_t length) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  bool ok = ::fstat(fd, &st) == 0;
+  if (ok && static_cast<std::size_t>(st.st_size) > length) ok = ::ftruncate(fd, static_cast<off_t>(length)) == 0;
   ok = (::close(fd) == 0) && ok;
   return ok;
 }
@@ -162,8 +213,8 @@ bool CopyFilesDurably(const std::vector<std::pair<std::string, std::string>>& co
   for (const auto& [from, to] : copies) {
     const auto data = ReadAll(from);
     if (!data) return fail();
-    std::string temp = to + ".XXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    std::string temp;
+    const int fd = MakeTemp(to, temp);
     if (fd < 0) return fail();
     temps.push_back(temp);
     const bool ok = ::fchmod(fd, 0644) == 0 && WriteFully(fd, data->data(), data->size());

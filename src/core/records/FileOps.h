@@ -16,10 +16,18 @@ using Bytes = std::vector<unsigned char>;
 // Whole file, or nullopt when it cannot be opened or read.
 std::optional<Bytes> ReadAll(const std::string& path);
 // Replaces the file's content crash-safely. False (and the old file kept) on error.
+// The temporary file is named "." + name + ".tmp-XXXXXX" in the same folder; one
+// left there by a write that died is removed by the next write into the folder.
 bool WriteAtomic(const std::string& path, const Bytes& content);
+// Whether a name in a folder is such a temporary file.
+bool IsWriteTempName(const std::string& name);
+// Removes the temporary files that writes into the folder left behind.
+void RemoveStaleTemps(const std::string& dir);
 // Writes bytes at a byte offset of an existing or new file (in-place record
 // updates and appends). False on error.
 bool WriteAt(const std::string& path, std::size_t offset, const Bytes& bytes);
+// Cuts an existing file to `length` bytes (when it is longer). False on error.
+bool CutTo(const std::string& path, std::size_t length);
 // Copies a file crash-safely onto dest (dest replaced when it exists).
 bool CopyFile(const std::string& from, const std::string& to);
 bool RemoveFile(const std::string& path);                    // true when gone afterwards

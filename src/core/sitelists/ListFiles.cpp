@@ -115,12 +115,21 @@ std::string UniqueSiteName(const std::string& name, const std::vector<std::strin
 }
 
 std::optional<std::string> AppendSite(const std::string& path, const std::string& name, const std::string& url) {
-  const auto sites = ReadSites(path);
+  // The file is there but cannot be read: adding would overwrite it.
+  const bool exists = FileTest(path) == 0;
+  auto file = exists ? fileops::ReadAll(path) : std::optional<coding::Bytes>(coding::Bytes());
+  if (!file) return std::nullopt;
+  const std::size_t count = coding::RecordCount(file->size(), kSiteRecordSize);
   std::vector<std::string> names;
-  names.reserve(sites.size());
-  for (const auto& s : sites) names.push_back(s.Name);
+  names.reserve(count);
+  for (std::size_t i = 0; i < count; ++i) names.push_back(DecodeSite(*file, i * kSiteRecordSize).Name);
   // The stored name is what a reader gets back: cut to the field and trimmed.
   const std::string stored = UniqueSiteName(DecodeSite(EncodeSite({name, ""}), 0).Name, names, kSiteNameWidth);
-  if (!fileops::WriteAt(path, sites.size() * kSiteRecordSize, EncodeSite({stored, url}))) return std::nullopt;
+  // The new record goes in as record count + 1, the others byte for byte as
+  // they were; the file is replaced whole, so a crash cannot leave half a record.
+  file->resize(count * kSiteRecordSize, 0);
+  const auto record = EncodeSite({stored, url});
+  file->insert(file->end(), record.begin(), record.end());
+  if (!fileops::WriteAtomic(path, *file)) return std::nullopt;
   return stored;
 }

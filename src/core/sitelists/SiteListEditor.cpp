@@ -73,28 +73,8 @@ int SortByName(std::vector<Record>& list, bool ascending, int selected) {
   return now;
 }
 
-bool IsValidUtf8(const std::string& s) {
-  for (std::size_t i = 0; i < s.size();) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    std::size_t extra = 0;
-    if (c >= 0xC2 && c <= 0xDF)
-      extra = 1;
-    else if (c >= 0xE0 && c <= 0xEF)
-      extra = 2;
-    else if (c >= 0xF0 && c <= 0xF4)
-      extra = 3;
-    else if (c >= 0x80)
-      return false;
-    if (s.size() - i <= extra) return false;
-    for (std::size_t k = 1; k <= extra; ++k)
-      if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
-    i += extra + 1;
-  }
-  return true;
-}
-
 // Shortcut files and file names come in UTF-8 or in the old single-byte code page.
-std::string AsUtf8(const std::string& bytes) { return IsValidUtf8(bytes) ? bytes : coding::Cp1252ToUtf8(bytes); }
+std::string AsUtf8(const std::string& bytes) { return coding::IsUtf8(bytes) ? bytes : coding::Cp1252ToUtf8(bytes); }
 
 std::string CutChars(const std::string& utf8, std::size_t chars) {
   std::size_t i = 0, n = 0;

@@ -1,6 +1,36 @@
 #include "platform/fakes/FakeBrowser.h"
 
-FakeBrowser::FakeBrowser() = default;
+#include <algorithm>
+#include <cctype>
+
+// Focusable like a page, so that tests see where the keys go.
+FakeBrowser::FakeBrowser() { area_.set_can_focus(true); }
+
+void FakeBrowser::Find(const std::string& text, bool matchCase, FindStep step) {
+  finds.push_back({text, matchCase, step});
+  const auto page = texts.find(location_);
+  auto fold = [matchCase](std::string s) {
+    if (!matchCase)
+      std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return s;
+  };
+  unsigned matches = 0;
+  if (page != texts.end() && !text.empty()) {
+    const std::string hay = fold(page->second), needle = fold(text);
+    for (auto at = hay.find(needle); at != std::string::npos; at = hay.find(needle, at + needle.size())) ++matches;
+  }
+  if (matches == 0)
+    FindFailed.emit();
+  else
+    FindFound.emit(matches);
+}
+
+void FakeBrowser::PageProperties(const std::function<void(const PageInfo&)>& done) {
+  PageInfo info = properties;
+  if (info.url.empty()) info.url = location_;
+  if (info.title.empty()) info.title = LocationName();
+  done(info);
+}
 
 void FakeBrowser::Navigate(const std::string& url) {
   navigations.push_back(url);

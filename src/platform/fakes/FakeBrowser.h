@@ -23,6 +23,25 @@ class FakeBrowser : public WebBrowser {
   void SetSilent(bool s) override { silent = s; }
   std::unique_ptr<WebBrowser> CreateRelated() override;
   bool OpenedByPage() const override { return openedByPage; }
+  void SetTextSize(int level) override { textSize = level; }
+  void SelectAll() override { ++selectAlls; }
+  // Counts the text in the page's `texts` entry and answers at once.
+  void Find(const std::string& text, bool matchCase, FindStep step) override;
+  void FindFinish() override { ++findFinishes; }
+  void Print(Gtk::Window*, const std::function<void(bool)>& done) override {
+    ++printDialogs;
+    done(commandsSucceed);
+  }
+  void PrintToFile(const std::string& path, const std::function<void(bool)>& done) override {
+    printedTo.push_back(path);
+    done(commandsSucceed);
+  }
+  void SaveAs(const std::string& path, const std::function<void(bool)>& done) override {
+    savedTo.push_back(path);
+    done(commandsSucceed);
+  }
+  // `properties` with the page's address and title filled in.
+  void PageProperties(const std::function<void(const PageInfo&)>& done) override;
 
   // Plays BeforeNavigate2 .. DownloadComplete for a page with this title
   // (titles come from `titles`, else none).
@@ -31,12 +50,24 @@ class FakeBrowser : public WebBrowser {
   void ClickLink(const std::string& url);
 
   std::map<std::string, std::string> titles;
-  std::vector<std::string> navigations;  // every Navigate call, as asked
+  std::map<std::string, std::string> texts;  // what Find searches, by address
+  std::vector<std::string> navigations;      // every Navigate call, as asked
   std::vector<int> refreshes;
   int stops = 0;
   bool silent = false;
   bool autoComplete = true;  // Navigate plays the whole load at once
   bool openedByPage = false;
+  int textSize = -1;  // not set yet
+  int selectAlls = 0, findFinishes = 0, printDialogs = 0;
+  struct FindCall {
+    std::string text;
+    bool matchCase;
+    FindStep step;
+  };
+  std::vector<FindCall> finds;
+  std::vector<std::string> printedTo, savedTo;
+  PageInfo properties;
+  bool commandsSucceed = true;  // what print and save report
 
  private:
   Gtk::DrawingArea area_;

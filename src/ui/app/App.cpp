@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "core/app/Module1.h"
+#include "core/app/Options.h"
+#include "core/app/ToolTips.h"
 #include "core/history/HistoryLog.h"
 #include "platform/WebBrowser.h"
 #include "ui/app/Form8.h"
@@ -11,6 +13,10 @@
 #include "ui/popups/Form10.h"
 #include "ui/popups/Form7.h"
 #include "ui/sitelists/Form2.h"
+#include "ui/windows/Form3.h"
+#include "ui/windows/Form4.h"
+#include "ui/windows/Form5.h"
+#include "ui/windows/Form9.h"
 
 App::App() : toolkit_(Gtk::Application::create("", Gio::APPLICATION_NON_UNIQUE)) {
   // Registering runs the toolkit's start-up, which opens the display.
@@ -21,7 +27,11 @@ App::App() : toolkit_(Gtk::Application::create("", Gio::APPLICATION_NON_UNIQUE))
 App::~App() {
   freeRetired_.disconnect();
   // Secondary windows first: their close sequences may still read main windows.
+  suggestions_.reset();
+  options_.reset();
   dontKill_.reset();
+  fullScreen_.reset();
+  about_.reset();
   editor_.reset();
   history_.reset();
   mainWindows_.clear();
@@ -72,13 +82,12 @@ void App::ForEachMainWindow(const std::function<void(Form1&)>& action) const {
 }
 
 void App::RefillSelectors() const {
-  const bool separate = Module1().Working.SeparateSelectors == 1;
-  ForEachMainWindow([separate](Form1& w) {
-    if (separate)
-      w.LodCombos();
-    else
-      w.UniLodCombo();
-  });
+  ForEachMainWindow([](Form1& w) { w.FillSelectors(); });
+}
+
+void App::ShowTextSizeEverywhere() const {
+  ForEachMainWindow([](Form1& w) { w.ShowTextSize(); });
+  if (fullScreen_) fullScreen_->ShowTextSize();
 }
 
 void App::OpenNewMainWindow() {
@@ -109,7 +118,11 @@ void App::MainWindowUnloaded(Form1& window) {
 void App::CloseSecondaryWindows() {
   CloseEditor();
   CloseHistory();
+  if (about_) about_->Form_QueryUnload();
+  if (options_) options_->Command1_Click();  // unsaved options go, as with Cancel
+  if (fullScreen_) fullScreen_->Form_QueryUnload();
   if (dontKill_) dontKill_->Form_QueryUnload();
+  if (suggestions_) suggestions_->Form_QueryUnload();
 }
 
 // ---- the list editor ----
@@ -176,15 +189,90 @@ void App::OpenEditorFromHistory(Gtk::Window& history) {
   editor_->present();
 }
 
-void App::HistoryDaysLowered() {
-  const Module1State& m = Module1();
+// ---- the options and suggestions windows ----
+
+void App::OpenOptions(Gtk::Window* parent, const std::string& currentPage) {
+  if (options_) {
+    options_->present();
+    return;
+  }
+  options_ = std::make_unique<Form4>(*this, currentPage);
+  options_->Unloaded.connect([this] { Retire(std::move(options_)); });
+  if (parent) options_->set_transient_for(*parent);
+  options_->present();
+}
+
+void App::ApplyOptions(const AppliedOptions& applied) {
+  Module1State& m = Module1();
+  m.ToolTipTexts[tips::kCycleMail] = MailToolTip(m.Working.MailName);
+  if (applied.selectorsChanged) RefillSelectors();
+  if (applied.historyShortened) PurgeHistory();
+  // The tooltips follow the new texts and switch; the captions of the programs too.
+  ForEachMainWindow([](Form1& w) { w.F1ToolT(); });
+  if (applied.toolTipsChanged && dontKill_) dontKill_->F10ToolT();
+  if (applied.toolTipsChanged && fullScreen_) fullScreen_->F5ToolT();
+  if (applied.toolTipsChanged && history_) history_->F6ToolT();
+}
+
+void App::PurgeHistory() {
+  // The open History window purges and shows what is left.
   if (history_) {
     history_->DaysToKeepLowered();
     return;
   }
+  const Module1State& m = Module1();
   const LocalDateTime now = dates::NowLocal();
   DumpOldHistory(m.HistoryDir, m.Working.HistoryDays, dates::DayNumber(now.year, now.month, now.day));
 }
+
+void App::OpenSuggestions(Gtk::Window* parent) {
+  Module1State& m = Module1();
+  if (m.MailWindowMode != 0) {
+    if (suggestions_) suggestions_->present();
+    return;
+  }
+  m.MailWindowMode = 1;
+  suggestions_ = std::make_unique<Form9>();
+  suggestions_->Unloaded.connect([this] {
+    Module1().MailWindowMode = 0;
+    Retire(std::move(suggestions_));
+  });
+  if (parent) suggestions_->set_transient_for(*parent);
+  suggestions_->present();
+}
+
+// ---- the About window and the full-screen window ----
+
+void App::OpenAbout(Gtk::Window* parent) {
+  if (!about_) {
+    about_ = std::make_unique<Form3>(*this);
+    // Before it is shown, so that it opens centred over the window it came from.
+    if (parent) about_->set_transient_for(*parent);
+    about_->Form_Load();
+  }
+  about_->present();
+}
+
+void App::AboutUnloaded() { Retire(std::move(about_)); }
+
+Form5& App::FullScreen(WebBrowser& source) {
+  if (!fullScreen_) {
+    fullScreen_ = std::make_unique<Form5>(*this, source.CreateRelated());
+    fullScreen_->Form_Load();
+  }
+  return *fullScreen_;
+}
+
+WebBrowser* App::FullScreenForRequest(WebBrowser& source) {
+  // The engine fills a fresh browser with the requested page, so the window
+  // that showed another page makes way for a new one.
+  if (fullScreen_) fullScreen_->Form_QueryUnload();
+  Form5& window = FullScreen(source);
+  window.ShowPage("");
+  return &window.WebBrowser1;
+}
+
+void App::FullScreenUnloaded() { Retire(std::move(fullScreen_)); }
 
 // ---- hidden windows ----
 

@@ -14,10 +14,15 @@
 
 class Form1;
 class Form2;
+class Form3;
+class Form5;
 class Form6;
 class Form7;
 class Form8;
 class Form10;
+class Form4;
+class Form9;
+struct AppliedOptions;
 class WebBrowser;
 
 // What another window may read of a main window.
@@ -50,6 +55,8 @@ class App {
   void ForEachMainWindow(const std::function<void(Form1&)>& action) const;
   // Every main window's selector read anew from the list files.
   void RefillSelectors() const;
+  // The process-wide text size applied to every page and menu.
+  void ShowTextSizeEverywhere() const;
   // A new main window for the start page or a handed-over address, opened as
   // the oldest main window opens one.
   void OpenNewMainWindow();
@@ -75,6 +82,33 @@ class App {
   Form10* DontKillList() const { return dontKill_.get(); }
   void DontKillListUnloaded();
 
+  // ---- the options and suggestions windows ----
+  // The options window over `parent`; `currentPage` is the page it shows.
+  void OpenOptions(Gtk::Window* parent, const std::string& currentPage);
+  Form4* Options() const { return options_.get(); }
+  // Every open window follows what saving the options changed.
+  void ApplyOptions(const AppliedOptions& applied);
+  // Deletes the day files the days to keep no longer cover; an open History
+  // window does it and shows what is left.
+  void PurgeHistory();
+  // One suggestions window at a time (the mail window mode).
+  void OpenSuggestions(Gtk::Window* parent);
+  Form9* Suggestions() const { return suggestions_.get(); }
+
+  // ---- the About window and the full-screen window ----
+  // Shows the one About window over `parent`, making it on first use.
+  void OpenAbout(Gtk::Window* parent);
+  Form3* About() const { return about_.get(); }
+  void AboutUnloaded();
+  // The one full-screen window, made on first use with a browser of the
+  // same kind as `source`; its owner shows it.
+  Form5& FullScreen(WebBrowser& source);
+  // A full-screen window made afresh for a page's window request from
+  // `source`, shown; its browser is the request's target.
+  WebBrowser* FullScreenForRequest(WebBrowser& source);
+  Form5* FullScreenWindow() const { return fullScreen_.get(); }
+  void FullScreenUnloaded();
+
   // ---- the History window ----
   // Shows the one History window, making and loading it on first use.
   Form6& OpenHistory();
@@ -83,9 +117,6 @@ class App {
   void HistoryUnloaded();
   // The list editor, modal over the History window, to take its selected rows.
   void OpenEditorFromHistory(Gtk::Window& history);
-  // After the days to keep were lowered: the History window purges and
-  // shows what is left; without it, the old day files are deleted at once.
-  void HistoryDaysLowered();
 
   // ---- hidden windows ----
   Form7& Boom();
@@ -99,8 +130,12 @@ class App {
   bool held_ = false;
   std::vector<std::unique_ptr<Form1>> mainWindows_;
   std::unique_ptr<Form2> editor_;
+  std::unique_ptr<Form3> about_;
+  std::unique_ptr<Form5> fullScreen_;
   std::unique_ptr<Form10> dontKill_;
   std::unique_ptr<Form6> history_;
+  std::unique_ptr<Form4> options_;
+  std::unique_ptr<Form9> suggestions_;
   std::unique_ptr<Form7> boom_;
   std::unique_ptr<Form8> marker_;
   // Closed windows wait here for the main loop: their close may be running

@@ -8,6 +8,7 @@
 
 #include "core/app/Marker.h"
 #include "core/app/Module1.h"
+#include "core/records/FileOps.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
 #include "platform/InstanceChannel.h"
@@ -15,16 +16,17 @@
 #include "ui/app/App.h"
 #include "ui/app/Form8.h"
 #include "ui/app/FrmErrBoot.h"
+#include "ui/app/ProgramIcon.h"
 #include "ui/browser/Form1.h"
 
-#ifndef SKELVORNAX_DATA_DIR
-#define SKELVORNAX_DATA_DIR "/usr/local/share/skelvornax"
+#ifndef SKELVORNAX_DATA_FROM_BROWSER
+#error "SKELVORNAX_DATA_FROM_BROWSER: the shipped data's folder relative to the browser program's folder"
 #endif
 
 StartupInputs GatherStartupInputs(const std::string& commandLine) {
   StartupInputs in;
   in.commandLine = commandLine;
-  in.appDir = FindAppDir(SKELVORNAX_DATA_DIR);
+  in.appDir = FindAppDir(fileops::SelfExecutable(), SKELVORNAX_DATA_FROM_BROWSER);
   in.profileDir = g_get_home_dir();
   in.dataHome = g_get_user_data_dir();
   in.now = dates::NowLocal();
@@ -36,8 +38,8 @@ StartupInputs GatherStartupInputs(const std::string& commandLine) {
   return in;
 }
 
-int Main(const std::string& commandLine) {
-  Module1().CommandLineArg = CleanCommandLine(commandLine);
+int Main(const std::vector<std::string>& addresses) {
+  Module1().CommandLineArg = addresses.empty() ? std::string() : addresses.front();
 
   // One process per user: when another holds the lock, hand over and end,
   // before any window or the web engine is started.
@@ -47,7 +49,7 @@ int Main(const std::string& commandLine) {
   if (channel) {
     switch (lock.Acquire(channel->lockPath)) {
       case InstanceLock::State::HeldElsewhere:
-        return SecondStart(*channel, Module1().CommandLineArg);
+        return SecondStart(*channel, addresses);
       case InstanceLock::State::Unavailable:
         why = "cannot use " + channel->lockPath;
         break;
@@ -62,11 +64,12 @@ int Main(const std::string& commandLine) {
     return 1;
   }
   App app;
-  return RunProgram(app, GatherStartupInputs(Module1().CommandLineArg), lock.Held() ? &*channel : nullptr);
+  const std::vector<std::string> further(addresses.empty() ? addresses.end() : addresses.begin() + 1, addresses.end());
+  return RunProgram(app, GatherStartupInputs(Module1().CommandLineArg), lock.Held() ? &*channel : nullptr, further);
 }
 
-int SecondStart(const InstancePaths& channel, const std::string& commandLine) {
-  if (HandOverToMarker(channel.socketPath, commandLine) == HandOverResult::Delivered) return 0;
+int SecondStart(const InstancePaths& channel, const std::vector<std::string>& addresses) {
+  if (HandOverAll(channel.socketPath, addresses) > 0) return 0;
   // Running, but its marker did not answer: it is starting up or closing.
   if (gtk_init_check(nullptr, nullptr)) {
     std::optional<App> app;  // the toolkit's application, unless this process has one already
@@ -78,7 +81,8 @@ int SecondStart(const InstancePaths& channel, const std::string& commandLine) {
   return 0;
 }
 
-int RunProgram(App& app, const StartupInputs& inputs, const InstancePaths* channel) {
+int RunProgram(App& app, const StartupInputs& inputs, const InstancePaths* channel,
+               const std::vector<std::string>& further) {
   Module1State& m = Module1();
   m.CommandLineArg = CleanCommandLine(inputs.commandLine);
   if (!PrepareStart(inputs, m)) {
@@ -87,8 +91,14 @@ int RunProgram(App& app, const StartupInputs& inputs, const InstancePaths* chann
     app.Run();
     return 1;
   }
+  UseProgramIcon(m.AppDir);
   WebKitBrowser::ConfigureEngine(m.UserDataDir + "/WebData", std::string(g_get_user_cache_dir()) + "/" + kAppTitle);
   app.OpenMainWindow(std::make_unique<WebKitBrowser>());
+  // Further addresses of the command line, each in a window of its own.
+  for (const std::string& address : further) {
+    m.CommandLineArg = address;
+    app.OpenNewMainWindow();
+  }
   // The marker is loaded hidden after the first window, and from then on a
   // second start reaches it.
   std::unique_ptr<InstanceServer> server;

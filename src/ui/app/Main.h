@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/app/Startup.h"
 
@@ -11,15 +12,17 @@ struct InstancePaths;
 // The machine's facts for start-up: folders, clock, screen and fonts.
 StartupInputs GatherStartupInputs(const std::string& commandLine);
 
-// Runs start-up and shows the first main window, or the boot error window.
-// When the program already runs for this user, hands the command line over
-// to it instead and returns 0 at once. Returns the process exit code once
-// the last window has closed.
-int Main(const std::string& commandLine);
-// The same with the machine's facts given (tests point it at their folders).
-// With `channel`, the marker window is served on its socket while it runs.
-int RunProgram(App& app, const StartupInputs& inputs, const InstancePaths* channel = nullptr);
-// A second start: hands the command line to the running process, or, when
-// its marker does not answer, tells the user the program is running already.
+// Runs start-up and shows a main window for each address (or one for the
+// start page), or the boot error window. When the program already runs for
+// this user, hands the addresses over to it instead and returns 0 at once.
+// Returns the process exit code once the last window has closed.
+int Main(const std::vector<std::string>& addresses);
+// The same with the machine's facts given (tests point it at their folders);
+// `inputs.commandLine` is the first window's address, `further` each opens
+// one more window. With `channel`, the marker window is served on its socket.
+int RunProgram(App& app, const StartupInputs& inputs, const InstancePaths* channel = nullptr,
+               const std::vector<std::string>& further = {});
+// A second start: hands the addresses to the running process, or, when its
+// marker does not answer, tells the user the program is running already.
 // The toolkit is only started for that message. Returns the exit code.
-int SecondStart(const InstancePaths& channel, const std::string& commandLine);
+int SecondStart(const InstancePaths& channel, const std::vector<std::string>& addresses);

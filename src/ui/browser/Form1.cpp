@@ -8,6 +8,7 @@
 #include "core/app/SharedRoutines.h"
 #include "core/app/ToolTips.h"
 #include "core/browser/MainWindowRules.h"
+#include "core/browser/MenuCommands.h"
 #include "platform/Desktop.h"
 #include "platform/Network.h"
 #include "ui/app/App.h"
@@ -33,6 +34,7 @@ void InstallStyle() {
       "#skelvornax-main .statusbar label { font-size: 8pt; }"
       "#skelvornax-main entry.timer-off { background: @theme_bg_color; }"
       "#skelvornax-main .history-off image { color: #d01010; }"
+      "#skelvornax-main .question-bar { background: #fff4c2; border-bottom: 1px solid #d8c26a; }"
       "#skelvornax-main progressbar trough, #skelvornax-main progressbar progress { min-height: 10px; }");
 }
 
@@ -50,6 +52,7 @@ Form1::Form1(App& app, std::unique_ptr<WebBrowser> browser)
       Command6("iNet"),
       Command9("History"),
       Command12("Stop"),
+      FindBar1(*browser),
       app_(app),
       browser_(std::move(browser)) {
   LoadStartPage();
@@ -62,11 +65,13 @@ Form1::Form1(App& app, std::unique_ptr<WebBrowser> browser)
   ConnectRefreshEvents();
   ConnectStatusEvents();
   ConnectPopupEvents();
+  ConnectPromptEvents();
   ConnectBrowser();
 }
 
 Form1::~Form1() {
-  for (auto* c : {&timer1_, &timer2_, &timer3_, &timer4_, &timer5_, &closeTimer_, &repeatTimer_}) c->disconnect();
+  for (auto* c : {&timer1_, &timer2_, &timer3_, &timer4_, &timer5_, &closeTimer_, &repeatTimer_, &permissionTimer_})
+    c->disconnect();
 }
 
 void Form1::BuildControls() {
@@ -82,9 +87,6 @@ void Form1::BuildControls() {
   Command13.set_label("\u2194");
   Command3.set_sensitive(false);
   Command4.set_sensitive(false);
-  // "Full Screen" needs the full-screen window, which this version lacks;
-  // the box stays in its place but cannot be ticked.
-  Check2.set_sensitive(false);
   Command7.get_style_context()->add_class("strip");
   Command7.set_can_focus(false);
   Picture1.get_style_context()->add_class("toolbar");
@@ -139,6 +141,9 @@ void Form1::BuildControls() {
     list->set_valign(Gtk::ALIGN_START);
     FormArea.add_overlay(*list);
   }
+  FindBar1.set_halign(Gtk::ALIGN_END);
+  FindBar1.set_valign(Gtk::ALIGN_START);
+  FormArea.add_overlay(FindBar1);
   add(FormArea);
 }
 
@@ -176,6 +181,8 @@ void Form1::ConnectEvents() {
     return false;
   });
   Command8.signal_toggled().connect(sigc::mem_fun(*this, &Form1::Command8_Toggled));
+  // A closed find bar gives the page the keys again.
+  FindBar1.Closed.connect([this] { WebBrowser1.Widget().grab_focus(); });
   Command14.signal_clicked().connect(sigc::mem_fun(*this, &Form1::Command14_Click));
   Command15.signal_clicked().connect(sigc::mem_fun(*this, &Form1::Command14_Click));
   OnPress(
@@ -246,6 +253,9 @@ void Form1::F1ToolT() {
   static const char* const kCaptions9[] = {"History", "Mail", "Offline"};
   Command12.set_label(kCaptions12[mode12]);
   Command9.set_label(kCaptions9[mode9]);
+  // The program entries are named as the options name the programs.
+  mnuWinMessenger.set_label(NameCaption(s.MessengerName));
+  mnuOutlookExp.set_label(NameCaption(s.MailName));
 }
 
 void Form1::Form_Load() {
@@ -255,16 +265,11 @@ void Form1::Form_Load() {
   mnuStatusBar.set_active(s.StatusBarHidden == 0);
   statusAllowance_ = s.StatusBarHidden == 0 ? 0 : kStatusAllowance;
   checkBoxAllowance_ = s.CheckBoxesToggle == 0 ? kCheckBoxAllowance : 0;
+  if (app_.MainWindows().size() == 1) PlaceFirstWindow();
   move(Px(s.MainLeft), Px(s.MainTop));
   set_default_size(Px(s.MainWidth), Px(s.MainHeight));
   ApplyListFont();
-  if (s.SeparateSelectors == 1) {
-    ListView2.SetColumnCaptions({"   Categories", ""});
-    LodCombos();
-  } else {
-    ListView2.SetColumnCaptions({"   Categories And Web Page Names", "URL Addresses"});
-    UniLodCombo();
-  }
+  FillSelectors();
   ListView1.SetColumnCaptions({"Web Page Names", "URL Addresses"});
   ShowPopupModes();
   ApplyLayout();
@@ -275,10 +280,25 @@ void Form1::Form_Load() {
   ListView2.SetColumnWidth(0, s.SelColWidth[2] > 0 ? Px(s.SelColWidth[2]) : fallback);
   ListView2.SetColumnWidth(1, s.SelColWidth[3] > 0 ? Px(s.SelColWidth[3]) : fallback);
   F1ToolT();
+  ShowAddInEntries();
+  ShowTextSize();
   timer2_ =
       Glib::signal_timeout().connect(sigc::bind_return(sigc::mem_fun(*this, &Form1::Timer2_Timer), true), kTimer2Ms);
   show_all();
   ShowToolbar(true);
+}
+
+// A fresh profile saved no size: the first window gets a useful one, and the
+// windows after it cascade from there.
+void Form1::PlaceFirstWindow() {
+  Settings& s = Module1().Working;
+  const WorkArea a = PrimaryWorkArea();
+  if (const auto r = FirstWindowRect(s.MainWidth, s.MainHeight, {Tw(a.x), Tw(a.y), Tw(a.width), Tw(a.height)})) {
+    s.MainLeft = r->left;
+    s.MainTop = r->top;
+    s.MainWidth = r->width;
+    s.MainHeight = r->height;
+  }
 }
 
 void Form1::Form_Activate() {
@@ -287,12 +307,15 @@ void Form1::Form_Activate() {
   F1ToolT();
   SedUpTimerButtons(0);
   Command6.set_label(IsConnected() ? "iNet" : "Off");
+  ShowAddInEntries();
+  ShowTextSize();
 }
 
 void Form1::ApplyListFont() {
   const Pango::FontDescription font = ListFont(Module1().Working);
   ListView1.SetFont(font);
   ListView2.SetFont(font);
+  SetWidgetFont(Text1, font);
   auto layout = create_pango_layout("Whadever");
   layout->set_font_description(font);
   int w = 0, h = 0;
@@ -355,7 +378,9 @@ void Form1::ApplyLayout() {
   StatusBar1.SetWidth(2, Px(1410));
   StatusBar1.SetWidth(3, Px(1410));
   Place(ProgressBar1, l.ProgressBar1);
+  PermissionBar.set_margin_top(Px(l.Browser.top));
   LayOutSelectors();
+  PlaceFindBar();
 }
 
 void Form1::Form_Resize() {
@@ -516,6 +541,7 @@ void Form1::Form_QueryUnload() {
   hide();
   // Leave the page for the blank local page, so it stops what it is doing;
   // the rest of the sequence follows once it had time to.
+  DenyPendingPermissions();
   WebBrowser1.Navigate(Module1().DefPagePath);
   closeTimer_ = Glib::signal_timeout().connect(sigc::bind_return(sigc::mem_fun(*this, &Form1::FinishUnload), false),
                                                kLeavePageMs);

@@ -3,6 +3,7 @@
 //   Form1Selector.cpp    the drop-down site selector
 //   Form1Navigation.cpp  address box, browser events, page checks, new windows
 //   Form1Menus.cpp       the Menu button's pop-up menu and the keyboard
+//   Form1Commands.cpp    what the menu commands do: files, page, fonts, text size, programs
 //   Form1Refresh.cpp     the auto-refresh timer and the refresh button
 //   Form1Status.cpp      status bar, clock, connection and offline mode, cycle buttons
 //   Form1Popups.cpp      the pop-up killer: page window requests, judgement, kill
@@ -10,6 +11,7 @@
 
 #include <gtkmm.h>
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -22,6 +24,7 @@
 #include "platform/ListView.h"
 #include "platform/StatusBar.h"
 #include "platform/WebBrowser.h"
+#include "ui/browser/FindBar.h"
 
 class App;
 
@@ -56,19 +59,39 @@ class Form1 : public Gtk::Window {
   Gtk::ProgressBar ProgressBar1;
   ListView ListView1{1}, ListView2{1};
   Gtk::Label LabelMyId;
+  FindBar FindBar1;  // over the page's top right corner while open
+  // The Menu button's menu, its submenus (each item that opens one holds it)
+  // and the mail button's menu.
   Gtk::Menu mnuPop1;
-  Gtk::MenuItem mnuNewWind, mnuEditSiteWindow, mnuHelp, mnuClosWind, mnuViewRefresh, mnuViewStop;
+  Gtk::MenuItem mnufile, mnuopen, mnuSaveAs;
+  Gtk::MenuItem mnuEdit, mnuEditSelectAll, mnuEditFind, mnuPrint;
+  Gtk::MenuItem mnuView, mnuViewRefresh, mnuViewStop;
+  Gtk::MenuItem mnuTextFonts, mnuFonts, mnuTextSize;
+  Gtk::RadioMenuItem mnuLargest, mnuLarge, mnuMedium, mnuSmall, mnuSmallest;
+  Gtk::MenuItem mnuMainOptions, mnuDefStartPage, mnuIEnetOptions;
+  Gtk::MenuItem mnuNewWind, mnuViewInFullScrn, mnuEditSiteWindow, mnuDontKillPopsEdit, mnuNavToIeFav;
+  Gtk::MenuItem mnuWinMessenger, mnuOutlookExp, mnuOutlookOpen, mnuOutlookMail, mnuQuillbox;
+  Gtk::MenuItem mnuMhelp, mnuHelp, mnuAbout, mnuBugsSuggest, mnuProps, mnuClosWind;
   Gtk::CheckMenuItem mnuStatusBar, mnuOffline, mnuKillPops, mnuKillPopsBoom, mnuScriptErr;
-  Gtk::MenuItem mnuDontKillPopsEdit;
+  // The question bar for a page's permission requests, above the page.
+  Gtk::Box PermissionBar{Gtk::ORIENTATION_HORIZONTAL, 6};
+  Gtk::Label PermissionText;
+  Gtk::Button PermissionAllow{"_Allow", true}, PermissionDeny{"_Deny", true};
   Gtk::Menu mnuPop2;
-  Gtk::MenuItem mnuPop2OpenMailApp, mnuPop2Mail;
+  Gtk::MenuItem mnuPop2OpenMailApp, mnuPop2Mail, mnuPop2Quillbox;
 
   // Public operations other windows call by name.
   void F1ToolT();
   void UniLodCombo();
   void LodCombos();
+  // The selectors in the arrangement the settings choose, with their headers.
+  void FillSelectors();
   void NewApplWindo();
   void SedUpTimerButtons(int toggle);
+  // Applies the process-wide text size to the page and checks its menu item.
+  void ShowTextSize();
+  // Opens the page in the full-screen window (this page when `url` is empty).
+  void OpenInFullScreen(const std::string& url);
 
   // Event handlers.
   void Form_Load();
@@ -125,6 +148,24 @@ class Form1 : public Gtk::Window {
   void StatusBar1_PanelDblClick(int panel);
   void StatusBar1_RightPress();
   void mnuHelp_Click();
+  void mnuopen_Click();
+  void mnuSaveAs_Click();
+  void mnuProps_Click();
+  void mnuEditSelectAll_Click();
+  void mnuEditFind_Click();
+  void mnuPrint_Click();
+  void mnuFonts_Click();
+  void mnuTextSize_Click(int level);  // mnuLargest .. mnuSmallest: 4 .. 0
+  void mnuIEnetOptions_Click();
+  void mnuViewInFullScrn_Click();
+  void mnuNavToIeFav_Click();
+  void mnuWinMessenger_Click();
+  void mnuOutlookOpen_Click();
+  void mnuOutlookMail_Click();
+  void mnuQuillbox_Click();
+  void mnuAbout_Click();
+  void mnuDefStartPage_Click();
+  void mnuBugsSuggest_Click();
   void WebBrowser1_BeforeNavigate2(const std::string& url, int flags, bool& cancel);
   void WebBrowser1_NavigateComplete2(const std::string& url);
   void WebBrowser1_TitleChange(const std::string& text);
@@ -134,6 +175,9 @@ class Form1 : public Gtk::Window {
   void WebBrowser1_DownloadComplete();
   void WebBrowser1_NavigateError(const std::string& url, int status);
   WebBrowser* WebBrowser1_NewWindow2();
+  void WebBrowser1_DownloadStarted(const std::shared_ptr<FileDownload>& download);
+  void WebBrowser1_PermissionAsked(std::shared_ptr<PermissionPrompt> prompt);
+  void StatusBar1_PanelClick(int panel);
   void WebBrowser1_WindowClosing();
 
   // State the tests read.
@@ -147,18 +191,29 @@ class Form1 : public Gtk::Window {
   const AutoRefresh& Refresh() const { return refresh_; }
   bool Timer1Enabled() const { return timer1_.connected(); }
   const PopupState& Popup() const { return popup_; }
-  TwipRect PlacedRect(Gtk::Widget& w) const;                      // where a control sits now
+  TwipRect PlacedRect(Gtk::Widget& w) const;  // where a control sits now
+  std::size_t RunningDownloads() const { return downloads_.size(); }
+  Gtk::MessageDialog* DownloadDoneDialog() const { return downloadDone_.get(); }
+  void SetPermissionWaitForTest(unsigned ms) { permissionWaitMs_ = ms; }
   void SetInnerSizeForTest(float widthTwips, float heightTwips);  // lays out as if resized
 
  private:
   void LoadStartPage();
+  void PlaceFirstWindow();
   void BuildControls();
   void ConnectEvents();
   void ConnectBrowser();
   void BuildMenu();
+  void ConnectMenu();
+  void ShowAddInEntries();
+  void StartConfiguredProgram(const std::string& name, const std::string& path);
+  void CloseFindBar();
+  void PlaceFindBar();
+  bool FocusLocked() const;
   void ApplyLayout();
   void Place(Gtk::Widget& w, const TwipRect& r);
   void ApplyListFont();
+  Gtk::RadioMenuItem& TextSizeItem(int level);
   void LayOutSelectors();
   void SizeList(ListView& list, float top);
   void ShowSelector(ListView& list, bool show);
@@ -180,6 +235,14 @@ class Form1 : public Gtk::Window {
   void UpdateClock();
   void ShowHistoryPicture();
   void ConnectPopupEvents();
+  void ConnectPromptEvents();
+  void ShowDownloadStatus();
+  void DownloadEnded(FileDownload* download, const std::string& failure);
+  bool CancelDownloads();
+  void ShowDownloadDone(const std::string& path);
+  void ShowNextPermission();
+  void AnswerPermission(bool allow);
+  void DenyPendingPermissions();
   void ShowPopupModes();
   void ApplyScriptGeometry();
   void StartTimer4();
@@ -208,6 +271,7 @@ class Form1 : public Gtk::Window {
   bool shownOffline_ = false;
   PopupState popup_;
   bool syncingMenus_ = false;
+  Gtk::Menu fileMenu_, editMenu_, viewMenu_, textFontsMenu_, textSizeMenu_, optionsMenu_, mailMenu_, helpMenu_;
   std::string pageTitle_;
   PageLogMarks logMarks_;
   float toolbarOffset_ = 0, statusAllowance_ = 0, checkBoxAllowance_ = 0;
@@ -217,5 +281,11 @@ class Form1 : public Gtk::Window {
   DeferredAction deferred_ = DeferredAction::None;
   float rowHeightUnit_ = 240;
   bool unloading_ = false;
+  std::vector<std::shared_ptr<FileDownload>> downloads_;  // this window's, running
+  std::string downloadStatus_;                            // what the status bar shows of them
+  std::unique_ptr<Gtk::MessageDialog> downloadDone_;
+  std::deque<std::shared_ptr<PermissionPrompt>> permissions_;
+  sigc::connection permissionTimer_;
+  unsigned permissionWaitMs_ = 60000;
   int lastWidth_ = 0, lastHeight_ = 0;
 };

@@ -39,10 +39,14 @@ void Form1::ConnectBrowser() {
 
 // Opens an address in the place the check boxes choose.
 void Form1::OpenPage(const std::string& url) {
-  if (Check1.get_active())
+  if (Check1.get_active()) {
     WebBrowser1.NavigateNewWindow(url);
-  else
+  } else if (Check2.get_active()) {
+    Check2.set_active(false);
+    OpenInFullScreen(url);
+  } else {
     WebBrowser1.Navigate(url);
+  }
 }
 
 void Form1::Command1_Click() {
@@ -66,14 +70,16 @@ void Form1::Command4_Click() { WebBrowser1.GoForward(); }
 void Form1::WebBrowser1_BeforeNavigate2(const std::string& url, int flags, bool& cancel) {
   // With script messages off, pages run quietly; a mail link may still ask.
   if (Module1().ScriptMessagesOff) WebBrowser1.SetSilent(coding::ToUpper(url).find("MAILTO:") == std::string::npos);
-  // A link followed while "New Window" is ticked opens in a window of its own.
-  if (!(flags & kNavigateByUser) || !Check1.get_active()) return;
+  // A link followed while "New Window" or "Full Screen" is ticked opens in a
+  // window of its own.
+  if (!(flags & kNavigateByUser) || !(Check1.get_active() || Check2.get_active())) return;
   cancel = true;
   WebBrowser1.Stop();
   WebBrowser1.NavigateNewWindow(url);
 }
 
 void Form1::WebBrowser1_NavigateComplete2(const std::string&) {
+  DenyPendingPermissions();
   Text1.set_text(AddressBoxText(WebBrowser1.LocationURL()));
   RestartCountdown();
   // A handed-over address is used once; later windows open the start page.
@@ -86,7 +92,10 @@ void Form1::WebBrowser1_TitleChange(const std::string& text) {
   set_title(text + " - " + kAppTitle);
 }
 
-void Form1::WebBrowser1_StatusTextChange(const std::string& text) { StatusBar1.SetText(1, text); }
+// A running download keeps its line while the pointer is on no link.
+void Form1::WebBrowser1_StatusTextChange(const std::string& text) {
+  StatusBar1.SetText(1, text.empty() ? downloadStatus_ : text);
+}
 
 void Form1::WebBrowser1_ProgressChange(long progress, long maximum) {
   if (progress < 1) {
@@ -138,6 +147,10 @@ WebBrowser* Form1::WebBrowser1_NewWindow2() {
   m.Working.MainLeft = CascadeStep(m.Working.MainLeft);
   m.Working.MainTop = CascadeStep(m.Working.MainTop);
   if (m.Working.HoldNewWindowBox == 0) Check1.set_active(false);
+  if (Check2.get_active()) {
+    Check2.set_active(false);
+    return app_.FullScreenForRequest(WebBrowser1);
+  }
   return &app_.OpenMainWindow(WebBrowser1.CreateRelated()).WebBrowser1;
 }
 

@@ -12,6 +12,16 @@ namespace {
 std::string SitePath(int16_t fileNumber) { return Module1().SiteListsDir + "/" + SiteFileName(fileNumber); }
 }  // namespace
 
+void Form1::FillSelectors() {
+  if (Module1().Working.SeparateSelectors == 1) {
+    ListView2.SetColumnCaptions({"   Categories", ""});
+    LodCombos();
+  } else {
+    ListView2.SetColumnCaptions({"   Categories And Web Page Names", "URL Addresses"});
+    UniLodCombo();
+  }
+}
+
 void Form1::UniLodCombo() {
   ListView2.BeginUpdate();
   ListView2.Clear();

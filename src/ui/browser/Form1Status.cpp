@@ -31,17 +31,20 @@ void Form1::ConnectStatusEvents() {
   BuildMailMenu();
 }
 
+// The mail button's menu: the twins of the main menu's mail entries.
 void Form1::BuildMailMenu() {
   mnuPop2OpenMailApp.set_label("_Open Mail App");
   mnuPop2Mail.set_label("_Create New Mail");
-  for (Gtk::MenuItem* item : {&mnuPop2OpenMailApp, &mnuPop2Mail}) {
+  mnuPop2Quillbox.set_label("_Quillbox email");
+  for (Gtk::MenuItem* item : {&mnuPop2OpenMailApp, &mnuPop2Mail, &mnuPop2Quillbox}) {
     item->set_use_underline(true);
     mnuPop2.append(*item);
   }
   mnuPop2.show_all();
   mnuPop2.attach_to_widget(Command9);
-  mnuPop2OpenMailApp.signal_activate().connect([] { LaunchProgram({Module1().Working.MailPath}); });
-  mnuPop2Mail.signal_activate().connect([] { OpenWithDefaultHandler("mailto:"); });
+  mnuPop2OpenMailApp.signal_activate().connect(sigc::mem_fun(*this, &Form1::mnuOutlookOpen_Click));
+  mnuPop2Mail.signal_activate().connect(sigc::mem_fun(*this, &Form1::mnuOutlookMail_Click));
+  mnuPop2Quillbox.signal_activate().connect(sigc::mem_fun(*this, &Form1::mnuQuillbox_Click));
 }
 
 void Form1::Command6_Click() {
@@ -149,5 +152,15 @@ void Form1::Command12_RightPress() {
 }
 
 void Form1::Command12_Click() {
-  if (Module1().Working.CycleMode12 == 0) WebBrowser1.Stop();
+  switch (Module1().Working.CycleMode12) {
+    case 1:
+      mnuEditFind_Click();
+      break;
+    case 2:
+      mnuViewInFullScrn_Click();
+      break;
+    default:
+      WebBrowser1.Stop();
+      break;
+  }
 }

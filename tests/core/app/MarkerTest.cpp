@@ -2,6 +2,7 @@
 // decisions, the second start's width and the socket's line protocol.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -80,6 +81,58 @@ TEST(MarkerResize, FiftyTwipsOrLessIsNotAHandOver) {
   EXPECT_EQ(DecideMarkerResize(s, in).action, MarkerAction::OpenWindow);
   in.currentWidth = 4551;  // 50 narrower
   EXPECT_EQ(DecideMarkerResize(s, in).action, MarkerAction::Ignore);
+}
+
+// What another process hands over must not run a script or make up a page
+// in a window: such an address is dropped, refused or not.
+TEST(MarkerResize, ScriptAndDataAddressesFromAnotherProcessAreDropped) {
+  MarkerState s;
+  MarkerResizeInput in;
+  in.mainWindowLoaded = true;
+  s.caption = "/tmp/kept.htm";
+  in.busyWindowOpen = 1;
+  in.currentWidth = 500 * kPx;
+  EXPECT_EQ(DecideMarkerResize(s, in).action, MarkerAction::RefuseBusy);
+  s.caption = " JavaScript:alert(document.cookie)";  // replaces what was kept
+  in.busyWindowOpen = 0;
+  in.currentWidth = 300 * kPx;
+  MarkerDecision d = DecideMarkerResize(s, in);
+  EXPECT_EQ(d.action, MarkerAction::OpenWindow);  // the window opens, on the start page
+  EXPECT_EQ(d.commandLine, std::nullopt);
+  s.caption = "data:text/html,<script>alert(1)</script>";
+  in.currentWidth = 500 * kPx;
+  d = DecideMarkerResize(s, in);
+  EXPECT_EQ(d.commandLine, std::nullopt);
+  EXPECT_EQ(s.keptCommandLine, "");
+  EXPECT_EQ(s.caption, MarkerCaption());
+}
+
+TEST(MarkerAddress, ScriptAndDataSchemesAsTheEngineReadsThem) {
+  struct Row {
+    const char* name;
+    std::string text;
+    bool refused;
+  };
+  const Row rows[] = {
+      {"Script", "javascript:alert(1)", true},
+      {"CaseIgnored", "JaVaScRiPt:alert(1)", true},
+      {"BlanksAndControlsAround", std::string("\x01 \x1f javascript:x\x02 ", 18), true},
+      {"TabAndLineBreaksInside", "java\tscr\nipt:x", true},
+      {"Data", "data:text/html;base64,PHNjcmlwdD4=", true},
+      {"DataUpper", "DATA:,x", true},
+      {"OtherScript", "vbscript:msgbox(1)", true},
+      {"Web", "http://example.org/javascript:x", false},
+      {"LocalFile", "/home/me/javascript:notes.htm", false},
+      {"FileAddress", "file:///tmp/data:x.htm", false},
+      {"SchemeWithMore", "javascripts:x", false},
+      {"SchemeWithLess", "ata:x", false},
+      {"DigitFirst", "1data:x", false},
+      {"BlankInsideTheScheme", "java script:x", false},
+      {"NoColon", "javascript", false},
+      {"Empty", "", false},
+      {"PercentEncoded", "%6Aavascript:x", false},
+  };
+  for (const Row& row : rows) EXPECT_EQ(IsScriptOrDataAddress(row.text), row.refused) << row.name;
 }
 
 // ---- Protocol -----------------------------------------------------------------
@@ -176,6 +229,28 @@ TEST(MarkerLineBuffer, RefusesALineOverTheLimitEvenBeforeItEnds) {
   ASSERT_TRUE(c.Append("123456789\nok\n", 13));  // an overlong line already ended
   EXPECT_EQ(c.NextLine(), std::nullopt);
   EXPECT_TRUE(c.Overflowed());
+}
+
+// A peer that never ends a line, or sends request after request without
+// waiting for the replies, cannot make the buffer grow.
+TEST(MarkerLineBuffer, NeverHoldsMoreThanTwoLinesWorth) {
+  LineBuffer endless;
+  const std::string chunk(1024, 'x');
+  std::size_t fed = 0, most = 0;
+  while (fed < (10u << 20) && endless.Append(chunk.data(), chunk.size())) {
+    fed += chunk.size();
+    most = std::max(most, endless.Buffered());
+  }
+  EXPECT_TRUE(endless.Overflowed());
+  EXPECT_LE(most, endless.Capacity());
+  EXPECT_LE(fed, kMaxMarkerLine + chunk.size());
+
+  LineBuffer flood(8);
+  std::size_t lines = 0;
+  while (flood.Append("CAPTION?\n", 9)) ++lines;  // never collected
+  EXPECT_EQ(lines, flood.Capacity() / 9);
+  EXPECT_FALSE(flood.HasLine());
+  EXPECT_EQ(flood.NextLine(), std::nullopt);
 }
 
 // ---- Serving a line ---------------------------------------------------------

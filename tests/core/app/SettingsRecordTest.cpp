@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <limits>
 #include <tuple>
 
 #include "core/app/SettingsRecord.h"
@@ -107,6 +108,27 @@ TEST(SettingsLoadRules, RepairsOutOfRangeValues) {
   edge.MainLeft = 16201;
   ApplyLoadRules(edge, ctx);
   EXPECT_EQ(edge.MainLeft, 0);
+}
+
+// Sizes a window or a font cannot take, as a damaged record gives them.
+TEST(SettingsLoadRules, RepairsSizesThatAreNoNumbers) {
+  LoadContext ctx;
+  ctx.installedFonts = {"DejaVu Sans"};
+  const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+  Settings s;
+  s.MainLeft = nan, s.MainTop = -inf, s.MainWidth = inf, s.MainHeight = 1e30f, s.EditorWidth = nan;
+  s.EditorHeight = 4000;
+  s.ListFontName = "DejaVu Sans", s.ListFontSize = nan;
+  ApplyLoadRules(s, ctx);
+  EXPECT_EQ(std::make_tuple(s.MainLeft, s.MainTop, s.MainWidth, s.MainHeight, s.EditorWidth, s.EditorHeight),
+            std::make_tuple(0.0f, 0.0f, 7095.0f, 5445.0f, 6945.0f, 4000.0f));
+  EXPECT_EQ(s.ListFontSize, 8);
+  s.ListFontSize = 3e9f;
+  ApplyLoadRules(s, ctx);
+  EXPECT_EQ(s.ListFontSize, 8);
+  s.ListFontSize = 72;
+  ApplyLoadRules(s, ctx);
+  EXPECT_EQ(s.ListFontSize, 72);
 }
 
 TEST(SettingsLoadRules, FreshInstallMarkerSetsBackupDateTwentyYearsBack) {

@@ -130,4 +130,17 @@ TEST(CleanCommandLine, QuotesBecomeBlanks) {
   EXPECT_EQ(CleanCommandLine("\"\""), "");
 }
 
+TEST(FindAppDir, BuildTreeOrTheDataBesideTheInstalledProgram) {
+  TempDir tree;
+  WriteString(tree / "skelvorn.ini", "x");
+  // A build tree: the shipped settings lie next to the program.
+  EXPECT_EQ(FindAppDir(tree / "skelvornax-browser", "../../share/skelvornax"), tree.path());
+  // Installed anywhere: the data folder relative to the program's own.
+  EXPECT_EQ(FindAppDir("/opt/x/libexec/skelvornax/skelvornax-browser", "../../share/skelvornax"),
+            "/opt/x/share/skelvornax");
+  EXPECT_EQ(FindAppDir("/usr/libexec/skelvornax/skelvornax-browser", "./../../share/./skelvornax/"),
+            "/usr/share/skelvornax");
+  EXPECT_EQ(FindAppDir("skelvornax-browser", "../share/skelvornax"), "./../share/skelvornax");
+}
+
 }  // namespace

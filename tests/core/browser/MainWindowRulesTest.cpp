@@ -69,6 +69,26 @@ TEST(MainWindowRules, GeometryIsKeptOnlyForPlainLargeEnoughWindows) {
   }
 }
 
+TEST(MainWindowRules, AFreshProfileGetsAUsefulCentredFirstWindow) {
+  const TwipRect screen{0, 0, 1920 * 15, 1050 * 15};  // 1920 x 1050 pixels of work area
+  const auto fresh = FirstWindowRect(7095, 5445, screen);
+  ASSERT_TRUE(fresh.has_value());
+  EXPECT_EQ(fresh->width, 1344 * 15);
+  EXPECT_EQ(fresh->height, 735 * 15);
+  EXPECT_EQ(fresh->left, 288 * 15);
+  EXPECT_EQ(fresh->top, 158 * 15);  // 157.5 rounded
+  // A work area that does not start at the corner (a panel on the left).
+  EXPECT_EQ(FirstWindowRect(7095, 5445, {64 * 15, 0, 1856 * 15, 1050 * 15})->left, (64 + 278) * 15);
+  // A tiny screen never gets less than the smallest window.
+  const auto tiny = FirstWindowRect(7095, 5445, {0, 0, 600 * 15, 400 * 15});
+  EXPECT_EQ(tiny->width, 7095);
+  EXPECT_EQ(tiny->height, 5445);
+  EXPECT_EQ(tiny->left, 64 * 15);  // still centred
+  // A saved size, even in one direction only, holds.
+  EXPECT_FALSE(FirstWindowRect(8010, 5445, screen).has_value());
+  EXPECT_FALSE(FirstWindowRect(7095, 6000, screen).has_value());
+}
+
 TEST(MainWindowRules, ScriptGeometryKeepsWhatWasNotAskedAndStaysOnTheScreen) {
   ScriptGeometryInput in;
   in.window = {1500, 3000, 9060, 6000};

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -115,20 +117,97 @@ TEST_F(HistoryLogTest, HostsAndAddressesNotLogged) {
   }
 }
 
-TEST_F(HistoryLogTest, TornTailIsOverwritten) {
-  std::vector<unsigned char> file = EncodeHistoryRecord({46361.1, 4, "A", "http://a.org/", "a.org"});
+// A crash in the middle of an append leaves the first bytes of a record.
+TEST_F(HistoryLogTest, TornAppendIsNeverAPageAndIsCutOffByTheNextLog) {
+  const auto a = EncodeHistoryRecord({46361.1, 4, "A", "http://a.org/", "a.org"});
+  const auto b = EncodeHistoryRecord({46361.2, 1, "B", "http://b.org/", "b.org"});
+  const auto torn = EncodeHistoryRecord({46361.3, 1, "T", "http://torn.org/", "torn.org"});
+  struct Row {
+    const char* name;
+    std::size_t tornBytes;
+    const char* url;  // what the next page is
+    std::vector<std::string> events;
+  };
+  const Row rows[] = {
+      {"OneByte", 1, "http://c.org/", {"row 3 http://c.org/"}},
+      {"JustUnderHalf", 255, "http://c.org/", {"row 3 http://c.org/"}},
+      {"Half", 256, "http://c.org/", {"row 3 http://c.org/"}},
+      {"JustOverHalf", 257, "http://c.org/", {"row 3 http://c.org/"}},
+      {"AllButOneByte", 511, "http://c.org/", {"row 3 http://c.org/"}},
+      {"RepeatVisitOnATornFile", 300, "http://a.org/", {"hits 1 5"}},
+      // The torn record's address is all there, yet it is no visit to count.
+      {"AddressOfTheTornRecord", 400, "http://torn.org/", {"row 3 http://torn.org/"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    TempDir day;
+    HistoryLogContext c = ctx;
+    c.historyDir = day.path();
+    Recorder events;
+    c.listener = &events;
+    std::vector<unsigned char> file = a;
+    file.insert(file.end(), b.begin(), b.end());
+    file.insert(file.end(), torn.begin(), torn.begin() + static_cast<long>(row.tornBytes));
+    const std::string path = day / "WB_12052026.hiz";
+    WriteBytes(path, file);
+    ASSERT_EQ(ReadDayFile(path).size(), 2u);
+
+    LogHistoryPage(c, "C", row.url);
+    EXPECT_EQ(events.events, row.events);
+    const auto bytes = ReadBytes(path);
+    const bool appended = row.events[0].rfind("row", 0) == 0;
+    ASSERT_EQ(bytes.size(), appended ? 1536u : 1024u);
+    EXPECT_TRUE(std::equal(b.begin(), b.end(), bytes.begin() + 512));
+    const auto recs = ReadDayFile(path);
+    if (appended) {
+      EXPECT_EQ(recs[2].URL, row.url);
+      EXPECT_EQ(recs[2].Hits, 1);
+      EXPECT_EQ(recs[2].Title, "C");
+    } else {
+      EXPECT_EQ(recs[0].Hits, 5);
+    }
+  }
+}
+
+// Bytes a reader ignores (after a NUL, odd padding) are what another program
+// may have left: counting a visit must not rewrite them.
+TEST_F(HistoryLogTest, RepeatVisitWritesOnlyTheCounter) {
+  std::vector<unsigned char> file = EncodeHistoryRecord({46361.1, 41, "", "http://a.org/", ""});
+  const std::string title = std::string("Home\0\x01\xFFleft over", 16);
+  std::copy(title.begin(), title.end(), file.begin() + 12);
+  std::fill(file.begin() + 320, file.end(), 0);  // host padded with NULs
+  file[511] = 0x7E;
   const auto second = EncodeHistoryRecord({46361.2, 1, "B", "http://b.org/", "b.org"});
   file.insert(file.end(), second.begin(), second.end());
-  file.insert(file.end(), 100, 0x41);
   WriteBytes(dir / "WB_12052026.hiz", file);
-  LogHistoryPage(ctx, "C", "http://c.org/");
+
+  LogHistoryPage(ctx, "Other title", "http://a.org/");
+  auto want = file;
+  want[8] = 42;
+  EXPECT_EQ(ReadBytes(dir / "WB_12052026.hiz"), want);
+  EXPECT_EQ(rec.events, std::vector<std::string>{"hits 1 42"});
+}
+
+// A counter at its highest stays there.
+TEST_F(HistoryLogTest, FullCounterIsLeftAlone) {
+  const auto full = EncodeHistoryRecord({46361.1, 2147483647, "A", "http://a.org/", "a.org"});
+  WriteBytes(dir / "WB_12052026.hiz", full);
   LogHistoryPage(ctx, "A", "http://a.org/");
-  EXPECT_EQ(ReadBytes(dir / "WB_12052026.hiz").size(), 1536u);
-  const auto recs = Day();
-  ASSERT_EQ(recs.size(), 3u);
-  EXPECT_EQ(recs[2].URL, "http://c.org/");
-  EXPECT_EQ(recs[0].Hits, 5);
-  EXPECT_EQ(rec.events, (std::vector<std::string>{"row 3 http://c.org/", "hits 1 5"}));
+  EXPECT_EQ(ReadBytes(dir / "WB_12052026.hiz"), full);
+  EXPECT_TRUE(rec.events.empty());
+}
+
+// A day file that cannot be read is not overwritten by a first record.
+TEST_F(HistoryLogTest, UnreadableFileIsLeftAlone) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root reads every file";
+  const std::string path = dir / "WB_12052026.hiz";
+  const auto a = EncodeHistoryRecord({46361.1, 1, "A", "http://a.org/", "a.org"});
+  WriteBytes(path, a);
+  ASSERT_EQ(::chmod(path.c_str(), 0200), 0);
+  LogHistoryPage(ctx, "B", "http://b.org/");
+  ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+  EXPECT_EQ(ReadBytes(path), a);
+  EXPECT_TRUE(rec.events.empty());
 }
 
 TEST(PageLogCheck, StopsOnEachConditionInOrder) {

@@ -64,7 +64,7 @@ TEST(HistoryRecord, DayFileReaderSurvivesDamagedFiles) {
     SCOPED_TRACE(damage.name);
     WriteBytes(dir / "WB_12052026.hiz", damage.bytes);
     const auto read = ReadDayFile(dir / "WB_12052026.hiz");
-    EXPECT_EQ(read.size(), coding::RecordCount(damage.bytes.size(), 512));
+    EXPECT_EQ(read.size(), damage.bytes.size() / 512);  // a partial last record is no page
     for (std::size_t i = 0; i < damage.wholeRecords && i < read.size(); ++i)
       EXPECT_EQ(read[i].URL, "http://h/" + std::to_string(i));
   }

@@ -10,36 +10,74 @@
 
 namespace {
 
-std::optional<std::string> LineOf(const std::vector<const char*>& args) {
-  std::vector<const char*> argv = {"skelvornax"};
-  argv.insert(argv.end(), args.begin(), args.end());
-  return LauncherCommandLine(static_cast<int>(argv.size()), argv.data());
+using Args = std::vector<std::string>;
+using Addresses = std::vector<std::string>;
+
+bool NoFile(const std::string&) { return false; }
+
+TEST(StartArguments, HelpVersionAndRefusedOptions) {
+  struct Row {
+    const char* name;
+    Args args;
+    StartRequest::Kind kind;
+    std::string bad;
+  };
+  const Row rows[] = {
+      {"Help", {"--help"}, StartRequest::Kind::Help, ""},
+      {"ShortHelpAmongAddresses", {"a.org", "-h"}, StartRequest::Kind::Help, ""},
+      {"Version", {"--version", "--bogus"}, StartRequest::Kind::Version, ""},
+      {"UnknownOption", {"a.org", "--bogus", "-x"}, StartRequest::Kind::BadOption, "--bogus"},
+      {"AfterTheEndOfOptions", {"--", "--bogus"}, StartRequest::Kind::Browse, ""},
+      {"HelpAfterTheEndIsAnAddress", {"--", "--help"}, StartRequest::Kind::Browse, ""},
+      {"ALoneDashIsAnAddress", {"-"}, StartRequest::Kind::Browse, ""},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    const StartRequest got = ParseStartArguments(r.args, NoFile);
+    EXPECT_EQ(got.kind, r.kind);
+    EXPECT_EQ(got.badOption, r.bad);
+  }
+  EXPECT_EQ(BadOptionText("--bogus"), "skelvornax: unknown option --bogus (see skelvornax --help)\n");
+  EXPECT_EQ(VersionText().rfind("skelvornax ", 0), 0u);
 }
 
-TEST(LauncherCommandLine, JoinedAndCleanedLikeTheBrowserDoes) {
-  EXPECT_EQ(LineOf({}), "");
-  // Quotes are blanked and the ends trimmed; blanks inside are kept.
-  EXPECT_EQ(LineOf({"\"/tmp/a b/page.htm\""}), "/tmp/a b/page.htm");
-  EXPECT_EQ(LineOf({"/tmp/a", "b.htm"}), "/tmp/a b.htm");
-  EXPECT_EQ(LineOf({"", "x", ""}), "x");
-  EXPECT_EQ(LineOf({"https://e.org/?q=-x&y=--z"}), "https://e.org/?q=-x&y=--z");
+TEST(StartArguments, EachAddressOpensAWindowUnlessTogetherTheyNameAFile) {
+  const auto isFile = [](const std::string& p) { return p == "/tmp/a b.htm"; };
+  struct Row {
+    const char* name;
+    Args args;
+    Addresses addresses;
+  };
+  const Row rows[] = {
+      {"None", {}, {}},
+      {"QuotedPath", {"\"/tmp/a b/page.htm\""}, {"/tmp/a b/page.htm"}},
+      {"SeveralAddresses", {"a.org", "https://b.org/?q=-x"}, {"a.org", "https://b.org/?q=-x"}},
+      {"UnquotedPathWithABlank", {"/tmp/a", "b.htm"}, {"/tmp/a b.htm"}},
+      {"BlankArgumentsDropped", {"", "x", "  "}, {"x"}},
+      {"AfterTheEndOfOptions", {"--", "-page.htm"}, {"-page.htm"}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(ParseStartArguments(r.args, isFile).addresses, r.addresses);
+    EXPECT_EQ(LauncherAddresses(r.args, isFile),
+              r.args.empty() || r.args.front() != "--" ? std::optional<Addresses>(r.addresses) : std::nullopt);
+  }
 }
 
-TEST(LauncherCommandLine, LeavesAnythingTheToolkitMightTakeToTheBrowser) {
+TEST(StartArguments, LauncherLeavesAnythingTheToolkitMightTakeToTheBrowser) {
   // The option parser may drop the separator "--".
-  for (const std::vector<const char*>& args : std::vector<std::vector<const char*>>{
+  for (const Args& args : std::vector<Args>{
            {"--display", ":1", "page.htm"}, {"page.htm", "--class=Other"}, {"--", "page.htm"}, {"-"}, {"-x"}})
-    EXPECT_EQ(LineOf(args), std::nullopt) << args.front();
+    EXPECT_EQ(LauncherAddresses(args, NoFile), std::nullopt) << args.front();
 }
 
-TEST(BrowserCandidates, NextToTheLauncherFirstThenInstalled) {
-  EXPECT_EQ(BrowserCandidates("/work/build/skelvornax", "/usr/libexec/skelvornax/skelvornax-browser"),
-            (std::vector<std::string>{"/work/build/skelvornax-browser", "/usr/libexec/skelvornax/skelvornax-browser"}));
-  // Its own file unknown: only the installed one.
-  EXPECT_EQ(BrowserCandidates("", "/usr/libexec/skelvornax/skelvornax-browser"),
-            (std::vector<std::string>{"/usr/libexec/skelvornax/skelvornax-browser"}));
+TEST(BrowserCandidates, NextToTheLauncherFirstThenWhereItIsInstalledFromThere) {
+  EXPECT_EQ(BrowserCandidates("/opt/p/bin/skelvornax", "../libexec/skelvornax/skelvornax-browser"),
+            (std::vector<std::string>{"/opt/p/bin/skelvornax-browser",
+                                      "/opt/p/bin/../libexec/skelvornax/skelvornax-browser"}));
+  EXPECT_TRUE(BrowserCandidates("", "../libexec/skelvornax/skelvornax-browser").empty());  // its own file unknown
   // Installed next to each other: looked for once.
-  EXPECT_EQ(BrowserCandidates("/opt/s/skelvornax", "/opt/s/skelvornax-browser"),
+  EXPECT_EQ(BrowserCandidates("/opt/s/skelvornax", "skelvornax-browser"),
             (std::vector<std::string>{"/opt/s/skelvornax-browser"}));
 }
 

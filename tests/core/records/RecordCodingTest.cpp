@@ -74,6 +74,14 @@ TEST(RecordCoding, TextFieldsAreCodePage1252CutAndBlankPadded) {
        "b",
        4, "a?b ", "a?b"},
       {"CutSequenceAtTheEnd", "ab\xE2\x82", 4, "ab??", "ab??"},
+      // Longer forms than needed are no characters: a long "/" stays no "/".
+      {"OverlongSlash",
+       "a\xC0\xAF"
+       "b",
+       4, "a??b", "a??b"},
+      {"OverlongNotSign", "\xE0\x82\xAC", 3, "???", "???"},
+      {"Surrogate", "\xED\xA0\x80", 3, "???", "???"},
+      {"PastTheLastCodePoint", "\xF4\x90\x80\x80", 4, "????", "????"},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);

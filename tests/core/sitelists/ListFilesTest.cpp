@@ -74,6 +74,18 @@ TEST(ListFiles, AppendSiteAddsLastWithUniqueName) {
   EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"Sites00002.dab"});
 }
 
+// The file is replaced whole; the records already there stay byte for byte,
+// also bytes a reader ignores (after a NUL).
+TEST(ListFiles, AppendSiteKeepsTheOtherRecordsAsTheyWere) {
+  TempDir dir;
+  const std::string path = dir / "Sites00002.dab";
+  Bytes odd = Cat({Text(std::string("News\0\x7Fold", 8), 140, 0), Text("http://a/", 260)});
+  WriteBytes(path, Cat({odd, Text("cut off", 150)}));  // a partial record, counted as none
+  EXPECT_EQ(AppendSite(path, "News", "http://b/"), "News(1)");
+  EXPECT_EQ(ReadBytes(path), Cat({odd, EncodeSite({"News(1)", "http://b/"})}));
+  EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"Sites00002.dab"});
+}
+
 TEST(ListFiles, LongNames) {
   TempDir dir;
   const std::string name150(150, 'n');

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# A long run of skelvornax (not part of CI): five windows on loopback pages
+# that reload every second for MINUTES (default 10), each load written to the
+# history, while the driver adds and removes sites in the list files; then
+# twenty windows opened and closed one after another by a page.
+#
+#   bash bench/soak.sh [-m MINUTES]
+#
+# Prints the page loads, the history hits, the PSS of the program's process
+# tree at the start and the end, file errors and crashes; exits non-zero
+# when a file error or crash was seen or a window did not close.
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(dirname "$here")
+
+if [ -z "${DISPLAY:-}" ]; then
+  exec bash "$root/scripts/headless.sh" bash "$here/soak.sh" "$@"
+fi
+
+minutes=10
+while getopts "m:" opt; do
+  case $opt in
+    m) minutes=$OPTARG ;;
+    *) echo "usage: $0 [-m MINUTES]" >&2; exit 2 ;;
+  esac
+done
+
+cmake --build "$root/build" -j"$(nproc)" --target skelvornax soak_driver >/dev/null
+# An X server resets when its last client leaves; an idle client keeps it up.
+xprop -root -spy >/dev/null 2>&1 &
+holder=$!
+trap 'kill "$holder" 2>/dev/null || true' EXIT
+"$root/build/bench/soak_driver" "$root/build/skelvornax" "$root/build" "$minutes"
