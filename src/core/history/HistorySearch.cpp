@@ -57,12 +57,9 @@ void AppendTwoDigits(std::string& out, int v) {
 
 // ---- reading day files ----
 
-// How many records a day file of this length holds. The one place the
-// search and the today list take this rule from.
-std::size_t DayFileRecords(std::size_t length) { return coding::RecordCount(length, kRecordSize); }
-
-// The whole file into `buf` (reused from file to file), zero-padded to its
-// record count. False when it cannot be read; `missing` tells that it is gone.
+// The whole file into `buf` (reused from file to file), cut to its whole
+// records: a torn last append is no page, as for ReadDayFile. False when it
+// cannot be read; `missing` tells that it is gone.
 bool ReadDayBytes(const std::string& path, std::vector<unsigned char>& buf, bool& missing) {
   missing = false;
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -82,11 +79,7 @@ bool ReadDayBytes(const std::string& path, std::vector<unsigned char>& buf, bool
   }
   ::close(fd);
   if (!ok) return false;
-  const std::size_t padded = DayFileRecords(used) * kRecordSize;
-  if (buf.size() < padded) buf.resize(padded);
-  std::fill(buf.begin() + static_cast<std::ptrdiff_t>(std::min(used, padded)),
-            buf.begin() + static_cast<std::ptrdiff_t>(padded), 0);
-  buf.resize(padded);
+  buf.resize(used / kRecordSize * kRecordSize);
   return true;
 }
 
@@ -243,16 +236,6 @@ HistoryRow HostHeaderRow(const std::string& host) {
   row.host = host;
   row.header = true;
   return row;
-}
-
-std::optional<std::vector<HistoryRecord>> ReadDayRecords(const std::string& path) {
-  std::vector<unsigned char> buf;
-  bool missing = false;
-  if (!ReadDayBytes(path, buf, missing)) return std::nullopt;
-  std::vector<HistoryRecord> records;
-  records.reserve(buf.size() / kRecordSize);
-  for (std::size_t off = 0; off < buf.size(); off += kRecordSize) records.push_back(DecodeHistoryRecord(buf, off));
-  return records;
 }
 
 // ---- checks ----

@@ -42,10 +42,6 @@ HistoryRow PageRow(const HistoryRecord& r, bool withTime);
 // "......" + host + 141 dots; 47 dots under Hits and Date; no address.
 HistoryRow HostHeaderRow(const std::string& host);
 
-// The day file's records, with the program's rule for how many a file of
-// that length holds. nullopt when the file cannot be read.
-std::optional<std::vector<HistoryRecord>> ReadDayRecords(const std::string& path);
-
 // Why a search may not start, in the order the window checks.
 enum class SearchCheck { Ok, NoPeriod, NoMode, NoText, TooShort };
 // modeIndex: the second selector's entry, -1 for none. Host-pages searches

@@ -69,7 +69,7 @@ class Form1 : public Gtk::Window {
   Gtk::MenuItem mnuTextFonts, mnuFonts, mnuTextSize;
   Gtk::RadioMenuItem mnuLargest, mnuLarge, mnuMedium, mnuSmall, mnuSmallest;
   Gtk::MenuItem mnuMainOptions, mnuDefStartPage, mnuIEnetOptions;
-  Gtk::MenuItem mnuNewWind, mnuViewInFullScrn, mnuEditSiteWindow, mnuDontKillPopsEdit, mnuNavToIeFav;
+  Gtk::MenuItem mnuNewWind, mnuViewInFullScrn, mnuHistList, mnuEditSiteWindow, mnuDontKillPopsEdit, mnuNavToIeFav;
   Gtk::MenuItem mnuWinMessenger, mnuOutlookExp, mnuOutlookOpen, mnuOutlookMail, mnuQuillbox;
   Gtk::MenuItem mnuMhelp, mnuHelp, mnuAbout, mnuBugsSuggest, mnuProps, mnuClosWind;
   Gtk::CheckMenuItem mnuStatusBar, mnuOffline, mnuKillPops, mnuKillPopsBoom, mnuScriptErr;
@@ -125,6 +125,7 @@ class Form1 : public Gtk::Window {
   void mnuKillPopsBoom_Click();
   void mnuScriptErr_Click();
   void mnuDontKillPopsEdit_Click();
+  void mnuHistList_Click();
   void WebBrowser1_WindowSetLeft(int pixels);
   void WebBrowser1_WindowSetTop(int pixels);
   void WebBrowser1_WindowSetWidth(int pixels);
@@ -247,6 +248,8 @@ class Form1 : public Gtk::Window {
   void ApplyScriptGeometry();
   void StartTimer4();
   void LogPageIfDue();
+  // The open History window's today list, null while it is not loaded.
+  TodayListListener* TodayList() const;
   static WorkAreaTwips WorkAreaNow();
   void SaveGeometry();
   void SaveWindowState();

@@ -95,7 +95,7 @@ void Form1::BuildMenu() {
                {{&mnuMainOptions, "O_ptions", 0, {}, &optionsMenu_}},
                {{&mnuNewWind, "_New Browser Window"}, {&mnuViewInFullScrn, "Full _Screen Window", GDK_KEY_F11}},
                {
-                   // mnuHistList "_History Window" opens the History window
+                   {&mnuHistList, "_History Window"},
                    {&mnuEditSiteWindow, "_List Window  (Edit Selectors)"},
                },
                {{&mnuKillPops, "_Kill Pop-Up Ad Windows"},
@@ -142,6 +142,7 @@ void Form1::ConnectMenu() {
   on(mnuIEnetOptions, &Form1::mnuIEnetOptions_Click);
   on(mnuNewWind, &Form1::NewApplWindo);
   on(mnuViewInFullScrn, &Form1::mnuViewInFullScrn_Click);
+  on(mnuHistList, &Form1::mnuHistList_Click);
   on(mnuEditSiteWindow, &Form1::Command5_Click);
   auto toggle = [this](Gtk::CheckMenuItem& item, void (Form1::*handler)()) {
     item.signal_activate().connect([this, handler] {

@@ -138,6 +138,7 @@ void Form1::LogPageIfDue() {
   ctx.StoreDupUrls = m.Working.StoreDupUrls;
   ctx.SkipSecurePages = m.Working.SkipSecurePages;
   ctx.now = dates::NowLocal();
+  ctx.listener = TodayList();
   LogHistoryPage(ctx, pageTitle_, check.locationUrl);
 }
 

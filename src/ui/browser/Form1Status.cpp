@@ -141,7 +141,8 @@ void Form1::Command9_Click() {
       mnuOffline_Click();
       break;
     default:
-      break;  // the History window opens here once it exists
+      mnuHistList_Click();
+      break;
   }
 }
 

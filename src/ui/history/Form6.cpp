@@ -324,17 +324,13 @@ void Form6::LoadTodayList() {
   if (m.Working.HistoryDays != 0) {
     const std::string path = fileops::Join(m.HistoryDir, DayFileName(dates::NowLocal()));
     if (FileTest(path) == 0) {
-      const auto records = ReadDayRecords(path);
-      if (!records) {
-        Show("An Error Occurred Opening File And Loading Today's List");
-      } else {
-        ListView1.BeginUpdate();
-        for (std::size_t i = 0; i < records->size(); ++i) {
-          const HistoryRow& row = todayRows_[i + 1] = PageRow((*records)[i], true);
-          ListView1.AddRow(row.text, {row.hits, row.date, row.url}, std::to_string(i + 1));
-        }
-        ListView1.EndUpdate();
+      const std::vector<HistoryRecord> records = ReadDayFile(path);
+      ListView1.BeginUpdate();
+      for (std::size_t i = 0; i < records.size(); ++i) {
+        const HistoryRow& row = todayRows_[i + 1] = PageRow(records[i], true);
+        ListView1.AddRow(row.text, {row.hits, row.date, row.url}, std::to_string(i + 1));
       }
+      ListView1.EndUpdate();
     }
   }
   ShowTodayCaption();
