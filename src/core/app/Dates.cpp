@@ -8,7 +8,7 @@ namespace dates {
 namespace {
 
 // Days from 1970-01-01 of a proleptic Gregorian date (H. Hinnant's algorithm).
-int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
+constexpr int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
   y -= m <= 2;
   const int64_t era = (y >= 0 ? y : y - 399) / 400;
   const int64_t yoe = y - era * 400;
@@ -29,7 +29,8 @@ void CivilFromDays(int64_t z, int& y, int& m, int& d) {
   y = static_cast<int>(yoe + era * 400 + (m <= 2));
 }
 
-const int64_t kOleEpoch = DaysFromCivil(1899, 12, 30);
+// Constant-initialised: other files' static dates may be computed before this file's.
+constexpr int64_t kOleEpoch = DaysFromCivil(1899, 12, 30);
 
 }  // namespace
 

@@ -32,8 +32,7 @@ std::vector<PeriodEntry> PeriodEntries(const std::vector<DayFile>& newestFirst, 
                                        const ShortDateFormat& shortDate) {
   std::vector<PeriodEntry> entries;
   if (newestFirst.empty()) return entries;
-  if (historyDays >= 0)
-    entries.push_back({"0-" + std::to_string(historyDays) + " Days Ago", 0, historyDays, false});
+  if (historyDays >= 0) entries.push_back({"0-" + std::to_string(historyDays) + " Days Ago", 0, historyDays, false});
 
   // Weeks back from today that hold a file, nearest first; the files are
   // newest first, so their week numbers only grow.

@@ -20,7 +20,7 @@
 
 using namespace history_layout;
 
-const char* const kSearchModeNames[6] = {"Host Sort",          "Host List Only",     "Date Sort",
+const char* const kSearchModeNames[6] = {"Host Sort",          "Host List Only",    "Date Sort",
                                          "Titles Text Search", "Url's Text Search", "Both Text Search!"};
 
 namespace {
@@ -401,9 +401,8 @@ std::vector<std::size_t> SortedOrder(const std::vector<const HistoryRow*>& rows,
     if (groups.empty() || rows[i]->header) groups.emplace_back();
     groups.back().push_back(i);
   }
-  const bool grouped = !rows.empty() && std::any_of(rows.begin(), rows.end(), [](const HistoryRow* r) {
-    return r->header;
-  });
+  const bool grouped =
+      !rows.empty() && std::any_of(rows.begin(), rows.end(), [](const HistoryRow* r) { return r->header; });
   std::vector<std::size_t> order;
   order.reserve(rows.size());
   if (!grouped) {

@@ -53,8 +53,8 @@ struct SearchRequest {
   std::string historyDir;
   std::vector<DayFile> files;  // the period's files, newest first (FilesInPeriod)
   SearchMode mode = SearchMode::HostSort;
-  std::string text;  // text modes: matched without regard to letter case
-  std::string host;  // host-pages mode
+  std::string text;    // text modes: matched without regard to letter case
+  std::string host;    // host-pages mode
   bool dupes = false;  // keep an address that an earlier day already gave
   bool showTime = false;
 };

@@ -119,9 +119,9 @@ void Form6::BuildControls() {
 }
 
 void Form6::BuildMenu() {
-  for (Gtk::MenuItem* item : {&mnuNavTo, static_cast<Gtk::MenuItem*>(&mnuSep0), &mnuAddToSiteList,
-                              static_cast<Gtk::MenuItem*>(&mnuSep1), &mnuRemFromList,
-                              static_cast<Gtk::MenuItem*>(&mnuSep2), &mnuShowHostsPages})
+  for (Gtk::MenuItem* item :
+       {&mnuNavTo, static_cast<Gtk::MenuItem*>(&mnuSep0), &mnuAddToSiteList, static_cast<Gtk::MenuItem*>(&mnuSep1),
+        &mnuRemFromList, static_cast<Gtk::MenuItem*>(&mnuSep2), &mnuShowHostsPages})
     mnu6Pop1.append(*item);
   mnu6Pop1.show_all();
   mnu6Pop1.attach_to_widget(*this);
@@ -154,10 +154,10 @@ void Form6::ConnectEvents() {
   for (int index = 1; index <= 2; ++index) {
     ListView& list = List(index);
     Gtk::TreeView& tree = list.Tree();
-    tree.signal_button_press_event().connect(
-        [this, index](GdkEventButton* e) { return ListView_MouseDown(index, e); }, false);
-    tree.signal_button_release_event().connect(
-        [this, index](GdkEventButton* e) { return ListView_MouseUp(index, e); }, false);
+    tree.signal_button_press_event().connect([this, index](GdkEventButton* e) { return ListView_MouseDown(index, e); },
+                                             false);
+    tree.signal_button_release_event().connect([this, index](GdkEventButton* e) { return ListView_MouseUp(index, e); },
+                                               false);
     tree.signal_row_activated().connect(
         [this, index](const Gtk::TreeModel::Path&, Gtk::TreeViewColumn*) { ListView_DblClick(index); });
     tree.signal_popup_menu().connect([this, index] {
@@ -308,8 +308,7 @@ void Form6::SetListTips() {
   const bool off = Module1().Working.NoToolTips != 0;
   for (int index = 1; index <= 2; ++index) {
     std::string text;
-    if (const HistoryRow* row = RowData(index, List(index).SelectedIndex()))
-      text = row->header ? row->host : row->text;
+    if (const HistoryRow* row = RowData(index, List(index).SelectedIndex())) text = row->header ? row->host : row->text;
     List(index).set_tooltip_text(off ? "" : text);
   }
 }
@@ -364,8 +363,8 @@ void Form6::RowAppended(const HistoryRecord& record, std::size_t rowCount) {
   ListView1.AddRow(row.text, {row.hits, row.date, row.url}, std::to_string(rowCount));
   ShowTodayCaption();
   if (Check2.get_active() && !timer1_.connected())
-    timer1_ = Glib::signal_timeout().connect(sigc::bind_return(sigc::mem_fun(*this, &Form6::Timer1_Timer), false),
-                                             kTimer1Ms);
+    timer1_ =
+        Glib::signal_timeout().connect(sigc::bind_return(sigc::mem_fun(*this, &Form6::Timer1_Timer), false), kTimer1Ms);
 }
 
 void Form6::Timer1_Timer() {
@@ -458,8 +457,8 @@ void Form6::StartSearch(bool hostPages) {
   searchedFirstDay_ = req.files.empty() ? searchedLastDay_ : std::max(today - entry.toDaysAgo, req.files.back().date);
   SearchJob* job = job_.get();
   job->thread = std::thread([job] {
-    job->result = SearchHistory(job->request, job->cancel,
-                                [job](const SearchProgress& p) { job->filesDone.store(p.filesDone); });
+    job->result =
+        SearchHistory(job->request, job->cancel, [job](const SearchProgress& p) { job->filesDone.store(p.filesDone); });
     job->done.store(true, std::memory_order_release);
   });
   poll_ = Glib::signal_timeout().connect(sigc::mem_fun(*this, &Form6::PollSearch), kPollMs);

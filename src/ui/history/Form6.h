@@ -127,7 +127,7 @@ class Form6 : public Gtk::Window, public TodayListListener {
   static int64_t Today();
 
   App& app_;
-  std::optional<FlagScope> loaded_;  // HistoryWindowLoaded while the window is loaded
+  std::optional<FlagScope> loaded_;              // HistoryWindowLoaded while the window is loaded
   std::map<std::size_t, HistoryRow> todayRows_;  // by record number: the today rows' keys
   std::vector<HistoryRow> returnRows_;           // by index: the return rows' keys
   std::vector<PeriodEntry> periods_;

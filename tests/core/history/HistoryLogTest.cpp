@@ -253,8 +253,9 @@ TEST(PageLogCheck, StopsOnEachConditionInOrder) {
 TEST(DumpOldHistory, KeepsThePeriodAndTouchesNothingElse) {
   const std::vector<std::string> dayFiles = {"WB_11272026.hiz", "WB_11282026.hiz", "WB_11292026.hiz",
                                              "WB_12042026.hiz", "WB_12052026.hiz", "WB_12062026.hiz"};
-  const std::vector<std::string> others = {"WB_12052026.hiz.bak", "WB_1205202.hiz", "XB_12052026.hiz",
-                                           "WB_12052026.HIZ", "WB_01012020.hiz"};  // the last is a folder
+  const std::vector<std::string> others = {"WB_12052026.hiz.bak", "WB_1205202.hiz",
+                                           "XB_12052026.hiz",     "WB_12052026.HIZ",
+                                           "WB_120520260.hiz",    "WB_01012020.hiz"};  // the last is a folder
   struct Row {
     const char* name;
     int32_t days;

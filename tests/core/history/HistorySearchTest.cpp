@@ -1,0 +1,349 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "core/history/DayChart.h"
+#include "core/history/HistoryPeriods.h"
+#include "core/history/HistorySearch.h"
+#include "core/records/FileOps.h"
+#include "support/TestDirs.h"
+
+namespace {
+
+// Saturday, 5 December 2026.
+const int64_t kToday = dates::DayNumber(2026, 12, 5);
+
+std::string NameDaysAgo(int64_t ago) { return DayFileName(dates::FromDayNumber(kToday - ago)); }
+
+std::string FakeShortDate(int64_t day) {
+  const LocalDateTime d = dates::FromDayNumber(day);
+  return std::to_string(d.month) + "/" + std::to_string(d.day);
+}
+
+struct Page {
+  std::string title, url, host;
+  int32_t hits = 1;
+};
+
+void WriteDay(const TempDir& dir, int64_t ago, const std::vector<Page>& pages, std::size_t extraBytes = 0) {
+  std::vector<unsigned char> bytes;
+  int second = 0;
+  for (const auto& p : pages) {
+    HistoryRecord r;
+    r.VisitTime = static_cast<double>(kToday - ago) + 0.5 + (second++) / 86400.0;
+    r.Hits = p.hits;
+    r.Title = p.title;
+    r.URL = p.url;
+    r.Host = p.host;
+    const auto rec = EncodeHistoryRecord(r);
+    bytes.insert(bytes.end(), rec.begin(), rec.end());
+  }
+  bytes.insert(bytes.end(), extraBytes, 'x');
+  WriteBytes(dir / NameDaysAgo(ago), bytes);
+}
+
+std::vector<std::string> Texts(const std::vector<PeriodEntry>& entries) {
+  std::vector<std::string> out;
+  for (const auto& e : entries) out.push_back(e.text);
+  return out;
+}
+
+std::vector<std::string> Urls(const SearchResult& r) {
+  std::vector<std::string> out;
+  for (const auto& row : r.rows) out.push_back(row.header ? "# " + row.host : row.url);
+  return out;
+}
+
+TEST(PeriodSelector, FilesZeroOneAndNineDaysAgoWithAWeekKept) {
+  const std::vector<std::string> names = {NameDaysAgo(9), NameDaysAgo(0), "notes.txt", NameDaysAgo(1)};
+  const auto files = DayFilesNewestFirst(names, kToday);
+  EXPECT_EQ(Texts(PeriodEntries(files, kToday, 7, FakeShortDate)),
+            (std::vector<std::string>{"0-7 Days Ago", "0-6 Days Ago", "7-13 Days Ago", "0 Days Ago 12/5 <>",
+                                      "1 Day Ago 12/4 <>", "9 Days Ago 11/26 <>"}));
+}
+
+TEST(PeriodSelector, WhichFilesAreListed) {
+  struct Row {
+    const char* name;
+    std::vector<std::string> names;
+    std::vector<std::string> want;
+  };
+  const Row rows[] = {
+      {"NoFilesNoEntries", {"readme", "WB_1205202.hiz"}, {}},
+      // 35 November rolls over into 5 December: two files of one date, each listed.
+      {"EqualDatesEach",
+       {"WB_11352026.hiz", NameDaysAgo(0)},
+       {"0-7 Days Ago", "0-6 Days Ago", "0 Days Ago 12/5 <>", "0 Days Ago 12/5 <>"}},
+      {"FutureNeverListed", {NameDaysAgo(-1), NameDaysAgo(3)}, {"0-7 Days Ago", "0-6 Days Ago", "3 Days Ago 12/2 <>"}},
+      {"OnlyFutureFiles", {NameDaysAgo(-1)}, {}},
+      // A week without files has no entry, the weeks around it do.
+      {"EmptyWeekLeftOut",
+       {NameDaysAgo(20), NameDaysAgo(2)},
+       {"0-7 Days Ago", "0-6 Days Ago", "14-20 Days Ago", "2 Days Ago 12/3 <>", "20 Days Ago 11/15 <>"}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(Texts(PeriodEntries(DayFilesNewestFirst(row.names, kToday), kToday, 7, FakeShortDate)), row.want);
+  }
+}
+
+TEST(PeriodSelector, PeriodsCoverTheirDaysOnly) {
+  const auto files = DayFilesNewestFirst({NameDaysAgo(0), NameDaysAgo(6), NameDaysAgo(7), NameDaysAgo(13)}, kToday);
+  const auto entries = PeriodEntries(files, kToday, 7, FakeShortDate);
+  auto namesIn = [&](const std::string& text) {
+    std::vector<std::string> out;
+    for (const auto& e : entries)
+      if (e.text == text)
+        for (const auto& f : FilesInPeriod(files, kToday, e)) out.push_back(f.name);
+    return out;
+  };
+  EXPECT_EQ(namesIn("0-6 Days Ago"), (std::vector<std::string>{NameDaysAgo(0), NameDaysAgo(6)}));
+  EXPECT_EQ(namesIn("7-13 Days Ago"), (std::vector<std::string>{NameDaysAgo(7), NameDaysAgo(13)}));
+  EXPECT_EQ(namesIn("0-7 Days Ago"), (std::vector<std::string>{NameDaysAgo(0), NameDaysAgo(6), NameDaysAgo(7)}));
+  EXPECT_EQ(namesIn("6 Days Ago 11/29 <>"), (std::vector<std::string>{NameDaysAgo(6)}));
+}
+
+// Three days: a page of a.com on each, b.com on the first two, c.com today.
+class SearchTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteDay(dir, 2, {{"Alpha ABC", "http://a.com/1", "a.com"}, {"Beta", "http://b.com/x", "b.com"}});
+    WriteDay(dir, 1, {{"Beta two", "http://b.com/y", "b.com", 7}, {"Alpha ABC", "http://a.com/1", "a.com"}});
+    WriteDay(dir, 0, {{"gamma abc", "http://c.com/z", "c.com"}, {"Alpha ABC", "http://a.com/1", "a.com", 3}});
+    WriteString(dir / "unrelated.hiz", "not a day file");
+  }
+  SearchResult Run(SearchMode mode, const std::string& text = "", bool dupes = false) {
+    SearchRequest req;
+    req.historyDir = dir.path();
+    req.files = DayFilesNewestFirst(fileops::ListNames(dir.path()), kToday);
+    req.mode = mode;
+    req.text = text;
+    req.host = mode == SearchMode::HostPages ? text : "";
+    req.dupes = dupes;
+    return SearchHistory(req, cancel);
+  }
+  TempDir dir;
+  std::atomic<bool> cancel{false};
+};
+
+TEST_F(SearchTest, EachModeOnTheSameFiles) {
+  struct Row {
+    const char* name;
+    SearchMode mode;
+    std::string text;
+    bool dupes;
+    std::vector<std::string> want;
+  };
+  const Row rows[] = {
+      {"DateSort",
+       SearchMode::DateSort,
+       "",
+       false,
+       {"http://a.com/1", "http://b.com/x", "http://b.com/y", "http://c.com/z"}},
+      {"DateSortDupes",
+       SearchMode::DateSort,
+       "",
+       true,
+       {"http://a.com/1", "http://b.com/x", "http://b.com/y", "http://a.com/1", "http://c.com/z", "http://a.com/1"}},
+      {"HostSortFirstAppearance",
+       SearchMode::HostSort,
+       "",
+       false,
+       {"# a.com", "http://a.com/1", "# b.com", "http://b.com/x", "http://b.com/y", "# c.com", "http://c.com/z"}},
+      {"HostSortDupes",
+       SearchMode::HostSort,
+       "",
+       true,
+       {"# a.com", "http://a.com/1", "http://a.com/1", "http://a.com/1", "# b.com", "http://b.com/x", "http://b.com/y",
+        "# c.com", "http://c.com/z"}},
+      {"HostListOnly", SearchMode::HostListOnly, "", false, {"# a.com", "# b.com", "# c.com"}},
+      {"TitlesIgnoreCase", SearchMode::TitlesText, "ABC", false, {"http://a.com/1", "http://c.com/z"}},
+      {"TitlesBlankCounts", SearchMode::TitlesText, "abc ", false, {}},
+      {"Urls", SearchMode::UrlsText, "B.COM/", false, {"http://b.com/x", "http://b.com/y"}},
+      {"BothTitleOrUrl", SearchMode::BothText, "two", false, {"http://b.com/y"}},
+      {"BothEither", SearchMode::BothText, "/z", false, {"http://c.com/z"}},
+      {"HostPages", SearchMode::HostPages, "b.com", false, {"http://b.com/x", "http://b.com/y"}},
+      {"HostPagesExactHost", SearchMode::HostPages, "b.co", false, {}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    const SearchResult r = Run(row.mode, row.text, row.dupes);
+    EXPECT_EQ(r.status, SearchResult::Status::Done);
+    EXPECT_EQ(Urls(r), row.want);
+  }
+}
+
+TEST_F(SearchTest, RowsHeadersAndCaptions) {
+  const SearchResult host = Run(SearchMode::HostSort);
+  ASSERT_EQ(host.rows.size(), 7u);
+  const HistoryRow& header = host.rows[0];
+  EXPECT_EQ(header.text, "......a.com" + std::string(141, '.'));
+  EXPECT_EQ(header.hits, std::string(47, '.'));
+  EXPECT_EQ(header.date, std::string(47, '.'));
+  EXPECT_EQ(header.url, "");
+  EXPECT_EQ(ReturnsCaption(SearchMode::HostSort, host.rows.size(), host.pages, host.hosts), "4 Page Titles    3 Hosts");
+  // Without dupes a page is listed at its earliest visit, with that day's hits.
+  const HistoryRow& page = host.rows[1];
+  EXPECT_EQ(page.text, "Alpha ABC");
+  EXPECT_EQ(page.hits, "1");
+  EXPECT_EQ(page.date, "Thu Dec 03 26");
+  EXPECT_EQ(host.rows[4].hits, "7");
+
+  const SearchResult date = Run(SearchMode::DateSort);
+  EXPECT_EQ(ReturnsCaption(SearchMode::DateSort, date.rows.size(), date.pages, date.hosts), "4 Page Titles");
+  EXPECT_EQ(TodayCaption(0), "Page Titles");
+  EXPECT_EQ(TodayCaption(12), "12 Page Titles");
+}
+
+TEST(SearchRows, DateText) {
+  const double t = dates::ToOleDate({2026, 12, 5, 8, 46, 58});
+  EXPECT_EQ(DateText(t, false), "Sat Dec 05 26 08:46:58");
+  EXPECT_EQ(DateText(t, true), "Sat Dec 05 26");
+  EXPECT_EQ(DateText(dates::ToOleDate({2000, 1, 2, 0, 0, 0}), false), "Sun Jan 02 00 00:00:00");
+}
+
+TEST_F(SearchTest, CancelLeavesNoRows) {
+  SearchRequest req;
+  req.historyDir = dir.path();
+  req.files = DayFilesNewestFirst(fileops::ListNames(dir.path()), kToday);
+  req.mode = SearchMode::DateSort;
+  // Cancelled after the first day's records: what was gathered is dropped.
+  std::size_t calls = 0;
+  const SearchResult r = SearchHistory(req, cancel, [&](const SearchProgress& p) {
+    ++calls;
+    EXPECT_EQ(p.recordsDone, 2u);
+    cancel = true;
+  });
+  EXPECT_EQ(calls, 1u);
+  EXPECT_EQ(r.status, SearchResult::Status::Cancelled);
+  EXPECT_TRUE(r.rows.empty());
+  EXPECT_EQ(r.pages, 0u);
+}
+
+TEST(SearchFiles, DamagedAndVanishedFiles) {
+  TempDir dir;
+  // A torn last append (half a record) is no page.
+  WriteDay(dir, 1, {{"Whole", "http://w.com/", "w.com"}}, 300);
+  SearchRequest req;
+  req.historyDir = dir.path();
+  req.mode = SearchMode::DateSort;
+  req.files = DayFilesNewestFirst(fileops::ListNames(dir.path()), kToday);
+  // Listed, then deleted before the search reached it: left out quietly.
+  req.files.insert(req.files.begin(), DayFile{NameDaysAgo(0), kToday});
+  std::atomic<bool> cancel{false};
+  SearchResult r = SearchHistory(req, cancel);
+  EXPECT_EQ(r.status, SearchResult::Status::Done);
+  EXPECT_EQ(Urls(r), (std::vector<std::string>{"http://w.com/"}));
+  ASSERT_EQ(r.perDay.size(), 1u);
+  EXPECT_EQ(r.perDay[0].pages, 1);
+
+  // A day file that cannot be read is an error, not an empty day.
+  MakeDirs(dir / NameDaysAgo(0));
+  r = SearchHistory(req, cancel);
+  EXPECT_EQ(r.status, SearchResult::Status::FileError);
+  EXPECT_TRUE(r.rows.empty());
+}
+
+TEST(SearchText, LettersBeyondAsciiMatchInEitherCase) {
+  TempDir dir;
+  WriteDay(dir, 0, {{"Caf\xc3\x89 DU MONDE", "http://cafe.fr/", "cafe.fr"}, {"Cafe", "http://x.fr/", "x.fr"}});
+  SearchRequest req;
+  req.historyDir = dir.path();
+  req.mode = SearchMode::TitlesText;
+  req.files = DayFilesNewestFirst(fileops::ListNames(dir.path()), kToday);
+  std::atomic<bool> cancel{false};
+  for (const char* text : {"caf\xc3\xa9", "CAF\xc3\x89 du", "\xc3\xa9 d"}) {
+    SCOPED_TRACE(text);
+    req.text = text;
+    EXPECT_EQ(Urls(SearchHistory(req, cancel)), (std::vector<std::string>{"http://cafe.fr/"}));
+  }
+  req.text =
+      "\xe2\x98\x83"
+      "e";  // a snowman no day file can hold
+  EXPECT_TRUE(SearchHistory(req, cancel).rows.empty());
+}
+
+TEST(SearchChecks, InTheWindowsOrder) {
+  struct Row {
+    const char* name;
+    bool period;
+    int mode;
+    std::string text;
+    SearchCheck want;
+  };
+  const Row rows[] = {
+      {"NoPeriodFirst", false, -1, "", SearchCheck::NoPeriod},
+      {"NoMode", true, -1, "abc", SearchCheck::NoMode},
+      {"HostSortNeedsNoText", true, 0, "", SearchCheck::Ok},
+      {"DateSortNeedsNoText", true, 2, "x", SearchCheck::Ok},
+      {"TwoBlanksAreEmpty", true, 3, "  ", SearchCheck::NoText},
+      {"OneCharacter", true, 4, "a", SearchCheck::TooShort},
+      {"OneLetterTwoBytes", true, 5, "\xc3\xa9", SearchCheck::TooShort},
+      {"BlankAndLetter", true, 5, " a", SearchCheck::Ok},
+      {"TwoLetters", true, 3, "ab", SearchCheck::Ok},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(CheckSearch(row.period, row.mode, row.text), row.want);
+  }
+  EXPECT_STREQ(SearchCheckMessage(SearchCheck::TooShort),
+               "Can't Search...Two Characters, Minimum, Should Entered In The Text Box");
+}
+
+TEST(SortedOrder, ByColumn) {
+  auto page = [](const std::string& title, int hits, double time) {
+    HistoryRow r;
+    r.text = title;
+    r.hitCount = hits;
+    r.hits = std::to_string(hits);
+    r.visitTime = time;
+    return r;
+  };
+  const std::vector<HistoryRow> rows = {page("beta", 10, 3), page("Alpha", 2, 1), page("gamma", 1, 2)};
+  std::vector<const HistoryRow*> ptrs;
+  for (const auto& r : rows) ptrs.push_back(&r);
+  EXPECT_EQ(SortedOrder(ptrs, 1, false), (std::vector<std::size_t>{2, 1, 0}));  // 1, 2, 10: numbers, not text
+  EXPECT_EQ(SortedOrder(ptrs, 1, true), (std::vector<std::size_t>{0, 1, 2}));
+  EXPECT_EQ(SortedOrder(ptrs, 2, false), (std::vector<std::size_t>{1, 2, 0}));
+  EXPECT_EQ(SortedOrder(ptrs, 0, false), (std::vector<std::size_t>{1, 0, 2}));  // letter case ignored
+}
+
+TEST(SortedOrder, HostGroupsKeepTheirPages) {
+  auto page = [](int hits) {
+    HistoryRow r;
+    r.hitCount = hits;
+    return r;
+  };
+  const std::vector<HistoryRow> rows = {HostHeaderRow("zeta.com"), page(1), page(5), HostHeaderRow("alpha.com"),
+                                        page(3)};
+  std::vector<const HistoryRow*> ptrs;
+  for (const auto& r : rows) ptrs.push_back(&r);
+  EXPECT_EQ(SortedOrder(ptrs, 1, true), (std::vector<std::size_t>{0, 2, 1, 3, 4}));
+  EXPECT_EQ(SortedOrder(ptrs, 0, false), (std::vector<std::size_t>{3, 4, 0, 1, 2}));
+}
+
+TEST(DayChartTest, BarsAndHits) {
+  const DayChart chart = MakeDayChart({{10, 4}, {12, 2}, {12, 6}, {30, 9}}, 10, 13);
+  EXPECT_EQ(chart.pages, (std::vector<int>{4, 0, 8, 0}));  // a day outside is left out
+  EXPECT_EQ(chart.maxPages, 8);
+  EXPECT_EQ(BarHeight(1, 1000, 50), 1);  // a day with pages always shows
+  EXPECT_EQ(BarHeight(0, 8, 50), 0);
+  EXPECT_TRUE(MakeDayChart({{5, 1}}, 7, 6).pages.empty());
+  // Every pixel of an awkward width belongs to the bar whose span holds it.
+  for (const std::size_t bars : {std::size_t{1}, std::size_t{7}, std::size_t{366}}) {
+    for (const int width : {5, 97, 400}) {
+      for (int x = 0; x < width; ++x) {
+        const auto bar = BarAt(x, bars, width);
+        ASSERT_TRUE(bar);
+        ASSERT_LE(BarLeft(*bar, bars, width), x);
+        ASSERT_GT(BarLeft(*bar + 1, bars, width), x) << bars << " bars, width " << width << ", x " << x;
+      }
+      EXPECT_FALSE(BarAt(width, bars, width));
+      EXPECT_FALSE(BarAt(-1, bars, width));
+    }
+  }
+}
+
+}  // namespace
