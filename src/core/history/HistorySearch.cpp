@@ -1,15 +1,18 @@
 #include "core/history/HistorySearch.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <deque>
+#include <memory>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
@@ -48,11 +51,6 @@ const CalendarNames& Names() {
     return n;
   }();
   return names;
-}
-
-void AppendTwoDigits(std::string& out, int v) {
-  out += static_cast<char>('0' + v / 10 % 10);
-  out += static_cast<char>('0' + v % 10);
 }
 
 // ---- reading day files ----
@@ -95,6 +93,34 @@ std::string_view Field(const unsigned char* record, std::size_t offset, std::siz
   while (end > begin && end[-1] == ' ') --end;
   while (begin < end && *begin == ' ') ++begin;
   return {begin, static_cast<std::size_t>(end - begin)};
+}
+
+// A text field as the program's own text (UTF-8).
+std::string FieldText(const unsigned char* record, std::size_t offset, std::size_t width) {
+  const std::string_view v = Field(record, offset, width);
+  for (const char c : v)
+    if (static_cast<unsigned char>(c) >= 0x80) return coding::Cp1252ToUtf8(std::string(v));
+  return std::string(v);
+}
+
+uint64_t LittleEndian(const unsigned char* p, std::size_t n) {
+  uint64_t v = 0;
+  for (std::size_t i = n; i-- > 0;) v = v << 8 | p[i];
+  return v;
+}
+
+// A return row straight from a record's bytes, without decoding the fields
+// the row does not show.
+HistoryRow RowAt(const unsigned char* record, bool withTime) {
+  HistoryRow row;
+  const uint64_t timeBits = LittleEndian(record + kVisitTime, 8);
+  std::memcpy(&row.visitTime, &timeBits, sizeof row.visitTime);
+  row.hitCount = static_cast<int32_t>(static_cast<uint32_t>(LittleEndian(record + kHits, 4)));
+  row.text = FieldText(record, kTitle, kTitleWidth);
+  row.hits = std::to_string(row.hitCount);
+  row.date = DateText(row.visitTime, !withTime);
+  row.url = FieldText(record, kUrl, kUrlWidth);
+  return row;
 }
 
 // ---- matching text without regard to letter case (Windows-1252) ----
@@ -171,16 +197,30 @@ class FoldedNeedle {
 
 class SeenSet {
  public:
+  explicit SeenSet(std::size_t expected) { set_.reserve(expected); }
   // True when the text was new (and is now in the set).
   bool Insert(std::string_view text) {
     if (set_.count(text)) return false;
-    store_.emplace_back(text);
-    set_.insert(store_.back());
+    set_.insert(Keep(text));
     return true;
   }
 
  private:
-  std::deque<std::string> store_;  // never moves its strings
+  // The texts live in large blocks that never move.
+  std::string_view Keep(std::string_view text) {
+    if (text.size() > kBlock - used_ || blocks_.empty()) {
+      blocks_.push_back(std::make_unique<char[]>(std::max(kBlock, text.size())));
+      used_ = 0;
+    }
+    char* at = blocks_.back().get() + used_;
+    std::memcpy(at, text.data(), text.size());
+    used_ += text.size();
+    return {at, text.size()};
+  }
+
+  static constexpr std::size_t kBlock = 1 << 20;
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  std::size_t used_ = 0;
   std::unordered_set<std::string_view> set_;
 };
 
@@ -197,23 +237,14 @@ std::string DateText(double visitTime, bool noTime) {
   const LocalDateTime t = dates::FromOleDate(visitTime);
   const auto& names = Names();
   const auto day = static_cast<int64_t>(std::floor(visitTime));
-  std::string out;
-  out.reserve(32);
-  out += names.days[static_cast<std::size_t>(dates::DayOfWeek(day))];
-  out += ' ';
-  out += names.months[static_cast<std::size_t>(std::clamp(t.month, 1, 12) - 1)];
-  out += ' ';
-  AppendTwoDigits(out, t.day);
-  out += ' ';
-  AppendTwoDigits(out, ((t.year % 100) + 100) % 100);
-  if (noTime) return out;
-  out += ' ';
-  AppendTwoDigits(out, t.hour);
-  out += ':';
-  AppendTwoDigits(out, t.minute);
-  out += ':';
-  AppendTwoDigits(out, t.second);
-  return out;
+  const std::string& weekday = names.days[static_cast<std::size_t>(dates::DayOfWeek(day))];
+  const std::string& month = names.months[static_cast<std::size_t>(std::clamp(t.month, 1, 12) - 1)];
+  char text[96];
+  const int n = noTime ? std::snprintf(text, sizeof text, "%s %s %02d %02d", weekday.c_str(), month.c_str(), t.day,
+                                       ((t.year % 100) + 100) % 100)
+                       : std::snprintf(text, sizeof text, "%s %s %02d %02d %02d:%02d:%02d", weekday.c_str(),
+                                       month.c_str(), t.day, ((t.year % 100) + 100) % 100, t.hour, t.minute, t.second);
+  return std::string(text, static_cast<std::size_t>(std::clamp(n, 0, static_cast<int>(sizeof text) - 1)));
 }
 
 HistoryRow PageRow(const HistoryRecord& r, bool withTime) {
@@ -278,7 +309,16 @@ SearchResult SearchHistory(const SearchRequest& request, const std::atomic<bool>
   const FoldedNeedle needle(IsTextMode(mode) ? request.text : std::string());
   const std::string wantedHost = coding::Utf8ToCp1252(request.host);
 
-  SeenSet seenUrls;
+  // Room for every record of the period at once: growing the address set
+  // and the rows as they fill costs more than the reading.
+  std::size_t expected = 0;
+  for (const auto& file : request.files) {
+    struct stat st {};
+    if (::stat(fileops::Join(request.historyDir, file.name).c_str(), &st) == 0 && st.st_size > 0)
+      expected += static_cast<std::size_t>(st.st_size) / kRecordSize;
+  }
+  SeenSet seenUrls(request.dupes ? 0 : expected);
+  if (mode == SearchMode::DateSort) result.rows.reserve(expected);
   std::unordered_map<std::string_view, std::size_t> groupOf;  // views into groupKeys
   std::deque<std::string> groupKeys;
   std::vector<HostGroup> groups;
@@ -319,7 +359,7 @@ SearchResult SearchHistory(const SearchRequest& request, const std::atomic<bool>
       if (!request.dupes && !seenUrls.Insert(url)) continue;
       ++result.pages;
       if (!byHost) {
-        result.rows.push_back(PageRow(DecodeHistoryRecord(buf, i * kRecordSize), request.showTime));
+        result.rows.push_back(RowAt(rec, request.showTime));
         continue;
       }
       auto at = groupOf.find(host);
@@ -328,8 +368,7 @@ SearchResult SearchHistory(const SearchRequest& request, const std::atomic<bool>
         at = groupOf.emplace(groupKeys.back(), groups.size()).first;
         groups.push_back({coding::Cp1252ToUtf8(groupKeys.back()), {}});
       }
-      if (mode == SearchMode::HostSort)
-        groups[at->second].pages.push_back(PageRow(DecodeHistoryRecord(buf, i * kRecordSize), request.showTime));
+      if (mode == SearchMode::HostSort) groups[at->second].pages.push_back(RowAt(rec, request.showTime));
     }
     done.filesDone = static_cast<std::size_t>(file - request.files.rbegin()) + 1;
     done.recordsDone += count;

@@ -28,7 +28,7 @@ extern const char* const kSearchModeNames[6];
 // actions need.
 struct HistoryRow {
   std::string text, hits, date, url;
-  std::string host;
+  std::string host;  // of a header row and of today's rows
   double visitTime = 0;
   int32_t hitCount = 0;
   bool header = false;  // a host's header row

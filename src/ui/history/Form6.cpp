@@ -699,7 +699,7 @@ void Form6::mnuRemFromList_Click() {
 void Form6::mnuShowHostsPages_Click() {
   if (VisibleIndex() != 2 || searching_) return;
   const HistoryRow* row = RowData(2, ListView2.SelectedIndex());
-  if (!row || row->host.empty()) return;
+  if (!row || !row->header) return;
   hostPages_ = row->host;
   StartSearch(true);
 }

@@ -1,0 +1,130 @@
+// Searches over a year of history (365 day files of 300 pages, about 56 MB)
+// against the time it takes just to read the same files' bytes, and the
+// period selector built from 365 files. Run warm: each search runs several
+// times and the first read fills the page cache.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "core/history/HistoryPeriods.h"
+#include "core/history/HistorySearch.h"
+#include "core/records/FileOps.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kDays = 365, kPagesPerDay = 300, kHosts = 400;
+const int64_t kToday = dates::DayNumber(2026, 12, 5);
+
+struct Year {
+  fs::path dir;
+  std::vector<DayFile> files;  // newest first
+  Year() {
+    std::string tmpl = (fs::temp_directory_path() / "skelvornax-year.XXXXXX").string();
+    dir = ::mkdtemp(tmpl.data());
+    for (int ago = 0; ago < kDays; ++ago) {
+      const int64_t day = kToday - ago;
+      std::ofstream out(dir / DayFileName(dates::FromDayNumber(day)), std::ios::binary);
+      for (int i = 0; i < kPagesPerDay; ++i) {
+        // Every host comes back on many days; a third of the pages repeat
+        // from day to day.
+        const int host = (i * 7 + ago) % kHosts;
+        const int page = i % 3 == 0 ? i : i * 1000 + ago;
+        HistoryRecord r;
+        r.VisitTime = static_cast<double>(day) + i / 400.0;
+        r.Hits = 1 + i % 4;
+        r.Title = "Page " + std::to_string(page) + " of site number " + std::to_string(host);
+        r.Host = "site" + std::to_string(host) + ".example.org";
+        r.URL = "http://" + r.Host + "/articles/" + std::to_string(page) + ".html";
+        const auto bytes = EncodeHistoryRecord(r);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+      }
+    }
+    files = DayFilesNewestFirst(fileops::ListNames(dir.string()), kToday);
+  }
+  ~Year() { fs::remove_all(dir); }
+};
+
+Year& TheYear() {
+  static Year year;
+  return year;
+}
+
+std::size_t ReadAllBytes(const Year& y) {
+  std::vector<char> buf(1 << 20);
+  std::size_t total = 0;
+  for (const auto& f : y.files) {
+    const int fd = ::open((y.dir / f.name).c_str(), O_RDONLY | O_CLOEXEC);
+    for (ssize_t n; (n = ::read(fd, buf.data(), buf.size())) > 0;) total += static_cast<std::size_t>(n);
+    ::close(fd);
+  }
+  return total;
+}
+
+// The best of a few reads of the whole year: the yardstick of the ratios.
+double ReadSeconds() {
+  static const double best = [] {
+    double b = 1e9;
+    for (int i = 0; i < 7; ++i) {
+      const auto t0 = std::chrono::steady_clock::now();
+      benchmark::DoNotOptimize(ReadAllBytes(TheYear()));
+      b = std::min(b, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+    }
+    return b;
+  }();
+  return best;
+}
+
+void BM_ReadBytes(benchmark::State& state) {
+  std::size_t bytes = 0;
+  for (auto _ : state) bytes = ReadAllBytes(TheYear());
+  state.counters["MB"] = static_cast<double>(bytes) / 1e6;
+}
+BENCHMARK(BM_ReadBytes)->Unit(benchmark::kMillisecond);
+
+void BM_Search(benchmark::State& state) {
+  const Year& y = TheYear();
+  SearchRequest req;
+  req.historyDir = y.dir.string();
+  req.files = y.files;
+  req.mode = static_cast<SearchMode>(state.range(0));
+  req.text = "number 17";
+  const double read = ReadSeconds();
+  std::atomic<bool> cancel{false};
+  std::size_t rows = 0;
+  double best = 1e9;
+  for (auto _ : state) {
+    const auto t0 = std::chrono::steady_clock::now();
+    rows = SearchHistory(req, cancel).rows.size();
+    best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+  }
+  state.SetLabel(kSearchModeNames[state.range(0)]);
+  state.counters["rows"] = static_cast<double>(rows);
+  state.counters["x_read"] = best / read;  // best search over best read
+}
+BENCHMARK(BM_Search)
+    ->Arg(static_cast<int>(SearchMode::DateSort))
+    ->Arg(static_cast<int>(SearchMode::BothText))
+    ->Arg(static_cast<int>(SearchMode::HostSort))
+    ->Unit(benchmark::kMillisecond);
+
+// The period selector: the folder listing, the dates, the entries.
+void BM_PeriodSelector(benchmark::State& state) {
+  const Year& y = TheYear();
+  std::size_t entries = 0;
+  for (auto _ : state)
+    entries = PeriodEntries(DayFilesNewestFirst(fileops::ListNames(y.dir.string()), kToday), kToday, 365).size();
+  state.counters["entries"] = static_cast<double>(entries);
+}
+BENCHMARK(BM_PeriodSelector)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
