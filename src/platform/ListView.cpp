@@ -143,8 +143,8 @@ void ListView::Reorder(const std::vector<int>& order) {
 
 void ListView::BeginRows() { pending_ = Gtk::ListStore::create(columns_); }
 
-void ListView::AddPendingRow(const std::string& text, const std::vector<std::string>& subItems,
-                             const std::string& key, bool bold) {
+void ListView::AddPendingRow(const std::string& text, const std::vector<std::string>& subItems, const std::string& key,
+                             bool bold) {
   if (!pending_) BeginRows();
   PutRow(pending_, static_cast<int>(pending_->children().size()), text, subItems, key, bold);
 }
