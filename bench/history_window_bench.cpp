@@ -15,6 +15,7 @@
 #include <fstream>
 #include <string>
 
+#include "BenchProgram.h"
 #include "core/app/Module1.h"
 #include "core/app/Startup.h"
 #include "core/history/HistoryRecord.h"
@@ -48,13 +49,7 @@ void WriteYear(const std::string& dir, int64_t today) {
 int main() {
   gdk_set_allowed_backends("x11,*");
   App app;
-  char dir[] = "/tmp/skelvornax-bench-XXXXXX";
-  const std::string home = mkdtemp(dir);
-  setenv("HOME", home.c_str(), 1);
-  setenv("XDG_DATA_HOME", (home + "/data").c_str(), 1);
-  StartupInputs in = GatherStartupInputs("");
-  in.appDir = SKELVORNAX_PROGRAM_DIR;
-  PrepareStart(in, Module1());
+  const std::string home = PrepareBenchProgram();
   Module1().StartPageFlag = 1;
   Module1().Working.HistoryDays = 365;
   const LocalDateTime now = dates::NowLocal();

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "BenchProgram.h"
 #include "core/app/Module1.h"
 #include "core/sitelists/ListFiles.h"
 #include "platform/fakes/FakeBrowser.h"
@@ -20,13 +21,7 @@ namespace {
 Form1* window = nullptr;
 
 void Prepare(App& app, int categories, int sites) {
-  char dir[] = "/tmp/skelvornax-bench-XXXXXX";
-  const std::string home = mkdtemp(dir);
-  setenv("HOME", home.c_str(), 1);
-  setenv("XDG_DATA_HOME", (home + "/data").c_str(), 1);
-  StartupInputs in = GatherStartupInputs("");
-  in.appDir = SKELVORNAX_PROGRAM_DIR;
-  PrepareStart(in, Module1());
+  PrepareBenchProgram();
   std::vector<CategoryRecord> cats;
   for (int c = 1; c <= categories; ++c) {
     cats.push_back({"Category " + std::to_string(c), static_cast<int16_t>(c)});
