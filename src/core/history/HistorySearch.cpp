@@ -15,7 +15,6 @@
 #include <memory>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "core/app/Dates.h"
 #include "core/records/Coding.h"
@@ -197,54 +196,119 @@ class FoldedNeedle {
 
 class SeenSet {
  public:
-  explicit SeenSet(std::size_t expected) { set_.reserve(expected); }
+  explicit SeenSet(std::size_t expected) {
+    std::size_t capacity = 64;
+    while (capacity < expected * 2) capacity *= 2;
+    slots_.resize(capacity);
+  }
   // True when the text was new (and is now in the set).
   bool Insert(std::string_view text) {
-    if (set_.count(text)) return false;
-    set_.insert(Keep(text));
+    // Open addressing in one flat array: a year's addresses are a few
+    // hundred thousand, and a node per address made the look-ups the
+    // slowest part of a search.
+    const std::size_t hash = std::hash<std::string_view>{}(text);
+    std::size_t i = hash & (slots_.size() - 1);
+    for (; slots_[i].text != nullptr; i = (i + 1) & (slots_.size() - 1)) {
+      const Slot& s = slots_[i];
+      if (s.hash == hash && s.size == text.size() && std::memcmp(s.text, text.data(), text.size()) == 0) return false;
+    }
+    slots_[i] = {hash, Keep(text), text.size()};
+    if (++count_ * 2 > slots_.size()) Grow();
     return true;
   }
 
  private:
-  // The texts live in large blocks that never move.
-  std::string_view Keep(std::string_view text) {
-    if (text.size() > kBlock - used_ || blocks_.empty()) {
-      blocks_.push_back(std::make_unique<char[]>(std::max(kBlock, text.size())));
+  struct Slot {
+    std::size_t hash = 0;
+    const char* text = nullptr;  // null: a free slot
+    std::size_t size = 0;
+  };
+
+  void Grow() {
+    std::vector<Slot> old(slots_.size() * 2);
+    old.swap(slots_);
+    for (const Slot& s : old) {
+      if (s.text == nullptr) continue;
+      std::size_t i = s.hash & (slots_.size() - 1);
+      while (slots_[i].text != nullptr) i = (i + 1) & (slots_.size() - 1);
+      slots_[i] = s;
+    }
+  }
+
+  // The texts live in large blocks that never move (an empty text too gets
+  // a place, so that no kept text is null).
+  const char* Keep(std::string_view text) {
+    if (blocks_.empty() || text.size() + 1 > kBlock - used_) {
+      blocks_.push_back(std::make_unique<char[]>(std::max(kBlock, text.size() + 1)));
       used_ = 0;
     }
     char* at = blocks_.back().get() + used_;
     std::memcpy(at, text.data(), text.size());
-    used_ += text.size();
-    return {at, text.size()};
+    used_ += text.size() + 1;
+    return at;
   }
 
   static constexpr std::size_t kBlock = 1 << 20;
   std::vector<std::unique_ptr<char[]>> blocks_;
-  std::size_t used_ = 0;
-  std::unordered_set<std::string_view> set_;
+  std::size_t used_ = 0, count_ = 0;
+  std::vector<Slot> slots_;
 };
 
-struct HostGroup {
-  std::string host;  // UTF-8, for the header
-  std::vector<HistoryRow> pages;
-};
+// The rows of a host search, grouped: each host's pages in the order they
+// came, the hosts in the order of their first page. Pages are kept in one
+// array as they come and put in their groups' order at the end, which is
+// cheaper than a growing array per host.
+std::vector<HistoryRow> GroupedRows(const std::vector<std::string>& hosts, std::vector<HistoryRow> pages,
+                                    const std::vector<uint32_t>& groupOfPage) {
+  std::vector<std::size_t> start(hosts.size() + 1, 0);
+  for (const uint32_t g : groupOfPage) ++start[g + 1];
+  for (std::size_t g = 0; g < hosts.size(); ++g) start[g + 1] += start[g];
+  std::vector<std::size_t> order(pages.size());
+  std::vector<std::size_t> next(start.begin(), start.end() - 1);
+  for (std::size_t i = 0; i < pages.size(); ++i) order[next[groupOfPage[i]]++] = i;
+
+  std::vector<HistoryRow> rows;
+  rows.reserve(hosts.size() + pages.size());
+  for (std::size_t g = 0; g < hosts.size(); ++g) {
+    rows.push_back(HostHeaderRow(hosts[g]));
+    for (std::size_t k = start[g]; k < start[g + 1]; ++k) rows.push_back(std::move(pages[order[k]]));
+  }
+  return rows;
+}
 
 }  // namespace
 
 // ---- rows ----
 
+namespace {
+
+void AppendTwoDigits(std::string& text, int value) {
+  text += static_cast<char>('0' + value / 10 % 10);
+  text += static_cast<char>('0' + value % 10);
+}
+
+}  // namespace
+
 std::string DateText(double visitTime, bool noTime) {
+  // Built by hand: a search makes one for every row it returns.
   const LocalDateTime t = dates::FromOleDate(visitTime);
   const auto& names = Names();
   const auto day = static_cast<int64_t>(std::floor(visitTime));
-  const std::string& weekday = names.days[static_cast<std::size_t>(dates::DayOfWeek(day))];
-  const std::string& month = names.months[static_cast<std::size_t>(std::clamp(t.month, 1, 12) - 1)];
-  char text[96];
-  const int n = noTime ? std::snprintf(text, sizeof text, "%s %s %02d %02d", weekday.c_str(), month.c_str(), t.day,
-                                       ((t.year % 100) + 100) % 100)
-                       : std::snprintf(text, sizeof text, "%s %s %02d %02d %02d:%02d:%02d", weekday.c_str(),
-                                       month.c_str(), t.day, ((t.year % 100) + 100) % 100, t.hour, t.minute, t.second);
-  return std::string(text, static_cast<std::size_t>(std::clamp(n, 0, static_cast<int>(sizeof text) - 1)));
+  std::string text = names.days[static_cast<std::size_t>(dates::DayOfWeek(day))];
+  text += ' ';
+  text += names.months[static_cast<std::size_t>(std::clamp(t.month, 1, 12) - 1)];
+  text += ' ';
+  AppendTwoDigits(text, t.day);
+  text += ' ';
+  AppendTwoDigits(text, ((t.year % 100) + 100) % 100);
+  if (noTime) return text;
+  text += ' ';
+  AppendTwoDigits(text, t.hour);
+  text += ':';
+  AppendTwoDigits(text, t.minute);
+  text += ':';
+  AppendTwoDigits(text, t.second);
+  return text;
 }
 
 HistoryRow PageRow(const HistoryRecord& r, bool withTime) {
@@ -321,7 +385,13 @@ SearchResult SearchHistory(const SearchRequest& request, const std::atomic<bool>
   if (mode == SearchMode::DateSort) result.rows.reserve(expected);
   std::unordered_map<std::string_view, std::size_t> groupOf;  // views into groupKeys
   std::deque<std::string> groupKeys;
-  std::vector<HostGroup> groups;
+  std::vector<std::string> hosts;  // UTF-8, for the headers
+  std::vector<HistoryRow> hostPages;
+  std::vector<uint32_t> groupOfPage;
+  if (mode == SearchMode::HostSort) {
+    hostPages.reserve(expected);
+    groupOfPage.reserve(expected);
+  }
 
   SearchProgress done;
   done.filesTotal = request.files.size();
@@ -365,10 +435,13 @@ SearchResult SearchHistory(const SearchRequest& request, const std::atomic<bool>
       auto at = groupOf.find(host);
       if (at == groupOf.end()) {
         groupKeys.emplace_back(host);
-        at = groupOf.emplace(groupKeys.back(), groups.size()).first;
-        groups.push_back({coding::Cp1252ToUtf8(groupKeys.back()), {}});
+        at = groupOf.emplace(groupKeys.back(), hosts.size()).first;
+        hosts.push_back(coding::Cp1252ToUtf8(groupKeys.back()));
       }
-      if (mode == SearchMode::HostSort) groups[at->second].pages.push_back(RowAt(rec, request.showTime));
+      if (mode == SearchMode::HostSort) {
+        hostPages.push_back(RowAt(rec, request.showTime));
+        groupOfPage.push_back(static_cast<uint32_t>(at->second));
+      }
     }
     done.filesDone = static_cast<std::size_t>(file - request.files.rbegin()) + 1;
     done.recordsDone += count;
@@ -376,14 +449,8 @@ SearchResult SearchHistory(const SearchRequest& request, const std::atomic<bool>
   }
 
   if (byHost) {
-    result.hosts = groups.size();
-    std::size_t total = groups.size();
-    for (const auto& g : groups) total += g.pages.size();
-    result.rows.reserve(total);
-    for (auto& g : groups) {
-      result.rows.push_back(HostHeaderRow(g.host));
-      for (auto& page : g.pages) result.rows.push_back(std::move(page));
-    }
+    result.hosts = hosts.size();
+    result.rows = GroupedRows(hosts, std::move(hostPages), groupOfPage);
   }
   return result;
 }

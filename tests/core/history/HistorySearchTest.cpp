@@ -222,6 +222,48 @@ TEST_F(SearchTest, CancelLeavesNoRows) {
   EXPECT_EQ(r.pages, 0u);
 }
 
+TEST(SearchFiles, TodayGrowingDuringTheSearch) {
+  // Pages logged while a search runs: today's file is read after it grew
+  // well past the size the search planned for, and every address still
+  // comes once, in both host and date order.
+  TempDir dir;
+  WriteDay(dir, 1, {{"Old", "http://o.com/", "o.com"}, {"Same", "http://s.com/", "s.com"}});
+  WriteDay(dir, 0, {{"Same", "http://s.com/", "s.com"}});
+  std::vector<Page> grown{{"Same", "http://s.com/", "s.com"}};
+  for (int i = 0; i < 500; ++i) {
+    const std::string host = i % 2 ? "n.com" : "o.com";
+    grown.push_back({"Page " + std::to_string(i), "http://" + host + "/" + std::to_string(i), host});
+  }
+  grown.push_back({"Old", "http://o.com/", "o.com"});  // seen long before
+  for (const SearchMode mode : {SearchMode::DateSort, SearchMode::HostSort}) {
+    WriteDay(dir, 0, {{"Same", "http://s.com/", "s.com"}});
+    SearchRequest req;
+    req.historyDir = dir.path();
+    req.mode = mode;
+    req.files = DayFilesNewestFirst(fileops::ListNames(dir.path()), kToday);
+    std::atomic<bool> cancel{false};
+    const SearchResult r = SearchHistory(req, cancel, [&](const SearchProgress& p) {
+      if (p.filesDone == 1) WriteDay(dir, 0, grown);
+    });
+    ASSERT_EQ(r.status, SearchResult::Status::Done);
+    EXPECT_EQ(r.pages, 502u);
+    const std::vector<std::string> urls = Urls(r);
+    if (mode == SearchMode::DateSort) {
+      ASSERT_EQ(urls.size(), 502u);
+      EXPECT_EQ(urls[1], "http://s.com/");
+      EXPECT_EQ(urls[501], "http://n.com/499");
+    } else {
+      ASSERT_EQ(urls.size(), 505u);  // three hosts, in the order first seen
+      EXPECT_EQ(urls[0], "# o.com");
+      EXPECT_EQ(urls[1], "http://o.com/");
+      EXPECT_EQ(urls[2], "http://o.com/0");
+      EXPECT_EQ(urls[252], "# s.com");
+      EXPECT_EQ(urls[254], "# n.com");
+      EXPECT_EQ(urls[504], "http://n.com/499");
+    }
+  }
+}
+
 TEST(SearchFiles, DamagedAndVanishedFiles) {
   TempDir dir;
   // A torn last append (half a record) is no page.
