@@ -12,7 +12,10 @@ PACKAGES=(
   fonts-dejavu-core
   clang clang-format clang-tidy libclang-rt-14-dev
   desktop-file-utils appstream dpkg-dev file openssl
+  webext-ublock-origin-firefox
 )
+# webext-ublock-origin-firefox only supplies the ad filter lists copied into
+# the build; the program's package neither depends on it nor recommends it.
 
 missing=()
 for p in "${PACKAGES[@]}"; do
