@@ -252,6 +252,7 @@ WebKitBrowser::WebKitBrowser(WebKitWebView* relatedTo) {
   Connect();
   LiveBrowsers().insert(this);
   if (Offline()) ApplyOfflineFilter(true);
+  ApplyAdFilter();
 }
 
 WebKitBrowser::~WebKitBrowser() {
@@ -342,10 +343,12 @@ void WebKitBrowser::OnLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointe
   switch (event) {
     case WEBKIT_LOAD_STARTED:
       self->requestedUri_ = self->LocationURL();
+      self->ApplyAdFilter();  // before the page asks for anything
       self->DownloadBegin.emit();
       break;
     case WEBKIT_LOAD_COMMITTED:
       self->errorPageUri_.clear();
+      self->ApplyAdFilter();  // a redirect may have changed the site
       // The engine answers a refused address (a blocked port) with a blank
       // page and no failure; the user gets told instead.
       if (self->LocationURL() == "about:blank" && !self->requestedUri_.empty() &&

@@ -50,6 +50,10 @@ class WebKitBrowser : public WebBrowser {
   // Every running download is cancelled (going offline).
   static void CancelDownloads();
   bool OpenedByPage() const override { return openedByPage_; }
+  // Adds or removes the ad filter (platform/AdBlocking.h) for the page this
+  // view shows; true when that changed anything.
+  bool ApplyAdFilter();
+  void RemoveAdFilter();
 
  private:
   explicit WebKitBrowser(WebKitWebView* relatedTo);
@@ -109,6 +113,7 @@ class WebKitBrowser : public WebBrowser {
   std::string errorPageUri_;   // an error page being loaded for this address  // the end of a failed load; its error
                                // page follows
   bool findConnected_ = false;
+  bool adFilterOn_ = false;
   // Engine work that finishes later holds a weak copy: once the browser is
   // gone, its answer is dropped.
   std::shared_ptr<int> alive_ = std::make_shared<int>(0);

@@ -17,6 +17,7 @@
 #include "ui/app/Form8.h"
 #include "ui/app/FrmErrBoot.h"
 #include "ui/app/ProgramIcon.h"
+#include "ui/browser/AdBlockUi.h"
 #include "ui/browser/Form1.h"
 
 #ifndef SKELVORNAX_DATA_FROM_BROWSER
@@ -92,7 +93,9 @@ int RunProgram(App& app, const StartupInputs& inputs, const InstancePaths* chann
     return 1;
   }
   UseProgramIcon(m.AppDir);
-  WebKitBrowser::ConfigureEngine(m.UserDataDir + "/WebData", std::string(g_get_user_cache_dir()) + "/" + kAppTitle);
+  const std::string cacheDir = std::string(g_get_user_cache_dir()) + "/" + kAppTitle;
+  WebKitBrowser::ConfigureEngine(m.UserDataDir + "/WebData", cacheDir);
+  StartAdBlocking(app, cacheDir);
   app.OpenMainWindow(std::make_unique<WebKitBrowser>());
   // Further addresses of the command line, each in a window of its own.
   for (const std::string& address : further) {

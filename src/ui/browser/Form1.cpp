@@ -377,6 +377,7 @@ void Form1::ApplyLayout() {
   StatusBar1.SetWidth(1, Px(l.Panel1Width));
   StatusBar1.SetWidth(2, Px(1410));
   StatusBar1.SetWidth(3, Px(1410));
+  StatusBar1.SetWidth(4, Px(1410));
   Place(ProgressBar1, l.ProgressBar1);
   PermissionBar.set_margin_top(Px(l.Browser.top));
   LayOutSelectors();

@@ -55,7 +55,7 @@ class Form1 : public Gtk::Window {
   Gtk::Entry Text1, Text2, Text3;
   Gtk::CheckButton Check1, Check2;
   Gtk::EventBox Label3;
-  StatusBar StatusBar1{3};
+  StatusBar StatusBar1{4};  // page text, clock, pop-up killer, ad blocking
   Gtk::ProgressBar ProgressBar1;
   ListView ListView1{1}, ListView2{1};
   Gtk::Label LabelMyId;
@@ -73,6 +73,7 @@ class Form1 : public Gtk::Window {
   Gtk::MenuItem mnuWinMessenger, mnuOutlookExp, mnuOutlookOpen, mnuOutlookMail, mnuQuillbox;
   Gtk::MenuItem mnuMhelp, mnuHelp, mnuAbout, mnuBugsSuggest, mnuProps, mnuClosWind;
   Gtk::CheckMenuItem mnuStatusBar, mnuOffline, mnuKillPops, mnuKillPopsBoom, mnuScriptErr;
+  Gtk::MenuItem mnuAllowAds, mnuUpdateFilterLists;  // in-page ad blocking (Form1AdBlock.cpp)
   // The question bar for a page's permission requests, above the page.
   Gtk::Box PermissionBar{Gtk::ORIENTATION_HORIZONTAL, 6};
   Gtk::Label PermissionText;
@@ -123,6 +124,12 @@ class Form1 : public Gtk::Window {
   void mnuOffline_Click();
   void mnuKillPops_Click();
   void mnuKillPopsBoom_Click();
+  void mnuAllowAds_Click();
+  void mnuUpdateFilterLists_Click();
+  // The ad-blocking panel and the allow entry's caption, for the page on show.
+  void ShowAdBlocking();
+  // A status text from the filter lists' update.
+  void ShowFilterListStatus(const std::string& text) { StatusBar1.SetText(1, text); }
   void mnuScriptErr_Click();
   void mnuDontKillPopsEdit_Click();
   void mnuHistList_Click();

@@ -102,6 +102,7 @@ void Form1::BuildMenu() {
                 {&mnuKillPopsBoom, "_Kill Pop-Up Ads w/Boom"},
                 {&mnuDontKillPopsEdit, "_Don't-Kill Pop-Up List Window"},
                 {&mnuScriptErr, "_Disable Script Error Msg"}},
+               {{&mnuAllowAds, "Allow _Ads On This Site"}, {&mnuUpdateFilterLists, "_Update Filter Lists Now"}},
                {{&mnuNavToIeFav, "_Internet Explorer Favorites"}},
                {{&mnuWinMessenger, NameCaption(s.MessengerName)},
                 {&mnuOutlookExp, NameCaption(s.MailName), 0, {}, &mailMenu_}},
@@ -153,6 +154,8 @@ void Form1::ConnectMenu() {
   toggle(mnuKillPopsBoom, &Form1::mnuKillPopsBoom_Click);
   toggle(mnuScriptErr, &Form1::mnuScriptErr_Click);
   on(mnuDontKillPopsEdit, &Form1::mnuDontKillPopsEdit_Click);
+  on(mnuAllowAds, &Form1::mnuAllowAds_Click);
+  on(mnuUpdateFilterLists, &Form1::mnuUpdateFilterLists_Click);
   on(mnuNavToIeFav, &Form1::mnuNavToIeFav_Click);
   on(mnuWinMessenger, &Form1::mnuWinMessenger_Click);
   on(mnuOutlookOpen, &Form1::mnuOutlookOpen_Click);

@@ -31,6 +31,8 @@ Gtk::Box* Panel(Gtk::Notebook& tabs, const char* caption) {
 }
 }  // namespace
 
+Gtk::Box* Form4::AddTab(const char* caption) { return Panel(TabStrip1, caption); }
+
 Form4::Form4(App& app, std::string currentPage)
     : Command1("Cancel"),
       Command2("Browse"),
@@ -137,6 +139,8 @@ void Form4::BuildControls() {
   mail->pack_start(*row(Text4, Text2, Command2), false, false);
   mail->pack_start(Label8, false, false);
   mail->pack_start(*row(Text5, Text3, Command3), false, false);
+
+  BuildAdBlockingTab();
 
   auto* buttons = Gtk::manage(new Gtk::ButtonBox(Gtk::ORIENTATION_HORIZONTAL));
   buttons->set_layout(Gtk::BUTTONBOX_END);
@@ -358,6 +362,7 @@ bool Form4::ApplyOptions() {
     }
   }
   app_.ApplyOptions(ApplyPendingOptions(pending_, Module1().Working));
+  ApplyAdBlocking();
   return true;
 }
 

@@ -28,6 +28,10 @@ class Form4 : public Gtk::Window {
   std::array<Gtk::RadioButton, 3> Option2;  // index = HideControlsMode
   Gtk::CheckButton Check1, Check2, Check3, Check4, Check5, Check6, Check7;
   Gtk::Button Command1, Command2, Command3, Command4, Command5, Command10, Command11;
+  // The "Ad Blocking" tab (Form4AdBlocking.cpp).
+  Gtk::CheckButton CheckBlockAds;
+  Gtk::Label LabelFilterLists;
+  Gtk::Button CommandUpdateLists;
 
   void SissyColors2();
   // Stores the pending values in the settings and makes every open window
@@ -49,6 +53,7 @@ class Form4 : public Gtk::Window {
   void Command3_Click();
   void Command4_Click();
   void Command5_Click();
+  void CommandUpdateLists_Click();
 
   // State the tests read.
   const PendingOptions& Pending() const { return pending_; }
@@ -58,6 +63,10 @@ class Form4 : public Gtk::Window {
 
  private:
   void BuildControls();
+  Gtk::Box* AddTab(const char* caption);  // a tab page with the others' padding and colours
+  void BuildAdBlockingTab();
+  void ShowFilterLists();
+  void ApplyAdBlocking();  // with the other options, on Save
   void ConnectEvents();
   void ShowPending();
   void ShowDays();

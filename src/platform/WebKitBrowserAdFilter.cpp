@@ -1,0 +1,233 @@
+// In-page ad blocking: the filter lists become one compiled content filter
+// that every view's content manager carries, except on the sites the user
+// allows. Reading and converting the lists runs on a worker thread and the
+// engine compiles on its own, so no window ever waits for either.
+#include <algorithm>
+#include <memory>
+#include <thread>
+
+#include "core/adblock/FilterConverter.h"
+#include "core/adblock/FilterLists.h"
+#include "platform/AdBlocking.h"
+#include "platform/WebKitBrowser.h"
+#include "platform/WebKitDetail.h"
+
+using namespace webkit_detail;
+
+namespace {
+
+struct AdFilterState {
+  adblocking::Setup setup;
+  std::function<void()> changed;
+  adblock::AllowedSites allowed;
+  WebKitUserContentFilterStore* store = nullptr;
+  WebKitUserContentFilter* filter = nullptr;
+  std::string filterId;  // of `filter`, or of the one being made
+  adblocking::State state = adblocking::State::Off;
+  int generation = 0;  // a newer start makes the answers of older work stale
+};
+
+AdFilterState& Ads() {
+  static auto* state = new AdFilterState;  // never destroyed: worker answers may come late
+  return *state;
+}
+
+void SetState(adblocking::State state) {
+  AdFilterState& a = Ads();
+  if (a.state == state) return;
+  a.state = state;
+  if (a.changed) a.changed();
+}
+
+// Runs `work` in the main loop (from any thread).
+void InMainLoop(std::function<void()> work) {
+  auto* copy = new std::function<void()>(std::move(work));
+  g_idle_add_full(
+      G_PRIORITY_DEFAULT_IDLE,
+      [](gpointer p) {
+        (*static_cast<std::function<void()>*>(p))();
+        return G_SOURCE_REMOVE;
+      },
+      copy, [](gpointer p) { delete static_cast<std::function<void()>*>(p); });
+}
+
+void ApplyToEveryView() {
+  for (WebKitBrowser* b : LiveBrowsers()) b->ApplyAdFilter();
+}
+
+// Compiled filters of older lists are only taking space.
+void RemoveOtherFilters() {
+  webkit_user_content_filter_store_fetch_identifiers(
+      Ads().store, nullptr,
+      [](GObject* store, GAsyncResult* result, gpointer) {
+        gchar** ids =
+            webkit_user_content_filter_store_fetch_identifiers_finish(WEBKIT_USER_CONTENT_FILTER_STORE(store), result);
+        for (gchar** id = ids; id && *id; ++id)
+          if (Ads().filterId != *id && g_str_has_prefix(*id, "ads-"))
+            webkit_user_content_filter_store_remove(WEBKIT_USER_CONTENT_FILTER_STORE(store), *id, nullptr, nullptr,
+                                                    nullptr);
+        g_strfreev(ids);
+      },
+      nullptr);
+}
+
+void UseFilter(WebKitUserContentFilter* filter, int generation) {
+  AdFilterState& a = Ads();
+  if (generation != a.generation) {
+    if (filter) webkit_user_content_filter_unref(filter);
+    return;
+  }
+  if (!filter) {
+    SetState(adblocking::State::Failed);
+    return;
+  }
+  if (a.filter) {
+    for (WebKitBrowser* b : LiveBrowsers()) b->RemoveAdFilter();
+    webkit_user_content_filter_unref(a.filter);
+  }
+  a.filter = filter;
+  ApplyToEveryView();
+  SetState(adblocking::State::On);
+  RemoveOtherFilters();
+}
+
+void Compile(const std::string& id, const std::string& rules, int generation) {
+  GBytes* bytes = g_bytes_new(rules.data(), rules.size());
+  webkit_user_content_filter_store_save(
+      Ads().store, id.c_str(), bytes, nullptr,
+      [](GObject* store, GAsyncResult* result, gpointer data) {
+        GError* error = nullptr;
+        WebKitUserContentFilter* filter =
+            webkit_user_content_filter_store_save_finish(WEBKIT_USER_CONTENT_FILTER_STORE(store), result, &error);
+        if (error) {
+          g_warning("ad filter not compiled: %s", error->message);
+          g_error_free(error);
+        }
+        UseFilter(filter, GPOINTER_TO_INT(data));
+      },
+      GINT_TO_POINTER(generation));
+  g_bytes_unref(bytes);
+}
+
+// The rules are made only when no compiled filter of these lists is kept.
+void ConvertAndCompile(std::shared_ptr<std::vector<std::string>> lists, int generation) {
+  std::thread([lists, generation] {
+    const std::vector<std::string_view> views(lists->begin(), lists->end());
+    auto rules = std::make_shared<std::string>(adblock::Convert(views).json);
+    InMainLoop([rules, generation] {
+      if (generation == Ads().generation) Compile(Ads().filterId, *rules, generation);
+    });
+  }).detach();
+}
+
+void LoadOrCompile(std::shared_ptr<std::vector<std::string>> lists, int generation) {
+  AdFilterState& a = Ads();
+  struct Pending {
+    std::shared_ptr<std::vector<std::string>> lists;
+    int generation;
+  };
+  webkit_user_content_filter_store_load(
+      a.store, a.filterId.c_str(), nullptr,
+      [](GObject* store, GAsyncResult* result, gpointer data) {
+        std::unique_ptr<Pending> p(static_cast<Pending*>(data));
+        WebKitUserContentFilter* filter =
+            webkit_user_content_filter_store_load_finish(WEBKIT_USER_CONTENT_FILTER_STORE(store), result, nullptr);
+        if (filter)
+          UseFilter(filter, p->generation);
+        else if (p->generation == Ads().generation)
+          Glib::signal_timeout().connect_once(
+              [lists = p->lists, generation = p->generation] {
+                if (generation == Ads().generation) ConvertAndCompile(lists, generation);
+              },
+              Ads().setup.compileDelayMs);
+      },
+      new Pending{std::move(lists), generation});
+}
+
+// Reads the lists and names their rules on a worker thread, then looks for
+// a compiled filter of that name.
+void Prepare() {
+  AdFilterState& a = Ads();
+  const int generation = ++a.generation;
+  SetState(adblocking::State::Preparing);
+  const adblocking::Setup setup = a.setup;
+  std::thread([setup, generation] {
+    auto lists = std::make_shared<std::vector<std::string>>();
+    for (const auto& list : adblock::FilterLists())
+      lists->push_back(adblock::ReadList(setup.programDir, setup.userDataDir, list));
+    const std::string id = adblock::RulesId(std::vector<std::string_view>(lists->begin(), lists->end()));
+    const bool none = std::all_of(lists->begin(), lists->end(), [](const std::string& l) { return l.empty(); });
+    InMainLoop([lists, id, none, generation] {
+      if (generation != Ads().generation) return;
+      if (none) return SetState(adblocking::State::Failed);
+      Ads().filterId = id;
+      LoadOrCompile(lists, generation);
+    });
+  }).detach();
+}
+
+}  // namespace
+
+namespace adblocking {
+
+void Start(const Setup& setup, const std::function<void()>& changed) {
+  AdFilterState& a = Ads();
+  a.setup = setup;
+  a.changed = changed;
+  a.allowed = adblock::AllowedSites::Load(setup.userDataDir);
+  if (!a.store) a.store = webkit_user_content_filter_store_new((setup.cacheDir + "/AdFilter").c_str());
+  if (setup.enabled) Prepare();
+}
+
+void SetEnabled(bool on) {
+  AdFilterState& a = Ads();
+  if (a.setup.enabled == on) return;
+  a.setup.enabled = on;
+  if (on && !a.filter && a.store) return Prepare();
+  ApplyToEveryView();
+  SetState(!on ? State::Off : a.filter ? State::On : State::Preparing);
+}
+
+void ReloadLists() {
+  if (Ads().setup.enabled && Ads().store) Prepare();
+}
+
+State Current() { return Ads().state; }
+
+bool AllowedOn(const std::string& url) {
+  const std::string host = adblock::HostOf(url);
+  return !host.empty() && Ads().allowed.Allows(host);
+}
+
+bool SetAllowed(const std::string& host, bool allowed) {
+  AdFilterState& a = Ads();
+  if (a.setup.userDataDir.empty()) return false;  // not started: nowhere to keep the choice
+  adblock::AllowedSites changed = a.allowed;
+  changed.Set(host, allowed);
+  if (!changed.Save(a.setup.userDataDir)) return false;
+  a.allowed = changed;
+  // Pages showing the site load again under the new choice.
+  for (WebKitBrowser* b : LiveBrowsers())
+    if (b->ApplyAdFilter()) b->Refresh2(0);
+  return true;
+}
+
+}  // namespace adblocking
+
+bool WebKitBrowser::ApplyAdFilter() {
+  const AdFilterState& a = Ads();
+  const bool on = a.filter && a.setup.enabled && !adblocking::AllowedOn(LocationURL());
+  if (on == adFilterOn_) return false;
+  if (on)
+    webkit_user_content_manager_add_filter(content_, a.filter);
+  else
+    RemoveAdFilter();
+  adFilterOn_ = on;
+  return true;
+}
+
+void WebKitBrowser::RemoveAdFilter() {
+  if (!adFilterOn_ || !Ads().filter) return;
+  webkit_user_content_manager_remove_filter(content_, Ads().filter);
+  adFilterOn_ = false;
+}
