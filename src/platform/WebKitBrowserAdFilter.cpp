@@ -110,7 +110,7 @@ void Compile(const std::string& id, const std::string& rules, int generation) {
 }
 
 // The rules are made only when no compiled filter of these lists is kept.
-void ConvertAndCompile(std::shared_ptr<std::vector<std::string>> lists, int generation) {
+void ConvertAndCompile(const std::shared_ptr<std::vector<std::string>>& lists, int generation) {
   std::thread([lists, generation] {
     const std::vector<std::string_view> views(lists->begin(), lists->end());
     auto rules = std::make_shared<std::string>(adblock::Convert(views).json);
