@@ -87,7 +87,7 @@ void UseFilter(WebKitUserContentFilter* filter, int generation) {
   }
   a.filter = filter;
   ApplyToEveryView();
-  SetState(adblocking::State::On);
+  SetState(a.setup.enabled ? adblocking::State::On : adblocking::State::Off);  // switched off meanwhile
   RemoveOtherFilters();
 }
 
