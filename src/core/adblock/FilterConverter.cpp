@@ -13,7 +13,7 @@ using nlohmann::json;
 // A separator in the filter syntax: anything but a letter, digit or "_-.%".
 constexpr const char* kSeparator = "[^a-zA-Z0-9_.%-]";
 // "||host": any scheme, then the host itself or any subdomain of it.
-constexpr const char* kHostAnchor = "^[a-z][a-z0-9.+-]*://([^/?#]*\\.)?";
+constexpr const char* kHostAnchor = "^[a-z][a-z0-9.+-]*://([a-z0-9-]+\\.)*";
 // Many selectors share one hiding rule; the engine drops a rule whose
 // selector list it cannot parse, so chunks stay small.
 constexpr std::size_t kSelectorsPerRule = 200;
@@ -474,9 +474,11 @@ Pattern TranslatePattern(std::string_view abpPattern) {
   if (!IsAscii(p)) return {"", "not ASCII"};
   if (p.size() > 2 && p.front() == '/' && p.back() == '/') return TranslateRegex(p.substr(1, p.size() - 2));
   std::string out;
+  bool hostOnly = false;  // "||host^": the address goes on after the host
   if (p.rfind("||", 0) == 0) {
     out = kHostAnchor;
     p.remove_prefix(2);
+    hostOnly = p.find_first_of("/*^|?=&") + 1 == p.size() && p.back() == '^';
   } else if (!p.empty() && p.front() == '|') {
     out = "^";
     p.remove_prefix(1);
@@ -492,8 +494,12 @@ Pattern TranslatePattern(std::string_view abpPattern) {
     if (c == '*') {
       if (out.size() < 2 || out.compare(out.size() - 2, 2, ".*") != 0) out += ".*";
     } else if (c == '^' && last) {
-      // A separator or the end of the address.
-      out += endAnchor ? std::string(kSeparator) + "?$" : std::string("(") + kSeparator + ".*)?$";
+      // A separator or the end of the address. A host is always followed by
+      // one in the addresses the engine matches ("http://host/"), and the
+      // plain form keeps the engine's matching fast.
+      out += hostOnly    ? std::string(kSeparator)
+             : endAnchor ? std::string(kSeparator) + "?$"
+                         : std::string("(") + kSeparator + ".*)?$";
       return {out, ""};
     } else if (c == '^') {
       out += kSeparator;

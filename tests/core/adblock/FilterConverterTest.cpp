@@ -8,8 +8,8 @@ namespace {
 
 using nlohmann::json;
 
-const char* const kHost = R"(^[a-z][a-z0-9.+-]*://([^/?#]*\.)?)";
-const char* const kSepOrEnd = "([^a-zA-Z0-9_.%-].*)?$";
+const char* const kHost = R"(^[a-z][a-z0-9.+-]*://([a-z0-9-]+\.)*)";
+const char* const kSep = "[^a-zA-Z0-9_.%-]";  // what follows a host is always a separator
 const json kSubresources = {"image",        "style-sheet", "script",    "font", "raw",  "fetch",
                             "svg-document", "media",       "websocket", "ping", "other"};
 
@@ -32,10 +32,10 @@ TEST(FilterConverter, LinesBecomeRulesOrAreSkippedWithAReason) {
   const Row rows[] = {
       {"host anchor",
        "||doubleclick.net^",
-       {Block({{"url-filter", host + "doubleclick\\.net" + kSepOrEnd}, {"resource-type", kSubresources}})}},
+       {Block({{"url-filter", host + "doubleclick\\.net" + kSep}, {"resource-type", kSubresources}})}},
       {"third-party script",
        "||ads.example.com^$script,third-party",
-       {Block({{"url-filter", host + "ads\\.example\\.com" + kSepOrEnd},
+       {Block({{"url-filter", host + "ads\\.example\\.com" + kSep},
                {"resource-type", {"script"}},
                {"load-type", {"third-party"}}})}},
       {"first-party substring",
@@ -51,16 +51,16 @@ TEST(FilterConverter, LinesBecomeRulesOrAreSkippedWithAReason) {
        {Block({{"url-filter", "&ad_type="}, {"resource-type", {"image", "raw", "fetch"}}})}},
       {"frames get a document rule of their own",
        "||adserver.net^$subdocument,stylesheet",
-       {Block({{"url-filter", host + "adserver\\.net" + kSepOrEnd}, {"resource-type", {"style-sheet"}}}),
-        Block({{"url-filter", host + "adserver\\.net" + kSepOrEnd},
+       {Block({{"url-filter", host + "adserver\\.net" + kSep}, {"resource-type", {"style-sheet"}}}),
+        Block({{"url-filter", host + "adserver\\.net" + kSep},
                {"resource-type", {"document"}},
                {"load-context", {"child-frame"}}})}},
       {"pop-up",
        "||popads.example^$popup",
-       {Block({{"url-filter", host + "popads\\.example" + kSepOrEnd}, {"resource-type", {"popup"}}})}},
+       {Block({{"url-filter", host + "popads\\.example" + kSep}, {"resource-type", {"popup"}}})}},
       {"only on some sites",
        "||cdn.example^$script,domain=A.com|b.org",
-       {Block({{"url-filter", host + "cdn\\.example" + kSepOrEnd},
+       {Block({{"url-filter", host + "cdn\\.example" + kSep},
                {"resource-type", {"script"}},
                {"if-domain", {"*a.com", "*b.org"}}})}},
       {"not on some sites",
@@ -84,10 +84,10 @@ TEST(FilterConverter, LinesBecomeRulesOrAreSkippedWithAReason) {
        {Allow({{"url-filter", host + "example\\.com/ads\\.js"}, {"resource-type", {"script"}}})}},
       {"whole-page exception",
        "@@||bank.example^$document",
-       {Allow({{"url-filter", ".*"}, {"if-top-url", {host + "bank\\.example" + kSepOrEnd}}})}},
+       {Allow({{"url-filter", ".*"}, {"if-top-url", {host + "bank\\.example" + kSep}}})}},
       {"hiding switched off on a page",
        "@@||shop.example^$elemhide",
-       {Allow({{"url-filter", host + "shop\\.example" + kSepOrEnd},
+       {Allow({{"url-filter", host + "shop\\.example" + kSep},
                {"resource-type", {"document"}},
                {"load-context", {"top-frame"}}})}},
       {"generic hiding", "##.ad-banner", {Hide({{"url-filter", ".*"}}, ".ad-banner")}},
@@ -173,6 +173,8 @@ TEST(FilterConverter, PatternsBecomeTheEnginesExpressions) {
       {"only wildcards match everything", "*", ".*"},
       {"special characters escaped", "a+b?(c)[d]{e}$f\\g", "a\\+b\\?\\(c\\)\\[d\\]\\{e\\}\\$f\\\\g"},
       {"separator then end anchor", "/ad^|", "/ad[^a-zA-Z0-9_.%-]?$"},
+      {"separator or the end after a path", "/ads^", "/ads([^a-zA-Z0-9_.%-].*)?$"},
+      {"host and path keep the end case", "||x.com/ad^", std::string(kHost) + "x\\.com/ad([^a-zA-Z0-9_.%-].*)?$"},
       {"repeated wildcards collapse", "a**b", "a.*b"},
       {"a pipe inside is literal", "a|b", "a\\|b"},
       {"regex: word class and escaped slash", "/\\/ads\\w+\\//", "\\/ads[A-Za-z0-9_]+\\/"},
