@@ -100,9 +100,13 @@ TEST_F(OptionsWindow, EscDropsEditsSilentlyAndTheCloseBoxAsksAfterAnyChange) {
   EXPECT_EQ(Module1().OptionsOpen, 0);
 
   f = Open();
+  f->Text4.set_text("My Chat");  // an unsaved edit on another tab
+  f->Text1.set_text("http://typed.example/");
   f->TabStrip1.set_current_page(1);
-  f->Command5_Click();  // only "Restore Defaults"
+  f->Command5_Click();  // only "Restore Defaults" of the Options tab
   EXPECT_EQ(f->Text6.get_text(), "7");
+  EXPECT_EQ(f->Text4.get_text(), "My Chat");
+  EXPECT_EQ(f->Text1.get_text(), "http://typed.example/");
   answers.shown.clear();
   answers.answers = {MsgAnswer::Cancel};
   EXPECT_TRUE(f->Form_QueryUnload());
@@ -113,6 +117,7 @@ TEST_F(OptionsWindow, EscDropsEditsSilentlyAndTheCloseBoxAsksAfterAnyChange) {
   f->Form_QueryUnload();
   EXPECT_EQ(TheApp().Options(), nullptr);
   EXPECT_EQ(Module1().Working.HistoryDays, 7);  // Yes saved
+  EXPECT_EQ(Module1().Working.MessengerName, "My Chat");
 }
 
 TEST_F(OptionsWindow, SavingReachesEveryMainWindowAndLoweringTheDaysPurgesAtOnce) {

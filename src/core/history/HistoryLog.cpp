@@ -106,7 +106,12 @@ bool PageLogCheck(const PageLogCheckInput& in, PageLogMarks& marks) {
     return false;
   }
   if (in.historyDays <= 0) return false;
-  if (IsErrorPageTitle(in.pageTitle)) return false;
+  // The program's own error page is the completion of the failed navigation:
+  // it spends the error mark, so the next real page is examined normally.
+  if (IsErrorPageTitle(in.pageTitle)) {
+    marks.navigationError = false;
+    return false;
+  }
   const std::string lc = coding::ToLower(in.locationUrl);
   if (lc.compare(0, 22, kAutoSearchPrefix) == 0) return false;
   for (const auto& own : in.ownPages)

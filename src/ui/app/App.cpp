@@ -85,6 +85,10 @@ void App::RefillSelectors() const {
   ForEachMainWindow([](Form1& w) { w.FillSelectors(); });
 }
 
+void App::SiteFileChanged(int16_t fileNumber) const {
+  ForEachMainWindow([fileNumber](Form1& w) { w.SiteFileChanged(fileNumber); });
+}
+
 void App::ShowTextSizeEverywhere() const {
   ForEachMainWindow([](Form1& w) { w.ShowTextSize(); });
   if (fullScreen_) fullScreen_->ShowTextSize();

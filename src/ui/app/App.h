@@ -55,6 +55,7 @@ class App {
   void ForEachMainWindow(const std::function<void(Form1&)>& action) const;
   // Every main window's selector read anew from the list files.
   void RefillSelectors() const;
+  void SiteFileChanged(int16_t fileNumber) const;  // main windows showing that site file reread it
   // The process-wide text size applied to every page and menu.
   void ShowTextSizeEverywhere() const;
   // A new main window for the start page or a handed-over address, opened as

@@ -55,6 +55,11 @@ Form1::Form1(App& app, std::unique_ptr<WebBrowser> browser)
       FindBar1(*browser),
       app_(app),
       browser_(std::move(browser)) {
+  // The settings loader already keeps these fields within their ranges.
+  const Settings& s = Module1().Working;
+  timerSwap_ = s.TimerSwapMode == 1 ? 1 : 0;
+  cycleMode12_ = std::clamp<int16_t>(s.CycleMode12, 0, 2);
+  cycleMode9_ = std::clamp<int16_t>(s.CycleMode9, 0, 2);
   LoadStartPage();
   InstallStyle();
   set_name("skelvornax-main");
@@ -70,8 +75,9 @@ Form1::Form1(App& app, std::unique_ptr<WebBrowser> browser)
 }
 
 Form1::~Form1() {
-  for (auto* c : {&timer1_, &timer2_, &timer3_, &timer4_, &timer5_, &closeTimer_, &repeatTimer_, &permissionTimer_})
+  for (auto* c : {&timer1_, &timer2_, &timer3_, &timer4_, &closeTimer_, &repeatTimer_, &permissionTimer_})
     c->disconnect();
+  StopTimer5();
 }
 
 void Form1::BuildControls() {
@@ -246,7 +252,7 @@ void Form1::F1ToolT() {
   tip(Label3, t[tips::kCheckBoxToggle]);
   StatusBar1.SetToolTip(2, off ? "" : t[tips::kClock]);
   StatusBar1.SetToolTip(1, off ? "" : t[tips::kHistoryLogging]);
-  const int mode12 = std::clamp<int>(s.CycleMode12, 0, 2), mode9 = std::clamp<int>(s.CycleMode9, 0, 2);
+  const int mode12 = cycleMode12_, mode9 = cycleMode9_;
   tip(Command12, t[tips::kCycle12First + mode12]);
   tip(Command9, t[tips::kCycle9First + mode9]);
   static const char* const kCaptions12[] = {"Stop", "Find", "Full"};
@@ -473,16 +479,21 @@ void Form1::mnuStatusBar_Click() {
   ShowToolbar(!ToolbarHidden());
 }
 
+// Each deferred action has its own wait, so one never takes another's place:
+// a box a right press switched off always comes back.
 void Form1::StartTimer5(unsigned ms, DeferredAction action) {
-  deferred_ = action;
-  timer5_.disconnect();
-  timer5_ = Glib::signal_timeout().connect(sigc::bind_return(sigc::mem_fun(*this, &Form1::Timer5_Timer), false), ms);
+  sigc::connection& timer = timer5_[action];
+  timer.disconnect();
+  timer = Glib::signal_timeout().connect(
+      sigc::bind_return(sigc::bind(sigc::mem_fun(*this, &Form1::Timer5_Timer), action), false), ms);
 }
 
-void Form1::Timer5_Timer() {
-  timer5_.disconnect();
-  const DeferredAction action = deferred_;
-  deferred_ = DeferredAction::None;
+void Form1::StopTimer5() {
+  for (auto& [action, timer] : timer5_) timer.disconnect();
+}
+
+void Form1::Timer5_Timer(DeferredAction action) {
+  timer5_[action].disconnect();
   switch (action) {
     case DeferredAction::EnableText2:
       Text2.set_sensitive(true);
@@ -538,6 +549,9 @@ void Form1::Form_QueryUnload() {
   SaveWindowState();
   Settings& s = Module1().Working;
   s.RefreshMinutes = refresh_.interval;
+  s.TimerSwapMode = timerSwap_;
+  s.CycleMode12 = cycleMode12_;
+  s.CycleMode9 = cycleMode9_;
   hide();
   // Leave the page for the blank local page, so it stops what it is doing;
   // the rest of the sequence follows once it had time to.
@@ -557,6 +571,7 @@ void Form1::FinishUnload() {
 }
 
 void Form1::Unload() {
-  for (auto* c : {&timer1_, &timer2_, &timer3_, &timer4_, &timer5_, &repeatTimer_}) c->disconnect();
+  for (auto* c : {&timer1_, &timer2_, &timer3_, &timer4_, &repeatTimer_}) c->disconnect();
+  StopTimer5();
   app_.MainWindowUnloaded(*this);
 }

@@ -169,7 +169,7 @@ void Form1::NewApplWindo() {
 void Form1::WebBrowser1_WindowClosing() {
   // A window the page itself opened may close; the user's own window asks.
   if (!WebBrowser1.OpenedByPage() && MsgBox("The Web Page Script Is Attempting  To Close This Window. Okay?",
-                                            MsgButtons::YesNo, this, " ") != MsgAnswer::Yes)
+                                            MsgButtons::YesNo, this) != MsgAnswer::Yes)
     return;
   Form_QueryUnload();
 }

@@ -127,13 +127,12 @@ void Form1::mnuOffline_Click() {
 }
 
 void Form1::Command9_RightPress() {
-  Settings& s = Module1().Working;
-  s.CycleMode9 = static_cast<int16_t>((s.CycleMode9 + 1) % 3);
+  cycleMode9_ = static_cast<int16_t>((cycleMode9_ + 1) % 3);
   F1ToolT();
 }
 
 void Form1::Command9_Click() {
-  switch (Module1().Working.CycleMode9) {
+  switch (cycleMode9_) {
     case 1:
       mnuPop2.popup_at_widget(&Command9, Gdk::GRAVITY_SOUTH_WEST, Gdk::GRAVITY_NORTH_WEST, nullptr);
       break;
@@ -147,13 +146,12 @@ void Form1::Command9_Click() {
 }
 
 void Form1::Command12_RightPress() {
-  Settings& s = Module1().Working;
-  s.CycleMode12 = static_cast<int16_t>((s.CycleMode12 + 1) % 3);
+  cycleMode12_ = static_cast<int16_t>((cycleMode12_ + 1) % 3);
   F1ToolT();
 }
 
 void Form1::Command12_Click() {
-  switch (Module1().Working.CycleMode12) {
+  switch (cycleMode12_) {
     case 1:
       mnuEditFind_Click();
       break;
