@@ -84,6 +84,10 @@ TEST_F(OptionsWindow, TheBlankPageIsChosenEvenWhenItsFileIsMissing) {
   EXPECT_EQ(answers.shown[1], kNewDefaultShownText);
   f->Option1[3].set_active(true);
   EXPECT_EQ(f->Pending().StartPage, "https://shown.example/");
+  f->Option1[2].set_active(true);
+  f->Text1.set_text("http://edited.example/");
+  f->Option1[2].clicked();  // the option already chosen, clicked again
+  EXPECT_EQ(f->Pending().StartPage, "http://edited.example/");
 }
 
 TEST_F(OptionsWindow, EscDropsEditsSilentlyAndTheCloseBoxAsksAfterAnyChange) {

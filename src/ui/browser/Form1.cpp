@@ -186,6 +186,13 @@ void Form1::ConnectEvents() {
     Command7_MouseMove();
     return false;
   });
+  // A pointer that stayed on the strip through the guard second shows the
+  // toolbar as soon as it moves.
+  Command7.add_events(Gdk::POINTER_MOTION_MASK);
+  Command7.signal_motion_notify_event().connect([this](GdkEventMotion*) {
+    Command7_MouseMove();
+    return false;
+  });
   Command8.signal_toggled().connect(sigc::mem_fun(*this, &Form1::Command8_Toggled));
   // A closed find bar gives the page the keys again.
   FindBar1.Closed.connect([this] { WebBrowser1.Widget().grab_focus(); });

@@ -153,8 +153,10 @@ void Form4::ConnectEvents() {
   signal_delete_event().connect([this](GdkEventAny*) { return Form_QueryUnload(); });
   signal_key_press_event().connect(sigc::mem_fun(*this, &Form4::Form_KeyDown), false);
   signal_show().connect(sigc::mem_fun(*this, &Form4::Form_Activate));
+  // Clicked, not toggled: a click on the option already chosen takes the
+  // current text or page again.
   for (int i = 0; i < static_cast<int>(Option1.size()); ++i)
-    Option1[i].signal_toggled().connect([this, i] {
+    Option1[i].signal_clicked().connect([this, i] {
       if (Option1[i].get_active()) Option1_Click(i);
     });
   for (int i = 0; i < static_cast<int>(Option2.size()); ++i)
