@@ -121,6 +121,10 @@ bool WriteAtomic(const std::string& path, const Bytes& content) {
   // (A second process writing into the same folder at this very moment would
   // lose its temporary file and report failure, its old file kept.)
   RemoveStaleTemps(FolderOf(path));
+  return ReplaceContent(path, content);
+}
+
+bool ReplaceContent(const std::string& path, const Bytes& content) {
   std::string temp;
   const int fd = MakeTemp(path, temp);
   if (fd < 0) return false;

@@ -20,6 +20,10 @@ std::optional<Bytes> ReadAll(const std::string& path);
 // The temporary file is named "." + name + ".tmp-XXXXXX" in the same folder; one
 // left there by a write that died is removed by the next write into the folder.
 bool WriteAtomic(const std::string& path, const Bytes& content);
+// The same without clearing the folder's leftovers first: for folders the
+// program does not own (Save As into the user's own folder), where a file
+// of that name shape may be someone else's.
+bool ReplaceContent(const std::string& path, const Bytes& content);
 // Whether a name in a folder is such a temporary file.
 bool IsWriteTempName(const std::string& name);
 // Removes the temporary files that writes into the folder left behind.
