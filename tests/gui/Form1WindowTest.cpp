@@ -17,6 +17,7 @@
 #include "core/sitelists/ListFiles.h"
 #include "gui/GuiTest.h"
 #include "platform/Desktop.h"
+#include "platform/Dialogs.h"
 #include "platform/fakes/FakeBrowser.h"
 #include "ui/browser/Form1.h"
 
@@ -352,6 +353,19 @@ TEST_F(Form1Window, CloseSavesGeometryOfLargeEnoughWindows) {
     EXPECT_EQ(saved->MainHeight, r.saved ? static_cast<float>(r.heightPx * 15) : 6789.f);
     EXPECT_EQ(saved->MainLeft == 4321 && saved->MainTop == 1234, !r.saved);
   }
+}
+
+TEST_F(Form1Window, ASettingsRecordThatCannotBeWrittenIsReported) {
+  ScriptedAnswers answers;
+  SetMsgAnswerer(answers.Answerer());
+  Module1State& m = Module1();
+  const std::string ini = m.UserIniPath;
+  m.UserIniPath = Home() + "/no-such-folder/skelvorn.ini";
+  CloseWindow(OpenWindow());
+  const std::vector<std::string> want = {"An Error Occurred Saving The Settings To " + m.UserIniPath};
+  m.UserIniPath = ini;
+  SetMsgAnswerer({});
+  EXPECT_EQ(answers.shown, want);
 }
 
 // Collects the critical messages GTK logs while a scope runs.

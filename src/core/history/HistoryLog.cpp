@@ -129,7 +129,10 @@ int DumpOldHistory(const std::string& historyDir, int32_t historyDays, int64_t t
   int deleted = 0;
   for (const auto& name : fileops::ListNames(historyDir)) {
     const auto fileDate = DayFileDate(name);
-    if (!fileDate || (*fileDate >= cutoff && *fileDate <= today)) continue;
+    // A file dated after today means the clock is wrong, not that the file is
+    // old: keep it. Keeping no days at all is the one request to drop it too.
+    const bool drop = fileDate && (*fileDate < cutoff || (historyDays == 0 && *fileDate > today));
+    if (!drop) continue;
     const std::string path = fileops::Join(historyDir, name);
     if (fileops::IsRegularFile(path) && fileops::RemoveFile(path)) ++deleted;
   }

@@ -393,12 +393,17 @@ ListDirs DirsUnder(const std::string& userDataDir) {
 DirResult BackUpLists(const ListDirs& dirs) {
   const auto files = FilesIn(dirs.live);
   if (files.empty()) return DirResult::NothingToBackUp;
-  if (!fileops::MakeDirs(dirs.backup)) return DirResult::Error;
-  const auto old = FilesIn(dirs.backup);
-  for (auto it = old.rbegin(); it != old.rend(); ++it)
-    if (!fileops::RemoveFile(fileops::Join(dirs.backup, *it))) return DirResult::Error;
-  for (const auto& f : files)
-    if (!fileops::CopyFile(fileops::Join(dirs.live, f), fileops::Join(dirs.backup, f))) return DirResult::Error;
+  // The new set is built beside the old one and swapped in whole: a full disk
+  // or a crash half-way keeps the last good back-up.
+  const std::string fresh = dirs.backup + ".new";
+  RemoveDirWithFiles(fresh);  // left by a back-up that died
+  if (!fileops::MakeDirs(fresh)) return DirResult::Error;
+  std::vector<std::pair<std::string, std::string>> copies;
+  for (const auto& f : files) copies.emplace_back(fileops::Join(dirs.live, f), fileops::Join(fresh, f));
+  if (!fileops::CopyFilesDurably(copies) || !fileops::ReplaceDirDurably(fresh, dirs.backup)) {
+    RemoveDirWithFiles(fresh);
+    return DirResult::Error;
+  }
   return DirResult::Done;
 }
 

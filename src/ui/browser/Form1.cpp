@@ -10,6 +10,7 @@
 #include "core/browser/MainWindowRules.h"
 #include "core/browser/MenuCommands.h"
 #include "platform/Desktop.h"
+#include "platform/Dialogs.h"
 #include "platform/Network.h"
 #include "ui/app/App.h"
 #include "ui/app/ListFont.h"
@@ -573,7 +574,9 @@ void Form1::FinishUnload() {
   // The last main window takes the other windows with it; their sizes go
   // into the settings before they are written.
   if (app_.MainWindows().size() < 2) app_.CloseSecondaryWindows();
-  SaveSettings(Module1().UserIniPath, Module1().Working);
+  // A full disk or a folder gone read-only must not cost the settings unseen.
+  const std::string& ini = Module1().UserIniPath;
+  if (!SaveSettings(ini, Module1().Working)) MsgBox("An Error Occurred Saving The Settings To " + ini);
   Unload();
 }
 

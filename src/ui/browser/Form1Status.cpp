@@ -73,10 +73,11 @@ void Form1::ShowOfflineState() {
   if (offline && !EndsWith(caption, kOfflineSuffix)) set_title(caption + kOfflineSuffix);
   if (!offline && EndsWith(caption, kOfflineSuffix))
     set_title(caption.substr(0, caption.size() - std::string(kOfflineSuffix).size()));
+  // The menu's check follows the mode also when a switch failed.
+  mnuOffline.set_active(offline);
   if (offline == shownOffline_) return;
   shownOffline_ = offline;
   Module1().ToolTipTexts[tips::kCycleOffline] = OfflineToolTip(offline);
-  mnuOffline.set_active(offline);
   F1ToolT();
 }
 
@@ -120,10 +121,15 @@ void Form1::mnuOffline_Click() {
   // The owner outlives every window, so the answer may come after this one closed.
   App& app = app_;
   const auto shown = [&app](bool) { app.ForEachMainWindow([](Form1& w) { w.ShowOfflineState(); }); };
-  if (IsOffline())
+  if (IsOffline()) {
     GoOnline(shown);
-  else
-    GoOffline(shown);
+    return;
+  }
+  GoOffline([shown](bool ok) {
+    shown(ok);
+    // The windows stay online; the next click tries again.
+    if (!ok) MsgBox("Work Offline Could Not Be Switched On; The Windows Stay Online");
+  });
 }
 
 void Form1::Command9_RightPress() {

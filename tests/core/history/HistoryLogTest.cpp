@@ -253,8 +253,8 @@ TEST(PageLogCheck, StopsOnEachConditionInOrder) {
 }
 
 TEST(DumpOldHistory, KeepsThePeriodAndTouchesNothingElse) {
-  const std::vector<std::string> dayFiles = {"WB_11272026.hiz", "WB_11282026.hiz", "WB_11292026.hiz",
-                                             "WB_12042026.hiz", "WB_12052026.hiz", "WB_12062026.hiz"};
+  const std::vector<std::string> dayFiles = {"WB_11272026.hiz", "WB_11282026.hiz", "WB_11292026.hiz", "WB_12042026.hiz",
+                                             "WB_12052026.hiz", "WB_12062026.hiz", "WB_03012027.hiz"};
   const std::vector<std::string> others = {"WB_12052026.hiz.bak", "WB_1205202.hiz",
                                            "XB_12052026.hiz",     "WB_12052026.HIZ",
                                            "WB_120520260.hiz",    "WB_01012020.hiz"};  // the last is a folder
@@ -263,11 +263,15 @@ TEST(DumpOldHistory, KeepsThePeriodAndTouchesNothingElse) {
     int32_t days;
     std::vector<std::string> kept;
   };
+  // Files dated after today (a clock set back) are kept by every period.
   const Row rows[] = {
-      {"Week", 7, {"WB_11292026.hiz", "WB_12042026.hiz", "WB_12052026.hiz"}},
-      {"EightDays", 8, {"WB_11282026.hiz", "WB_11292026.hiz", "WB_12042026.hiz", "WB_12052026.hiz"}},
-      {"OneDay", 1, {"WB_12052026.hiz"}},
-      {"ZeroDays", 0, {}},
+      {"Week", 7, {"WB_11292026.hiz", "WB_12042026.hiz", "WB_12052026.hiz", "WB_12062026.hiz", "WB_03012027.hiz"}},
+      {"EightDays",
+       8,
+       {"WB_11282026.hiz", "WB_11292026.hiz", "WB_12042026.hiz", "WB_12052026.hiz", "WB_12062026.hiz",
+        "WB_03012027.hiz"}},
+      {"OneDay", 1, {"WB_12052026.hiz", "WB_12062026.hiz", "WB_03012027.hiz"}},
+      {"ZeroDaysDeletesEveryDayFile", 0, {}},
       {"Negative", -2, dayFiles},
   };
   for (const auto& row : rows) {
@@ -282,6 +286,14 @@ TEST(DumpOldHistory, KeepsThePeriodAndTouchesNothingElse) {
     for (const auto& e : std::filesystem::directory_iterator(dir.path())) left.insert(e.path().filename());
     EXPECT_EQ(left, want);
   }
+}
+
+TEST(DumpOldHistory, AClockSetBackAYearKeepsTheWholeHistory) {
+  TempDir dir;
+  const std::vector<std::string> dayFiles = {"WB_11292026.hiz", "WB_12042026.hiz", "WB_12052026.hiz"};
+  for (const auto& n : dayFiles) WriteString(dir / n, "x");
+  EXPECT_EQ(DumpOldHistory(dir.path(), 7, dates::DayNumber(2025, 12, 5)), 0);
+  for (const auto& n : dayFiles) EXPECT_TRUE(std::filesystem::exists(dir / n)) << n;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -223,6 +224,20 @@ TEST_F(SearchTest, CancelLeavesNoRows) {
   EXPECT_EQ(r.status, SearchResult::Status::Cancelled);
   EXPECT_TRUE(r.rows.empty());
   EXPECT_EQ(r.pages, 0u);
+}
+
+// Memory running out half-way (here thrown from the progress report, which
+// runs where the search allocates) ends the search with an error, not the
+// program: the search runs on a thread where an exception would abort.
+TEST_F(SearchTest, RunningOutOfMemoryIsAFailedSearch) {
+  SearchRequest req;
+  req.historyDir = dir.path();
+  req.files = DayFilesNewestFirst(fileops::ListNames(dir.path()), kToday);
+  req.mode = SearchMode::HostSort;
+  SearchResult r;
+  ASSERT_NO_THROW(r = SearchHistory(req, cancel, [](const SearchProgress&) { throw std::bad_alloc(); }));
+  EXPECT_EQ(r.status, SearchResult::Status::FileError);
+  EXPECT_TRUE(r.rows.empty());
 }
 
 TEST(SearchFiles, TodayGrowingDuringTheSearch) {

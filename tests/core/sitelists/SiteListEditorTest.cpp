@@ -287,6 +287,30 @@ TEST_F(Editor, BackUpReplacesTheWholeSetButNeedsSomethingToBackUp) {
   EXPECT_EQ(ReadBytes(dirs.backup + "/CatList.dab"), ReadBytes(CatList()));
 }
 
+// A back-up that cannot finish (an unreadable list, as a full disk would)
+// leaves the previous back-up whole; one that died earlier leaves nothing
+// in the way of the next.
+TEST_F(Editor, BackUpThatFailsKeepsThePreviousBackUp) {
+  WriteString(dirs.backup + "/CatList.dab", "old cats");
+  WriteString(dirs.backup + "/Sites00001.dab", "old sites");
+  WriteCats({{"News", 1}});
+  WriteSites(1, {{"A", "a"}});
+  fs::create_symlink(data / "nowhere.dab", dirs.live + "/Sites00002.dab");
+  EXPECT_EQ(BackUpLists(dirs), DirResult::Error);
+  EXPECT_EQ(FilesOf(dirs.backup), (Names{"CatList.dab", "Sites00001.dab"}));
+  const std::string oldCats = "old cats";
+  EXPECT_EQ(ReadBytes(dirs.backup + "/CatList.dab"), std::vector<unsigned char>(oldCats.begin(), oldCats.end()));
+  EXPECT_FALSE(Exists(dirs.backup + ".new"));
+
+  fs::remove(dirs.live + "/Sites00002.dab");
+  MakeDirs(dirs.backup + ".new");
+  WriteString(dirs.backup + ".new/Stale.dab", "half a back-up");
+  EXPECT_EQ(BackUpLists(dirs), DirResult::Done);
+  EXPECT_EQ(FilesOf(dirs.backup), (Names{"CatList.dab", "Sites00001.dab"}));
+  EXPECT_EQ(ReadBytes(dirs.backup + "/Sites00001.dab"), ReadBytes(Site(1)));
+  EXPECT_FALSE(Exists(dirs.backup + ".new"));
+}
+
 // Whatever a restore meets, the user's lists wait in the undo directory
 // until an undo brings them back.
 TEST_F(Editor, RestoreThenUndoBringsTheListsBack) {
