@@ -19,12 +19,16 @@ OpenPagesKeeper::OpenPagesKeeper(App& app) : app_(app) {}
 OpenPagesKeeper::~OpenPagesKeeper() { idle_.disconnect(); }
 
 void OpenPagesKeeper::Start(const std::string& userDataDir, std::chrono::milliseconds gap) {
-  idle_.disconnect();
-  writer_.reset();  // a writer of an earlier start finishes first
+  Stop();  // a writer of an earlier start finishes first
   path_ = fileops::Join(userDataDir, openpages::kFileName);
   offered_ = openpages::Read(path_);
   anyRecorded_ = false;
   writer_ = std::make_unique<openpages::Writer>(path_, gap);
+}
+
+void OpenPagesKeeper::Stop() {
+  idle_.disconnect();
+  writer_.reset();
 }
 
 void OpenPagesKeeper::Changed() {

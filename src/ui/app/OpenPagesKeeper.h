@@ -28,6 +28,8 @@ class OpenPagesKeeper {
   // last run left when it did not end normally: it becomes the offer, and is
   // kept in the record until the user answers.
   void Start(const std::string& userDataDir, std::chrono::milliseconds gap = std::chrono::seconds(1));
+  // No more recording; the record stays as it is (benchmarks compare).
+  void Stop();
   // A window opened, closed or finished loading a page.
   void Changed();
   // The last main window closed normally: the record goes, offer and all.
