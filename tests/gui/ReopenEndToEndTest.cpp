@@ -3,14 +3,12 @@
 // the windows, and closing them all removes it.
 #include <glib.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "core/app/Module1.h"
 #include "core/app/OpenPages.h"
 #include "gui/GuiTest.h"
-#include "ui/app/Main.h"
 #include "ui/app/OpenPagesKeeper.h"
 #include "ui/browser/Form1.h"
 
@@ -53,15 +51,7 @@ TEST_F(ReopenEndToEnd, WhatAKilledRunLeftIsOfferedReopenedAndGoneAfterANormalEnd
         return false;
       },
       20);
-  sigc::connection guard = Glib::signal_timeout().connect_seconds(
-      [] {
-        ADD_FAILURE() << "the program did not end";
-        TheApp().Quit();
-        return false;
-      },
-      40);
-  EXPECT_EQ(RunProgram(TheApp(), ProgramInputs()), 0);
-  guard.disconnect();
+  EXPECT_EQ(RunWholeProgram(40), 0);
 
   EXPECT_EQ(question, "skelvornax did not close normally. Reopen the 2 pages that were open?");
   // What a kill at that moment would have left: the help page and the two.

@@ -9,7 +9,6 @@
 
 namespace {
 
-using openpages::Page;
 using openpages::Pages;
 
 const Pages kTwo = {{"https://example.org/a?q=1&r=\"2\"", "Caf\xC3\xA9 \"A\""}, {"file:///tmp/b%20c.htm", ""}};
