@@ -24,6 +24,7 @@ class Form4;
 class Form9;
 struct AppliedOptions;
 class WebBrowser;
+class OpenPagesKeeper;
 
 // What another window may read of a main window.
 struct MainWindowPage {
@@ -119,6 +120,9 @@ class App {
   // The list editor, modal over the History window, to take its selected rows.
   void OpenEditorFromHistory(Gtk::Window& history);
 
+  // ---- the record of open pages ----
+  OpenPagesKeeper& OpenPages() const { return *openPages_; }
+
   // ---- hidden windows ----
   Form7& Boom();
   Form8& Marker();
@@ -139,6 +143,7 @@ class App {
   std::unique_ptr<Form9> suggestions_;
   std::unique_ptr<Form7> boom_;
   std::unique_ptr<Form8> marker_;
+  std::unique_ptr<OpenPagesKeeper> openPages_;
   // Closed windows wait here for the main loop: their close may be running
   // inside one of their own handlers.
   std::vector<std::unique_ptr<Gtk::Window>> retired_;

@@ -16,6 +16,7 @@
 #include "ui/app/App.h"
 #include "ui/app/Form8.h"
 #include "ui/app/FrmErrBoot.h"
+#include "ui/app/OpenPagesKeeper.h"
 #include "ui/app/ProgramIcon.h"
 #include "ui/browser/Form1.h"
 
@@ -93,12 +94,15 @@ int RunProgram(App& app, const StartupInputs& inputs, const InstancePaths* chann
   }
   UseProgramIcon(m.AppDir);
   WebKitBrowser::ConfigureEngine(m.UserDataDir + "/WebData", std::string(g_get_user_cache_dir()) + "/" + kAppTitle);
-  app.OpenMainWindow(std::make_unique<WebKitBrowser>());
+  // Read before the first window records itself over it.
+  app.OpenPages().Start(m.UserDataDir);
+  Form1& first = app.OpenMainWindow(std::make_unique<WebKitBrowser>());
   // Further addresses of the command line, each in a window of its own.
   for (const std::string& address : further) {
     m.CommandLineArg = address;
     app.OpenNewMainWindow();
   }
+  app.OpenPages().Offer(first);
   // The marker is loaded hidden after the first window, and from then on a
   // second start reaches it.
   std::unique_ptr<InstanceServer> server;

@@ -151,6 +151,7 @@ void Form1::BuildControls() {
   FindBar1.set_halign(Gtk::ALIGN_END);
   FindBar1.set_valign(Gtk::ALIGN_START);
   FormArea.add_overlay(FindBar1);
+  FormArea.add_overlay(ReopenBar1);
   add(FormArea);
 }
 
@@ -393,6 +394,7 @@ void Form1::ApplyLayout() {
   StatusBar1.SetWidth(3, Px(1410));
   Place(ProgressBar1, l.ProgressBar1);
   PermissionBar.set_margin_top(Px(l.Browser.top));
+  ReopenBar1.set_margin_top(Px(l.Browser.top));
   LayOutSelectors();
   PlaceFindBar();
 }

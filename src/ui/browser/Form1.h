@@ -26,6 +26,7 @@
 #include "platform/StatusBar.h"
 #include "platform/WebBrowser.h"
 #include "ui/browser/FindBar.h"
+#include "ui/browser/ReopenBar.h"
 
 class App;
 
@@ -78,6 +79,8 @@ class Form1 : public Gtk::Window {
   Gtk::Box PermissionBar{Gtk::ORIENTATION_HORIZONTAL, 6};
   Gtk::Label PermissionText;
   Gtk::Button PermissionAllow{"_Allow", true}, PermissionDeny{"_Deny", true};
+  // The offer of the pages a run that did not end normally left open.
+  ReopenBar ReopenBar1;
   Gtk::Menu mnuPop2;
   Gtk::MenuItem mnuPop2OpenMailApp, mnuPop2Mail, mnuPop2Quillbox;
 
@@ -181,6 +184,11 @@ class Form1 : public Gtk::Window {
   void WebBrowser1_DownloadStarted(const std::shared_ptr<FileDownload>& download);
   void WebBrowser1_PermissionAsked(std::shared_ptr<PermissionPrompt> prompt);
   void WebBrowser1_WindowClosing();
+
+  // Whether the record of open pages lists this window's page: not while it
+  // closes, nor ever for a window that is switched off (a private window).
+  bool RecordsItsPage() const { return recordsItsPage_ && !unloading_; }
+  void SetRecordsItsPage(bool on) { recordsItsPage_ = on; }
 
   // State the tests read.
   const std::string& PageTitle() const { return pageTitle_; }
@@ -286,6 +294,7 @@ class Form1 : public Gtk::Window {
   bool selectorInUse_ = false;
   float rowHeightUnit_ = 240;
   bool unloading_ = false;
+  bool recordsItsPage_ = true;
   std::vector<std::shared_ptr<FileDownload>> downloads_;  // this window's, running
   std::string downloadStatus_;                            // what the status bar shows of them
   std::unique_ptr<Gtk::MessageDialog> downloadDone_;

@@ -12,6 +12,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Sound.h"
 #include "ui/app/App.h"
+#include "ui/app/OpenPagesKeeper.h"
 #include "ui/browser/Form1.h"
 
 namespace {
@@ -151,6 +152,7 @@ void Form5::ConnectEvents() {
       },
       *this));
   WebBrowser1.TitleChange.connect(sigc::mem_fun(*this, &Form5::WebBrowser1_TitleChange));
+  WebBrowser1.DownloadComplete.connect([this] { app_.OpenPages().Changed(); });
   WebBrowser1.CommandStateChange.connect(sigc::mem_fun(*this, &Form5::WebBrowser1_CommandStateChange));
   WebBrowser1.ReadyToShow.connect([this] { present(); });
   WebBrowser1.WindowClosing.connect(sigc::mem_fun(*this, &Form5::Picture2_Click));
