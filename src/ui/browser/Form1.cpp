@@ -10,6 +10,7 @@
 #include "core/browser/MainWindowRules.h"
 #include "core/browser/MenuCommands.h"
 #include "platform/Desktop.h"
+#include "platform/ModalLoop.h"
 #include "platform/Network.h"
 #include "ui/app/App.h"
 #include "ui/app/ListFont.h"
@@ -532,6 +533,13 @@ void Form1::SaveWindowState() {
 
 void Form1::Form_QueryUnload() {
   if (unloading_) return;
+  // A page (or the pop-up killer) may close the window while one of its
+  // dialogs waits; the handler that opened the dialog goes on afterwards
+  // with this window and its page, so the close waits for the dialog.
+  if (InModalLoop()) {
+    AfterModalLoops(sigc::mem_fun(*this, &Form1::Form_QueryUnload));
+    return;
+  }
   unloading_ = true;
   Check1.set_active(false);
   Check2.set_active(false);
@@ -549,6 +557,10 @@ void Form1::Form_QueryUnload() {
 
 void Form1::FinishUnload() {
   closeTimer_.disconnect();
+  if (InModalLoop()) {
+    AfterModalLoops(sigc::mem_fun(*this, &Form1::FinishUnload));
+    return;
+  }
   // The last main window takes the other windows with it; their sizes go
   // into the settings before they are written.
   if (app_.MainWindows().size() < 2) app_.CloseSecondaryWindows();
