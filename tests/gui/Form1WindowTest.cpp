@@ -503,4 +503,51 @@ TEST_F(Form1Window, APageClosingItsWindowUnderOneOfItsDialogsClosesItAfterTheDia
   }
 }
 
+// A download outlives the window that started it: another window takes it
+// over and says how it ends. The last window asks before the program ends
+// with a download running; a no keeps the window and its download.
+TEST_F(Form1Window, ARunningDownloadOutlivesItsWindowAndTheLastWindowAsksBeforeEndingIt) {
+  ScriptedAnswers answers;
+  SetMsgAnswerer(answers.Answerer());
+  Form1* first = OpenWindow();
+  Form1* second = OpenWindow();
+  auto big = std::make_shared<FakeDownload>("big.zip", "/tmp/dl/big.zip");
+  Fake(first).DownloadStarted.emit(big);
+  EXPECT_EQ(first->StatusBar1.Text(1).rfind("Downloading big.zip", 0), 0u);
+  CloseWindow(first);
+  EXPECT_TRUE(answers.shown.empty());  // another window is left: no question
+  EXPECT_TRUE(big->Running());
+  EXPECT_EQ(second->RunningDownloads(), 1u);
+  EXPECT_EQ(second->StatusBar1.Text(1).rfind("Downloading big.zip", 0), 0u);
+  big->Finish();
+  EXPECT_EQ(second->StatusBar1.Text(1), "Downloaded big.zip to /tmp/dl");
+  ASSERT_NE(second->DownloadDoneDialog(), nullptr);
+  second->DownloadDoneDialog()->response(Gtk::RESPONSE_CLOSE);
+
+  // One fails while another runs: the failure is told beside the progress.
+  auto song = std::make_shared<FakeDownload>("song.ogg", "/tmp/dl/song.ogg");
+  auto setup = std::make_shared<FakeDownload>("setup.bin", "/tmp/dl/setup.bin");
+  Fake(second).DownloadStarted.emit(song);
+  Fake(second).DownloadStarted.emit(setup);
+  setup->Fail("No space left on device");
+  EXPECT_NE(second->StatusBar1.Text(1).find("Download of setup.bin failed: No space left on device"), std::string::npos)
+      << second->StatusBar1.Text(1);
+  EXPECT_EQ(second->StatusBar1.Text(1).rfind("Downloading song.ogg", 0), 0u);
+
+  answers.answers = {MsgAnswer::No};
+  second->Form_QueryUnload();
+  ASSERT_EQ(answers.shown.size(), 1u);
+  EXPECT_EQ(answers.shown[0],
+            "A Download Is Still Running (song.ogg).\nClosing The Last Window Cancels It. Close Anyway?");
+  RunFor(1000);
+  EXPECT_EQ(MainWindows(), std::vector<Form1*>{second});
+  EXPECT_TRUE(song->Running());
+
+  answers.answers = {MsgAnswer::Yes};
+  second->Form_QueryUnload();
+  EXPECT_FALSE(song->Running());  // cancelled, which takes its partial file away
+  EXPECT_TRUE(RunUntil([] { return MainWindows().empty(); }, 5000));
+  SetMsgAnswerer({});
+}
+
 }  // namespace

@@ -23,6 +23,8 @@ constexpr unsigned kTimer2Ms = 2000, kTimer3Ms = 1000;
 // The close sequence leaves the page for the blank page and gives it this
 // long to stop before the window goes.
 constexpr unsigned kLeavePageMs = 750;
+// How many more such pauses the close gives cancelled downloads to end.
+constexpr int kDownloadEndWaits = 8;
 
 // Compact controls: the toolbar is laid out to the twip, like the lists.
 void InstallStyle() {
@@ -540,6 +542,7 @@ void Form1::Form_QueryUnload() {
     AfterModalLoops(sigc::mem_fun(*this, &Form1::Form_QueryUnload));
     return;
   }
+  if (!LetDownloadsGo()) return;
   unloading_ = true;
   Check1.set_active(false);
   Check2.set_active(false);
@@ -559,6 +562,14 @@ void Form1::FinishUnload() {
   closeTimer_.disconnect();
   if (InModalLoop()) {
     AfterModalLoops(sigc::mem_fun(*this, &Form1::FinishUnload));
+    return;
+  }
+  // Downloads cancelled for the close take their partial files with them
+  // once the engine has stopped them; the program must not end before.
+  if (!downloads_.empty() && downloadEndWaits_ < kDownloadEndWaits) {
+    ++downloadEndWaits_;
+    closeTimer_ = Glib::signal_timeout().connect(sigc::bind_return(sigc::mem_fun(*this, &Form1::FinishUnload), false),
+                                                 kLeavePageMs);
     return;
   }
   // The last main window takes the other windows with it; their sizes go
