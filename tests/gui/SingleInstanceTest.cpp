@@ -15,6 +15,7 @@
 #include <atomic>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -34,6 +35,7 @@
 #include "ui/app/Form8.h"
 #include "ui/app/Main.h"
 #include "ui/browser/Form1.h"
+#include "ui/windows/Form3.h"
 
 namespace {
 
@@ -190,6 +192,84 @@ TEST_F(MarkerWindow, RefusedWhileBusyThenTheNextStartOpensTheKeptAddress) {
   SecondStartOn(marker, "");
   ASSERT_EQ(MainWindows().size(), 3u);
   EXPECT_EQ(LastNavigation(MainWindows().back()), Module1().Working.StartPage);
+}
+
+// A message box counts as an "App-Message" window, and the About window as
+// a secondary one: a hand-over is refused with the message, never taken and
+// dropped, and its address waits for the next hand-over. Pages' own windows
+// are left as they were.
+TEST_F(MarkerWindow, RefusedUnderAMessageBoxOrTheAboutWindowAndNothingOfItIsLeftBehind) {
+  Form8& marker = TheApp().Marker();
+  Form1* first = OpenWindow(std::make_unique<FakeBrowser>());
+  struct Row {
+    const char* name;
+    std::function<void(const std::function<void()>& handOver)> whileOpen;
+  };
+  const Row rows[] = {
+      {"message box",
+       [&](const std::function<void()>& handOver) {
+         bool handedOver = false;
+         SetMsgAnswerer([&](const std::string& text, MsgButtons) {
+           answers_.shown.push_back(text);
+           if (!handedOver) {
+             handedOver = true;
+             handOver();
+           }
+           return MsgAnswer::Ok;
+         });
+         first->Command6_Click();  // "You Are (NOT) CONNECTED ..."
+         SetMsgAnswerer(answers_.Answerer());
+       }},
+      {"About window",
+       [&](const std::function<void()>& handOver) {
+         TheApp().OpenAbout(first);
+         handOver();
+         TheApp().About()->Form_QueryUnload();
+       }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    answers_.shown.clear();
+    row.whileOpen([&] {
+      SecondStartOn(marker, "/tmp/handed over.htm");
+      EXPECT_EQ(MainWindows().size(), 1u);
+    });
+    EXPECT_NE(std::find(answers_.shown.begin(), answers_.shown.end(), kBusyText), answers_.shown.end());
+    EXPECT_EQ(MainWindows().size(), 1u);
+    EXPECT_TRUE(Module1().CommandLineArg.empty());
+    EXPECT_EQ(Module1().StartPageFlag, 1);
+    EXPECT_EQ(Module1().BusyWindowOpen, 0);
+
+    // A page's pop-up opening now gets its own page, not the handed-over one.
+    first->WebBrowser1.NavigateNewWindow("http://popup.example/");
+    ASSERT_EQ(MainWindows().size(), 2u);
+    EXPECT_EQ(static_cast<FakeBrowser&>(MainWindows().back()->WebBrowser1).navigations,
+              std::vector<std::string>{"http://popup.example/"});
+    CloseWindow(MainWindows().back());
+
+    SecondStartOn(marker, "");  // the next start opens what the refused one brought
+    ASSERT_EQ(MainWindows().size(), 2u);
+    EXPECT_EQ(LastNavigation(MainWindows().back()), "/tmp/handed over.htm");
+    CloseWindow(MainWindows().back());
+  }
+}
+
+// A window request turned down under a message box leaves neither the
+// handed-over address nor a cleared start-page flag for the next window.
+TEST_F(MarkerWindow, ANewWindowRefusedUnderAMessageBoxLeavesNoStateBehind) {
+  Form1* first = OpenWindow(std::make_unique<FakeBrowser>());
+  Module1State& m = Module1();
+  m.CommandLineArg = "/tmp/handed over.htm";
+  m.MsgBoxOpen = 1;
+  first->NewApplWindo();
+  m.MsgBoxOpen = 0;
+  EXPECT_EQ(MainWindows().size(), 1u);
+  EXPECT_TRUE(m.CommandLineArg.empty());
+  EXPECT_EQ(m.StartPageFlag, 1);
+  first->WebBrowser1.NavigateNewWindow("http://popup.example/");
+  ASSERT_EQ(MainWindows().size(), 2u);
+  EXPECT_EQ(LastNavigation(MainWindows().back()), "http://popup.example/");
+  EXPECT_EQ(static_cast<FakeBrowser&>(MainWindows().back()->WebBrowser1).navigations.size(), 1u);
 }
 
 // ---- The launcher next to the browser, against the marker served here ---------------
