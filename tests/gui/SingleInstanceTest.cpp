@@ -16,6 +16,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -130,9 +131,46 @@ TEST_F(InstanceSocket, SecondStartWithoutAnsweringMarkerSaysTheProgramRuns) {
   EXPECT_EQ(HandOverToMarker(paths_.socketPath, "/tmp/p.htm", 2000), HandOverResult::NoMarker);
   ScriptedAnswers answers;
   SetMsgAnswerer(answers.Answerer());
-  EXPECT_EQ(SecondStart(paths_, {"/tmp/p.htm"}), 0);
+  EXPECT_EQ(SecondStart(paths_, {"/tmp/p.htm"}, 300), 0);  // after waiting that long for it
   SetMsgAnswerer({});
   EXPECT_EQ(answers.shown, std::vector<std::string>{kRunningText});
+}
+
+// The lock is held from the first moment of a start to the last of its end,
+// the marker only while windows can open: a second start in between waits
+// for the marker, or for the lock to come free (and then starts the program
+// itself), instead of giving up at once.
+TEST_F(InstanceSocket, ASecondStartDuringStartUpOrShutdownWaitsForTheMarkerOrTheFreeLock) {
+  struct Row {
+    const char* name;
+    std::function<void()> meanwhile;  // what the first process does while the second waits
+    HandOverResult result;
+  };
+  const Row rows[] = {
+      {"start-up", [&] { server_ = std::make_unique<InstanceServer>(marker_), server_->Listen(paths_.socketPath); },
+       HandOverResult::Delivered},
+      {"shutdown", [&] { lock_.Release(); }, HandOverResult::Ended},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    server_.reset();
+    ASSERT_TRUE(lock_.Held() || lock_.Acquire(paths_.lockPath) == InstanceLock::State::Acquired);
+    marker_.resizes.clear();
+    std::atomic<bool> done{false};
+    HandOverResult result = HandOverResult::NoMarker;
+    std::thread second([&] {
+      result = HandOverToMarker(paths_.socketPath, "/tmp/early.htm", 20000,
+                                [&] { return LockHeldElsewhere(paths_.lockPath); });
+      done = true;
+    });
+    RunFor(300);
+    EXPECT_FALSE(done);  // still waiting
+    row.meanwhile();
+    EXPECT_TRUE(RunUntil([&] { return done.load(); }, 25000));
+    second.join();
+    EXPECT_EQ(result, row.result);
+    EXPECT_EQ(marker_.resizes.size(), row.result == HandOverResult::Delivered ? 1u : 0u);
+  }
 }
 
 // ---- The marker window's handler, over the fake browser -----------------------
@@ -328,6 +366,27 @@ TEST_F(SingleInstance, QuickSecondStartsOpenTheirPagesInTheRunningProcess) {
   for (const Child* c : {second, third}) EXPECT_TRUE(WIFEXITED(c->status) && WEXITSTATUS(c->status) == 0);
   EXPECT_TRUE(RunUntil([&] { return Logged("Hand-over page A") && Logged("Hand-over page L"); }, 30000))
       << "A " << Logged("Hand-over page A") << ", L " << Logged("Hand-over page L");
+  EXPECT_FALSE(first_->exited);
+}
+
+// A second start while the first is still starting: it finds the lock held
+// before the first can take hand-overs, and waits for it (the first is held
+// still a moment to be sure of that).
+TEST_F(SingleInstance, ASecondStartDuringTheFirstStartUpOpensItsPageThere) {
+  const std::string early = Page("early.htm", "Hand-over page E");
+  first_ = Start({});
+  ASSERT_TRUE(first_);
+  ASSERT_TRUE(RunUntil([&] { return LockHeldElsewhere(home_ / "run/skelvornax/instance.lock"); }, 30000));
+  ::kill(first_->pid, SIGSTOP);
+  if (Exists(home_ / "run/skelvornax/marker.sock")) std::cout << "note: the first start was serving already\n";
+  Child* second = Start({early});
+  ASSERT_TRUE(second);
+  RunFor(1500);
+  EXPECT_FALSE(second->exited);  // waiting
+  ::kill(first_->pid, SIGCONT);
+  ASSERT_TRUE(RunUntil([&] { return second->exited; }, 40000));
+  EXPECT_TRUE(WIFEXITED(second->status) && WEXITSTATUS(second->status) == 0);
+  EXPECT_TRUE(RunUntil([&] { return Logged("Hand-over page E"); }, 30000));
   EXPECT_FALSE(first_->exited);
 }
 
