@@ -69,6 +69,7 @@ class WebKitBrowser : public WebBrowser {
   static void OnProgress(GObject*, GParamSpec*, gpointer p);
   static void OnMouseTarget(WebKitWebView*, WebKitHitTestResult*, guint, gpointer p);
   static gboolean OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision*, WebKitPolicyDecisionType, gpointer p);
+  gboolean DecideResponse(WebKitResponsePolicyDecision* response);
   static GtkWidget* OnCreate(WebKitWebView*, WebKitNavigationAction*, gpointer p);
   static void OnReadyToShow(WebKitWebView*, gpointer p);
   static void OnClose(WebKitWebView*, gpointer p);

@@ -4,6 +4,7 @@
 
 #include "core/records/Coding.h"
 #include "core/records/FileOps.h"
+#include "platform/ModalLoop.h"
 #include "platform/WebKitBrowser.h"
 #include "platform/WebKitDetail.h"
 
@@ -101,7 +102,11 @@ void WebKitBrowser::FindFinish() {
 
 void WebKitBrowser::Print(Gtk::Window* parent, const std::function<void(bool)>& done) {
   WebKitPrintOperation* operation = webkit_print_operation_new(view_);
-  const auto response = webkit_print_operation_run_dialog(operation, parent ? parent->gobj() : nullptr);
+  WebKitPrintOperationResponse response;
+  {
+    const ModalLoopScope modal;
+    response = webkit_print_operation_run_dialog(operation, parent ? parent->gobj() : nullptr);
+  }
   if (response != WEBKIT_PRINT_OPERATION_RESPONSE_PRINT) {
     g_object_unref(operation);
     return;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "gui/GuiTest.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
+#include "platform/FileDialogs.h"
 #include "platform/fakes/FakeBrowser.h"
 #include "ui/browser/Form1.h"
 
@@ -502,6 +504,146 @@ TEST_F(Form1Window, MenuOpensForAssistiveToolsTheKeyboardAndThePointerAlike) {
   EXPECT_TRUE(HoldsPointerAndKeyboard());
   w->mnuPop1.deactivate();
   EXPECT_TRUE(RunUntil([&] { return !w->Command8.get_active(); }, 5000));
+}
+
+// A window a page opened closes without a question when its page says so,
+// and pages do that from events that fire while a dialog of the window waits
+// (on blur, as the dialog takes the focus). The handler that opened the
+// dialog goes on with the window once the dialog is answered, so the window,
+// its page and its browser must all still be there: the close waits.
+TEST_F(Form1Window, APageClosingItsWindowUnderOneOfItsDialogsClosesItAfterTheDialog) {
+  TempDir scratch;
+  const std::string saved = scratch / "page.mht", local = scratch / "local.htm";
+  WriteString(local, "<title>Local</title>");
+  const std::string page = "http://closes-itself.example/";
+  Form1* opener = OpenWindow();
+  Form1* popup = nullptr;
+  bool closedUnderDialog = false, pageKeptUnderDialog = false;
+  // What the page does while the dialog is up: it closes its window, and the
+  // main loop runs on well past the close sequence's pause.
+  const auto pageClosesItsWindow = [&] {
+    Fake(popup).WindowClosing.emit();
+    RunFor(1200);
+    const auto loaded = MainWindows();
+    closedUnderDialog = std::find(loaded.begin(), loaded.end(), popup) == loaded.end();
+    pageKeptUnderDialog = Fake(popup).LocationURL() == page;
+  };
+  struct Row {
+    const char* name;
+    std::function<void(Form1*)> handler;
+    std::function<bool(Form1*)> done;  // what the handler did after its dialog
+  };
+  ScriptedAnswers answers;
+  const Row rows[] = {
+      {"save as",
+       [&](Form1* w) {
+         SetSaveFileChooser([&](const SaveFileRequest&) {
+           pageClosesItsWindow();
+           return saved;
+         });
+         w->mnuSaveAs_Click();
+       },
+       [&](Form1* w) { return Fake(w).savedTo == std::vector<std::string>{saved}; }},
+      {"open",
+       [&](Form1* w) {
+         SetOpenFilesChooser([&](const OpenFilesRequest&) {
+           pageClosesItsWindow();
+           return std::vector<std::string>{local};
+         });
+         w->mnuopen_Click();
+       },
+       [&](Form1* w) { return Fake(w).navigations.back() == local; }},
+      {"fonts",
+       [&](Form1* w) {
+         SetFontChooser([&](const FontRequest&) {
+           pageClosesItsWindow();
+           return std::optional<FontChoice>(FontChoice{"DejaVu Sans", false, 9});
+         });
+         w->mnuFonts_Click();
+       },
+       [](Form1*) { return Module1().Working.ListFontName == "DejaVu Sans"; }},
+      {"message box",
+       [&](Form1* w) {
+         SetMsgAnswerer([&](const std::string&, MsgButtons) {
+           pageClosesItsWindow();
+           return MsgAnswer::No;
+         });
+         w->Command6_Click();
+       },
+       [](Form1*) { return true; }},
+      {"properties",
+       [&](Form1* w) {
+         SetDetailsViewer([&](const std::string&, const DetailRows&) { pageClosesItsWindow(); });
+         w->mnuProps_Click();
+       },
+       [](Form1*) { return true; }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    popup = OpenWindow();
+    Fake(popup).openedByPage = true;
+    Fake(popup).Navigate(page);
+    closedUnderDialog = true;
+    pageKeptUnderDialog = false;
+    row.handler(popup);
+    SetSaveFileChooser({});
+    SetOpenFilesChooser({});
+    SetFontChooser({});
+    SetMsgAnswerer({});
+    SetDetailsViewer({});
+    EXPECT_FALSE(closedUnderDialog);
+    EXPECT_TRUE(pageKeptUnderDialog);
+    EXPECT_TRUE(row.done(popup));
+    // Once the dialog is gone, the page's close goes through.
+    EXPECT_TRUE(RunUntil([&] { return MainWindows() == std::vector<Form1*>{opener}; }, 5000));
+  }
+}
+
+// A download outlives the window that started it: another window takes it
+// over and says how it ends. The last window asks before the program ends
+// with a download running; a no keeps the window and its download.
+TEST_F(Form1Window, ARunningDownloadOutlivesItsWindowAndTheLastWindowAsksBeforeEndingIt) {
+  ScriptedAnswers answers;
+  SetMsgAnswerer(answers.Answerer());
+  Form1* first = OpenWindow();
+  Form1* second = OpenWindow();
+  auto big = std::make_shared<FakeDownload>("big.zip", "/tmp/dl/big.zip");
+  Fake(first).DownloadStarted.emit(big);
+  EXPECT_EQ(first->StatusBar1.Text(1).rfind("Downloading big.zip", 0), 0u);
+  CloseWindow(first);
+  EXPECT_TRUE(answers.shown.empty());  // another window is left: no question
+  EXPECT_TRUE(big->Running());
+  EXPECT_EQ(second->RunningDownloads(), 1u);
+  EXPECT_EQ(second->StatusBar1.Text(1).rfind("Downloading big.zip", 0), 0u);
+  big->Finish();
+  EXPECT_EQ(second->StatusBar1.Text(1), "Downloaded big.zip to /tmp/dl");
+  ASSERT_NE(second->DownloadDoneDialog(), nullptr);
+  second->DownloadDoneDialog()->response(Gtk::RESPONSE_CLOSE);
+
+  // One fails while another runs: the failure is told beside the progress.
+  auto song = std::make_shared<FakeDownload>("song.ogg", "/tmp/dl/song.ogg");
+  auto setup = std::make_shared<FakeDownload>("setup.bin", "/tmp/dl/setup.bin");
+  Fake(second).DownloadStarted.emit(song);
+  Fake(second).DownloadStarted.emit(setup);
+  setup->Fail("No space left on device");
+  EXPECT_NE(second->StatusBar1.Text(1).find("Download of setup.bin failed: No space left on device"), std::string::npos)
+      << second->StatusBar1.Text(1);
+  EXPECT_EQ(second->StatusBar1.Text(1).rfind("Downloading song.ogg", 0), 0u);
+
+  answers.answers = {MsgAnswer::No};
+  second->Form_QueryUnload();
+  ASSERT_EQ(answers.shown.size(), 1u);
+  EXPECT_EQ(answers.shown[0],
+            "A Download Is Still Running (song.ogg).\nClosing The Last Window Cancels It. Close Anyway?");
+  RunFor(1000);
+  EXPECT_EQ(MainWindows(), std::vector<Form1*>{second});
+  EXPECT_TRUE(song->Running());
+
+  answers.answers = {MsgAnswer::Yes};
+  second->Form_QueryUnload();
+  EXPECT_FALSE(song->Running());  // cancelled, which takes its partial file away
+  EXPECT_TRUE(RunUntil([] { return MainWindows().empty(); }, 5000));
+  SetMsgAnswerer({});
 }
 
 }  // namespace

@@ -104,13 +104,15 @@ TEST_F(OptionsWindow, EscDropsEditsSilentlyAndTheCloseBoxAsksAfterAnyChange) {
   EXPECT_EQ(Module1().OptionsOpen, 0);
 
   f = Open();
-  f->Text4.set_text("My Chat");  // an unsaved edit on another tab
+  f->Text4.set_text("My Chat");  // unsaved edits on the other tabs
   f->Text1.set_text("http://typed.example/");
+  f->Option1[2].set_active(true);
   f->TabStrip1.set_current_page(1);
   f->Command5_Click();  // only "Restore Defaults" of the Options tab
   EXPECT_EQ(f->Text6.get_text(), "7");
   EXPECT_EQ(f->Text4.get_text(), "My Chat");
   EXPECT_EQ(f->Text1.get_text(), "http://typed.example/");
+  EXPECT_TRUE(f->Option1[2].get_active());
   answers.shown.clear();
   answers.answers = {MsgAnswer::Cancel};
   EXPECT_TRUE(f->Form_QueryUnload());

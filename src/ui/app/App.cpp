@@ -6,6 +6,7 @@
 #include "core/app/Options.h"
 #include "core/app/ToolTips.h"
 #include "core/history/HistoryLog.h"
+#include "platform/ModalLoop.h"
 #include "platform/WebBrowser.h"
 #include "ui/app/Form8.h"
 #include "ui/app/OpenPagesKeeper.h"
@@ -28,7 +29,6 @@ App::App()
 }
 
 App::~App() {
-  freeRetired_.disconnect();
   // Secondary windows first: their close sequences may still read main windows.
   suggestions_.reset();
   options_.reset();
@@ -308,8 +308,12 @@ Form8& App::Marker() {
 void App::Retire(std::unique_ptr<Gtk::Window> window) {
   if (!window) return;
   retired_.push_back(std::move(window));
-  if (!freeRetired_.connected())
-    freeRetired_ = Glib::signal_idle().connect(sigc::bind_return(sigc::mem_fun(*this, &App::FreeRetired), false));
+  if (freeScheduled_) return;
+  freeScheduled_ = true;
+  AfterModalLoops(sigc::mem_fun(*this, &App::FreeRetired));
 }
 
-void App::FreeRetired() { retired_.clear(); }
+void App::FreeRetired() {
+  freeScheduled_ = false;
+  retired_.clear();
+}

@@ -32,7 +32,7 @@ struct MainWindowPage {
   int x = 0, y = 0;  // the window's position, pixels
 };
 
-class App {
+class App : public sigc::trackable {
  public:
   // Starts the toolkit. The program's own single-instance hand-over stays in
   // charge: the toolkit's application is never unique.
@@ -143,9 +143,14 @@ class App {
   std::unique_ptr<Form9> suggestions_;
   std::unique_ptr<Form7> boom_;
   std::unique_ptr<Form8> marker_;
+<<<<<<< HEAD
   std::unique_ptr<OpenPagesKeeper> openPages_;
   // Closed windows wait here for the main loop: their close may be running
   // inside one of their own handlers.
+=======
+  // Closed windows wait here for the main loop, outside every modal dialog:
+  // their close may be running inside one of their own handlers.
+>>>>>>> crash23a
   std::vector<std::unique_ptr<Gtk::Window>> retired_;
-  sigc::connection freeRetired_;
+  bool freeScheduled_ = false;
 };

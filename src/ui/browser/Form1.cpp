@@ -10,7 +10,11 @@
 #include "core/browser/MainWindowRules.h"
 #include "core/browser/MenuCommands.h"
 #include "platform/Desktop.h"
+<<<<<<< HEAD
 #include "platform/Dialogs.h"
+=======
+#include "platform/ModalLoop.h"
+>>>>>>> crash23a
 #include "platform/Network.h"
 #include "ui/app/App.h"
 #include "ui/app/ListFont.h"
@@ -23,6 +27,8 @@ constexpr unsigned kTimer2Ms = 2000, kTimer3Ms = 1000;
 // The close sequence leaves the page for the blank page and gives it this
 // long to stop before the window goes.
 constexpr unsigned kLeavePageMs = 750;
+// How many more such pauses the close gives cancelled downloads to end.
+constexpr int kDownloadEndWaits = 8;
 
 // Compact controls: the toolbar is laid out to the twip, like the lists.
 void InstallStyle() {
@@ -553,6 +559,14 @@ void Form1::SaveWindowState() {
 
 void Form1::Form_QueryUnload() {
   if (unloading_) return;
+  // A page (or the pop-up killer) may close the window while one of its
+  // dialogs waits; the handler that opened the dialog goes on afterwards
+  // with this window and its page, so the close waits for the dialog.
+  if (InModalLoop()) {
+    AfterModalLoops(sigc::mem_fun(*this, &Form1::Form_QueryUnload));
+    return;
+  }
+  if (!LetDownloadsGo()) return;
   unloading_ = true;
   Check1.set_active(false);
   Check2.set_active(false);
@@ -573,6 +587,18 @@ void Form1::Form_QueryUnload() {
 
 void Form1::FinishUnload() {
   closeTimer_.disconnect();
+  if (InModalLoop()) {
+    AfterModalLoops(sigc::mem_fun(*this, &Form1::FinishUnload));
+    return;
+  }
+  // Downloads cancelled for the close take their partial files with them
+  // once the engine has stopped them; the program must not end before.
+  if (!downloads_.empty() && downloadEndWaits_ < kDownloadEndWaits) {
+    ++downloadEndWaits_;
+    closeTimer_ = Glib::signal_timeout().connect(sigc::bind_return(sigc::mem_fun(*this, &Form1::FinishUnload), false),
+                                                 kLeavePageMs);
+    return;
+  }
   // The last main window takes the other windows with it; their sizes go
   // into the settings before they are written.
   if (app_.MainWindows().size() < 2) app_.CloseSecondaryWindows();

@@ -97,6 +97,8 @@ class Form1 : public Gtk::Window {
   void ShowTextSize();
   // Opens the page in the full-screen window (this page when `url` is empty).
   void OpenInFullScreen(const std::string& url);
+  // Takes over the running downloads of a window that closes.
+  void AdoptDownloads(const std::vector<std::shared_ptr<FileDownload>>& downloads);
 
   // Event handlers.
   void Form_Load();
@@ -246,9 +248,11 @@ class Form1 : public Gtk::Window {
   void ShowHistoryPicture();
   void ConnectPopupEvents();
   void ConnectPromptEvents();
+  void FollowDownload(const std::shared_ptr<FileDownload>& download);
   void ShowDownloadStatus();
   void DownloadEnded(FileDownload* download, const std::string& failure);
   bool CancelDownloads();
+  bool LetDownloadsGo();
   void ShowDownloadDone(const std::string& path);
   void ShowNextPermission();
   void AnswerPermission(bool allow);
@@ -297,6 +301,8 @@ class Form1 : public Gtk::Window {
   bool recordsItsPage_ = true;
   std::vector<std::shared_ptr<FileDownload>> downloads_;  // this window's, running
   std::string downloadStatus_;                            // what the status bar shows of them
+  std::string downloadNote_;                              // a failure told beside a running download
+  int downloadEndWaits_ = 0;                              // of the last window, for cancelled downloads
   std::unique_ptr<Gtk::MessageDialog> downloadDone_;
   std::deque<std::shared_ptr<PermissionPrompt>> permissions_;
   sigc::connection permissionTimer_;

@@ -150,7 +150,7 @@ void Form1::LogPageIfDue() {
 
 WebBrowser* Form1::WebBrowser1_NewWindow2() {
   Module1State& m = Module1();
-  if (m.MsgBoxOpen == 1) return nullptr;  // no window opens under a message box
+  if (m.MsgBoxOpen != 0) return nullptr;  // no window opens under a message box
   m.Working.MainLeft = CascadeStep(m.Working.MainLeft);
   m.Working.MainTop = CascadeStep(m.Working.MainTop);
   if (m.Working.HoldNewWindowBox == 0) Check1.set_active(false);
@@ -168,8 +168,14 @@ void Form1::NewApplWindo() {
   if (!m.CommandLineArg.empty()) url = m.CommandLineArg;
   Check1.set_active(false);
   Check2.set_active(false);
-  Module1().StartPageFlag = 0;
-  WebBrowser1.NavigateNewWindow(url);
+  int& startPageFlag = Module1().StartPageFlag;
+  const int flagBefore = startPageFlag;
+  startPageFlag = 0;
+  if (WebBrowser1.NavigateNewWindow(url)) return;
+  // Refused (a message box is open): the next window, perhaps a page's
+  // pop-up, must not open this address or take the start page for it.
+  startPageFlag = flagBefore;
+  Module1().CommandLineArg.clear();
 }
 
 void Form1::WebBrowser1_WindowClosing() {

@@ -382,7 +382,7 @@ void Form5::WebBrowser1_CommandStateChange(int command, bool enable) {
 // up and left of the last one.
 WebBrowser* Form5::WebBrowser1_NewWindow2() {
   Module1State& m = Module1();
-  if (m.MsgBoxOpen == 1) return nullptr;
+  if (m.MsgBoxOpen != 0) return nullptr;
   m.Working.MainLeft = FullScreenCascadeStep(m.Working.MainLeft);
   m.Working.MainTop = FullScreenCascadeStep(m.Working.MainTop);
   return &app_.OpenMainWindow(WebBrowser1.CreateRelated()).WebBrowser1;
