@@ -143,14 +143,9 @@ class App : public sigc::trackable {
   std::unique_ptr<Form9> suggestions_;
   std::unique_ptr<Form7> boom_;
   std::unique_ptr<Form8> marker_;
-<<<<<<< HEAD
   std::unique_ptr<OpenPagesKeeper> openPages_;
-  // Closed windows wait here for the main loop: their close may be running
-  // inside one of their own handlers.
-=======
   // Closed windows wait here for the main loop, outside every modal dialog:
   // their close may be running inside one of their own handlers.
->>>>>>> crash23a
   std::vector<std::unique_ptr<Gtk::Window>> retired_;
   bool freeScheduled_ = false;
 };

@@ -102,19 +102,9 @@ int RunProgram(App& app, const StartupInputs& inputs, const InstancePaths* chann
   }
   UseProgramIcon(m.AppDir);
   WebKitBrowser::ConfigureEngine(m.UserDataDir + "/WebData", std::string(g_get_user_cache_dir()) + "/" + kAppTitle);
-<<<<<<< HEAD
   // Read before the first window records itself over it.
   app.OpenPages().Start(m.UserDataDir);
   Form1& first = app.OpenMainWindow(std::make_unique<WebKitBrowser>());
-  // Further addresses of the command line, each in a window of its own.
-  for (const std::string& address : further) {
-    m.CommandLineArg = address;
-    app.OpenNewMainWindow();
-  }
-  app.OpenPages().Offer(first);
-=======
-  app.OpenMainWindow(std::make_unique<WebKitBrowser>());
->>>>>>> crash23a
   // The marker is loaded hidden after the first window, and from then on a
   // second start reaches it (second starts before wait for it meanwhile).
   std::unique_ptr<InstanceServer> server;
@@ -129,6 +119,7 @@ int RunProgram(App& app, const StartupInputs& inputs, const InstancePaths* chann
     m.CommandLineArg = address;
     app.OpenNewMainWindow();
   }
+  app.OpenPages().Offer(first);
   const int code = app.Run();
   // No window is left to open one for a second start: it is turned away at
   // once and waits for the lock to come free.

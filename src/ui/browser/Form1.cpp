@@ -10,11 +10,8 @@
 #include "core/browser/MainWindowRules.h"
 #include "core/browser/MenuCommands.h"
 #include "platform/Desktop.h"
-<<<<<<< HEAD
 #include "platform/Dialogs.h"
-=======
 #include "platform/ModalLoop.h"
->>>>>>> crash23a
 #include "platform/Network.h"
 #include "ui/app/App.h"
 #include "ui/app/ListFont.h"

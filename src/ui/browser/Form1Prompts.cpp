@@ -118,8 +118,6 @@ bool Form1::CancelDownloads() {
   return any;
 }
 
-<<<<<<< HEAD
-=======
 // A running download outlives its window: another main window takes it over
 // and shows it. The last window asks: closing it ends the program, and with
 // it the download, whose partial file then goes. False: the window stays.
@@ -142,11 +140,6 @@ bool Form1::LetDownloadsGo() {
   return true;
 }
 
-void Form1::StatusBar1_PanelClick(int panel) {
-  if (panel == 1) CancelDownloads();
-}
-
->>>>>>> crash23a
 // Says where the file went and offers to open it or its folder; it does not
 // hold up the window.
 void Form1::ShowDownloadDone(const std::string& path) {
