@@ -68,13 +68,14 @@ TEST_F(OpenPagesWindow, ARunThatEndsWithTwoWindowsLeavesNoRecordAfterANormalClos
   EXPECT_FALSE(Exists(path_));
 }
 
-TEST_F(OpenPagesWindow, AClosedWindowAndAWindowSwitchedOffAreNotListed) {
+TEST_F(OpenPagesWindow, AClosedWindowAWindowSwitchedOffAndTheBlankPageAreNotListed) {
   StartWith({});
   Form1* first = OpenOn("http://example.com/a", "A");
   Form1* hidden = OpenOn("", "");
   hidden->SetRecordsItsPage(false);  // as a private window does, before the loop runs again
   Fake(hidden).Navigate("http://example.com/private");
   OpenOn("http://example.com/b", "B");
+  OpenOn(Module1().DefPageUrl, "Pre-Navigate Default Page");
   EXPECT_EQ(OnDisk(), (Pages{{"http://example.com/a", "A"}, {"http://example.com/b", "B"}}));
   CloseWindow(first);
   EXPECT_EQ(OnDisk(), (Pages{{"http://example.com/b", "B"}}));
@@ -87,6 +88,7 @@ TEST_F(OpenPagesWindow, ARecordAtStartShowsTheBarInTheFirstWindowOnly) {
   ReopenBar& bar = first->ReopenBar1;
   ASSERT_TRUE(bar.Asking());
   EXPECT_EQ(bar.Text.get_text(), "skelvornax did not close normally. Reopen the 2 pages that were open?");
+  EXPECT_EQ(bar.Text.get_tooltip_text(), "One\nTwo");
   EXPECT_TRUE(bar.Reopen.is_focus());  // Enter reopens, Tab reaches "No"
   EXPECT_TRUE(bar.No.get_can_focus());
   for (Gtk::Widget* w : std::initializer_list<Gtk::Widget*>{&bar, &bar.Reopen, &bar.No})

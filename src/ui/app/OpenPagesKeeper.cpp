@@ -9,8 +9,26 @@
 #include "ui/windows/Form5.h"
 
 namespace {
+constexpr std::size_t kListedInTip = 15;
+
 bool Holds(const openpages::Pages& pages, const std::string& url) {
   return std::any_of(pages.begin(), pages.end(), [&url](const openpages::Page& p) { return p.url == url; });
+}
+
+// A window's page worth listing: not the blank page a window leaves for when
+// it closes, nor the one a killed pop-up shows.
+bool Listed(const std::string& url) {
+  const Module1State& m = Module1();
+  return openpages::Recordable(url) && url != m.DefPageUrl && url != m.KillPopPageUrl;
+}
+
+// The offered pages by title (or address), one a line, for the bar's tooltip.
+std::string PageLines(const openpages::Pages& pages) {
+  std::string lines;
+  for (std::size_t i = 0; i < pages.size() && i < kListedInTip; ++i)
+    lines += (i ? "\n" : "") + (pages[i].title.empty() ? pages[i].url : pages[i].title);
+  if (pages.size() > kListedInTip) lines += "\n\u2026";
+  return lines;
 }
 }  // namespace
 
@@ -40,11 +58,11 @@ openpages::Pages OpenPagesKeeper::OpenNow() const {
   openpages::Pages pages;
   for (Form1* w : app_.MainWindows()) {
     const std::string url = w->WebBrowser1.LocationURL();
-    if (w->RecordsItsPage() && openpages::Recordable(url)) pages.push_back({url, w->PageTitle()});
+    if (w->RecordsItsPage() && Listed(url)) pages.push_back({url, w->PageTitle()});
   }
   if (Form5* full = app_.FullScreenWindow(); full && full->get_visible()) {
     const std::string url = full->WebBrowser1.LocationURL();
-    if (openpages::Recordable(url)) pages.push_back({url, full->PageTitle()});
+    if (Listed(url)) pages.push_back({url, full->PageTitle()});
   }
   return pages;
 }
@@ -77,7 +95,7 @@ void OpenPagesKeeper::Offer(Form1& window) {
   if (offered_.empty()) return;
   window.ReopenBar1.Reopened.connect(sigc::mem_fun(*this, &OpenPagesKeeper::Reopen));
   window.ReopenBar1.Declined.connect(sigc::mem_fun(*this, &OpenPagesKeeper::Forget));
-  window.ReopenBar1.Ask(offered_.size());
+  window.ReopenBar1.Ask(offered_.size(), PageLines(offered_));
 }
 
 // Each page in a main window of its own, as a second start opens one.

@@ -20,9 +20,11 @@ ReopenBar::ReopenBar() : Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 6), Reopen("Reope
   No.signal_clicked().connect([this] { Answer(false); });
 }
 
-void ReopenBar::Ask(std::size_t count) {
-  const char* const pages = count == 1 ? " page that was open?" : " pages that were open?";
-  Text.set_text(std::string(kAppTitle) + " did not close normally. Reopen the " + std::to_string(count) + pages);
+void ReopenBar::Ask(std::size_t count, const std::string& pages) {
+  const char* const were = count == 1 ? " page that was open?" : " pages that were open?";
+  Text.set_text(std::string(kAppTitle) + " did not close normally. Reopen the " + std::to_string(count) + were);
+  Text.set_tooltip_text(pages);
+  Text.set_has_tooltip(!pages.empty());
   show();
   Reopen.grab_focus();
 }

@@ -6,6 +6,7 @@
 #include <gtkmm.h>
 
 #include <cstddef>
+#include <string>
 
 class ReopenBar : public Gtk::Box {
  public:
@@ -14,8 +15,8 @@ class ReopenBar : public Gtk::Box {
   Gtk::Label Text;
   Gtk::Button Reopen, No;
 
-  // Shows the question for `count` pages.
-  void Ask(std::size_t count);
+  // Shows the question for `count` pages; the text's tooltip names them.
+  void Ask(std::size_t count, const std::string& pages);
   bool Asking() const { return get_visible(); }
   // The user started a new page while the bar asks: that is a no.
   void NewPageStarted();
