@@ -124,8 +124,7 @@ TEST_F(Prompts, WhatTheEngineCannotShowIsSavedAndAFailedDownloadSaysWhy) {
     const auto saved = [&] { return w->DownloadDoneDialog() && w->DownloadDoneDialog()->get_visible(); };
     // The engine's own PDF viewer, when it has one, shows the document instead.
     const auto viewed = [&] {
-      return type == "application/pdf" && w->PageTitle() != "Start" &&
-             w->WebBrowser1.LocationURL() == server.Url(path);
+      return type == "application/pdf" && w->PageTitle() != "Start" && w->WebBrowser1.LocationURL() == server.Url(path);
     };
     ASSERT_TRUE(RunUntil([&] { return saved() || viewed(); })) << w->StatusBar1.Text(1);
     if (!saved()) {
