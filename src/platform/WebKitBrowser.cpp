@@ -96,6 +96,9 @@ void CompileOfflineFilter() {
         state.filter =
             webkit_user_content_filter_store_save_finish(WEBKIT_USER_CONTENT_FILTER_STORE(store), result, nullptr);
         state.pending = false;
+        // A failed compile (a full disk, say) is tried again on the next
+        // switch to offline instead of leaving the mode dead for the run.
+        if (!state.filter) g_clear_object(&state.store);
         auto waiting = std::move(state.whenCompiled);
         state.whenCompiled.clear();
         for (auto& then : waiting) then();
@@ -161,6 +164,16 @@ std::string PageString(JSCValue* object, const char* name, std::size_t limit) {
 }  // namespace
 
 bool WebKitBrowser::OfflineMode() { return Offline(); }
+
+bool WebKitBrowser::SetOfflineFilterFolderForTest(const std::string& dir) {
+  FilterState& f = OfflineFilter();
+  if (f.pending) return false;
+  if (f.filter) webkit_user_content_filter_unref(f.filter);
+  f.filter = nullptr;
+  g_clear_object(&f.store);
+  f.dir = dir;
+  return true;
+}
 
 void WebKitBrowser::SetOfflineMode(bool offline, const std::function<void(bool)>& done) {
   FilterState& f = OfflineFilter();

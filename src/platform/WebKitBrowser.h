@@ -21,6 +21,9 @@ class WebKitBrowser : public WebBrowser {
   // false when the filter could not be made.
   static void SetOfflineMode(bool offline, const std::function<void(bool)>& done);
   static bool OfflineMode();
+  // Tests: where the offline filter is compiled next (its compiled form is
+  // dropped), so that a compile can be made to fail. False while a compile runs.
+  static bool SetOfflineFilterFolderForTest(const std::string& dir);
 
   WebKitBrowser();
   ~WebKitBrowser() override;

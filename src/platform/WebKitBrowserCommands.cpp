@@ -163,7 +163,7 @@ void WebKitBrowser::SaveAs(const std::string& path, const std::function<void(boo
         guchar* data = webkit_web_resource_get_data_finish(WEBKIT_WEB_RESOURCE(resource), result, &length, nullptr);
         bool ok = false;
         if (data) {
-          ok = fileops::WriteAtomic(saved->path, fileops::Bytes(data, data + length));
+          ok = fileops::ReplaceContent(saved->path, fileops::Bytes(data, data + length));
           g_free(data);
         }
         if (saved->Answerable()) saved->done(ok);

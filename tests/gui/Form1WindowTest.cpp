@@ -106,6 +106,85 @@ TEST_F(Form1Window, SelectorListsCategoriesWithTheirPagesAndSizesToThem) {
   }
 }
 
+// Deferred actions started close together each still run: both timer boxes
+// a right press switched off come back, and the header click hides its list.
+TEST_F(Form1Window, EveryDeferredActionRuns) {
+  WriteLists(Pages({1}));
+  Form1* w = OpenWindow();
+  w->Command14_Click();
+  ASSERT_TRUE(w->ListView2.get_visible());
+  w->Text_RightPress(2);
+  w->Text_RightPress(3);
+  w->ListView_ColumnClick(DeferredAction::HideCategoryList);
+  EXPECT_FALSE(w->Text2.get_sensitive());
+  EXPECT_FALSE(w->Text3.get_sensitive());
+  EXPECT_TRUE(RunUntil([&] { return w->Text2.get_sensitive() && w->Text3.get_sensitive(); }));
+  EXPECT_FALSE(w->ListView2.get_visible());
+}
+
+// A download that runs until it is cancelled.
+class HeldDownload : public FileDownload {
+ public:
+  std::string Name() const override { return "big.zip"; }
+  std::string Path() const override { return "/tmp/big.zip"; }
+  uint64_t Received() const override { return 10; }
+  uint64_t Total() const override { return 100; }
+  bool Running() const override { return running; }
+  void Cancel() override {
+    running = false;
+    Failed.emit(kDownloadCancelled);
+  }
+  bool running = true;
+};
+
+// Panel 1's double click toggles history logging; its first click is only
+// half of that and must not cancel a running download. Esc does.
+TEST_F(Form1Window, AClickOnTheStatusPanelNeverCancelsADownload) {
+  Form1* w = OpenWindow();
+  const auto download = std::make_shared<HeldDownload>();
+  w->WebBrowser1.DownloadStarted.emit(download);
+  const int16_t logging = Module1().HistoryLogOff;
+  w->StatusBar1.PanelClick.emit(1);
+  w->StatusBar1.PanelDblClick.emit(1);
+  EXPECT_TRUE(download->running);
+  EXPECT_NE(Module1().HistoryLogOff, logging);
+  w->StatusBar1.PanelDblClick.emit(1);
+  GdkEventKey esc{};
+  esc.type = GDK_KEY_PRESS;
+  esc.keyval = GDK_KEY_Escape;
+  w->Form_KeyDown(&esc);
+  EXPECT_FALSE(download->running);
+}
+
+// The script-message switch shows on panel 3 with a picture of its own even
+// with the pop-up killer off, and is stored as it stands at exit.
+TEST_F(Form1Window, ScriptMessagesOffShowsItsPanelStateAndIsSaved) {
+  Module1State& m = Module1();
+  m.Working.KillPopUps = 0, m.Working.BoomOnKill = 0, m.ScriptMessagesOff = 0;
+  Form1* w = OpenWindow();
+  w->mnuScriptErr_Click();
+  EXPECT_EQ(w->StatusBar1.Text(3), "Script Msg");
+  EXPECT_FALSE(w->StatusBar1.Picture(3).empty());
+  EXPECT_EQ(m.Working.ScriptErrMode, 1);
+  w->mnuScriptErr_Click();
+  EXPECT_EQ(w->StatusBar1.Picture(3), "");
+  EXPECT_EQ(m.Working.ScriptErrMode, 0);
+}
+
+// The refresh button shows a local page's address as its path, but leaves
+// what the user typed over a web page's address alone.
+TEST_F(Form1Window, RefreshKeepsTypedTextOverAWebPage) {
+  Form1* w = OpenWindow();
+  w->WebBrowser1.Navigate("http://example.com/");
+  w->Text1.set_text("half typed");
+  w->Command2_Click();
+  EXPECT_EQ(w->Text1.get_text(), "half typed");
+  w->WebBrowser1.Navigate("file:///home/u/My%20Page.htm");
+  w->Text1.set_text("half typed");
+  w->Command2_Click();
+  EXPECT_EQ(w->Text1.get_text(), "/home/u/My Page.htm");
+}
+
 TEST_F(Form1Window, SelectorClicks) {
   WriteLists({{{"Plain", "http://example.com/a"}, {"NoAddress", ""}, {"Local", "file:///home/u/My%20Page.htm"}}});
   Form1* w = OpenWindow();
@@ -224,7 +303,11 @@ TEST_F(Form1Window, ToolbarStripHidesAndShows) {
     EXPECT_TRUE(w->ToolbarHidden());
     w->Timer3_Timer();
     if (round == 0) {
-      w->Command7_MouseMove();
+      // The pointer moves on the strip it never left.
+      GdkEvent* move = gdk_event_new(GDK_MOTION_NOTIFY);
+      move->motion.window = GDK_WINDOW(g_object_ref(w->get_window()->gobj()));
+      gtk_widget_event(GTK_WIDGET(w->Command7.gobj()), move);
+      gdk_event_free(move);
     } else {
       w->Command7_Click();
     }
@@ -272,6 +355,19 @@ TEST_F(Form1Window, CloseSavesGeometryOfLargeEnoughWindows) {
     EXPECT_EQ(saved->MainHeight, r.saved ? static_cast<float>(r.heightPx * 15) : 6789.f);
     EXPECT_EQ(saved->MainLeft == 4321 && saved->MainTop == 1234, !r.saved);
   }
+}
+
+TEST_F(Form1Window, ASettingsRecordThatCannotBeWrittenIsReported) {
+  ScriptedAnswers answers;
+  SetMsgAnswerer(answers.Answerer());
+  Module1State& m = Module1();
+  const std::string ini = m.UserIniPath;
+  m.UserIniPath = Home() + "/no-such-folder/skelvorn.ini";
+  CloseWindow(OpenWindow());
+  const std::vector<std::string> want = {"An Error Occurred Saving The Settings To " + m.UserIniPath};
+  m.UserIniPath = ini;
+  SetMsgAnswerer({});
+  EXPECT_EQ(answers.shown, want);
 }
 
 // Collects the critical messages GTK logs while a scope runs.

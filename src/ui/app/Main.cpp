@@ -17,6 +17,7 @@
 #include "ui/app/App.h"
 #include "ui/app/Form8.h"
 #include "ui/app/FrmErrBoot.h"
+#include "ui/app/OpenPagesKeeper.h"
 #include "ui/app/ProgramIcon.h"
 #include "ui/browser/Form1.h"
 
@@ -101,7 +102,9 @@ int RunProgram(App& app, const StartupInputs& inputs, const InstancePaths* chann
   }
   UseProgramIcon(m.AppDir);
   WebKitBrowser::ConfigureEngine(m.UserDataDir + "/WebData", std::string(g_get_user_cache_dir()) + "/" + kAppTitle);
-  app.OpenMainWindow(std::make_unique<WebKitBrowser>());
+  // Read before the first window records itself over it.
+  app.OpenPages().Start(m.UserDataDir);
+  Form1& first = app.OpenMainWindow(std::make_unique<WebKitBrowser>());
   // The marker is loaded hidden after the first window, and from then on a
   // second start reaches it (second starts before wait for it meanwhile).
   std::unique_ptr<InstanceServer> server;
@@ -116,6 +119,7 @@ int RunProgram(App& app, const StartupInputs& inputs, const InstancePaths* chann
     m.CommandLineArg = address;
     app.OpenNewMainWindow();
   }
+  app.OpenPages().Offer(first);
   const int code = app.Run();
   // No window is left to open one for a second start: it is turned away at
   // once and waits for the lock to come free.

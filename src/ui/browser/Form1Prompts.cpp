@@ -31,7 +31,6 @@ std::string FileUri(const std::string& path) {
 void Form1::ConnectPromptEvents() {
   WebBrowser1.DownloadStarted.connect(sigc::mem_fun(*this, &Form1::WebBrowser1_DownloadStarted));
   WebBrowser1.PermissionAsked.connect(sigc::mem_fun(*this, &Form1::WebBrowser1_PermissionAsked));
-  StatusBar1.PanelClick.connect(sigc::mem_fun(*this, &Form1::StatusBar1_PanelClick));
   PermissionBar.get_style_context()->add_class("question-bar");
   PermissionText.set_xalign(0);
   PermissionText.set_line_wrap(true);
@@ -139,10 +138,6 @@ bool Form1::LetDownloadsGo() {
     return false;
   CancelDownloads();
   return true;
-}
-
-void Form1::StatusBar1_PanelClick(int panel) {
-  if (panel == 1) CancelDownloads();
 }
 
 // Says where the file went and offers to open it or its folder; it does not

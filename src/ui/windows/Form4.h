@@ -60,6 +60,7 @@ class Form4 : public Gtk::Window {
   void BuildControls();
   void ConnectEvents();
   void ShowPending();
+  void ShowOptionsTab();
   void ShowDays();
   void StepDays();
   bool RepeatDays();
