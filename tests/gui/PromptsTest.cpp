@@ -115,7 +115,8 @@ TEST_F(Prompts, WhatTheEngineCannotShowIsSavedAndAFailedDownloadSaysWhy) {
   ASSERT_TRUE(TitleIs(w, "Start"));
   const std::pair<const char*, const char*> rows[] = {
       {"setup.zip", "application/zip"}, {"tool.bin", "application/octet-stream"}, {"paper.pdf", "application/pdf"}};
-  for (const auto& [name, type] : rows) {
+  for (const auto& row : rows) {
+    const std::string name = row.first, type = row.second;
     SCOPED_TRACE(name);
     const std::string path = std::string("/") + name;
     server.Page(path, body, type);
@@ -123,8 +124,7 @@ TEST_F(Prompts, WhatTheEngineCannotShowIsSavedAndAFailedDownloadSaysWhy) {
     const auto saved = [&] { return w->DownloadDoneDialog() && w->DownloadDoneDialog()->get_visible(); };
     // The engine's own PDF viewer, when it has one, shows the document instead.
     const auto viewed = [&] {
-      return std::string(type) == "application/pdf" && w->PageTitle() != "Start" &&
-             w->WebBrowser1.LocationURL() == server.Url(path);
+      return type == "application/pdf" && w->PageTitle() != "Start" && w->WebBrowser1.LocationURL() == server.Url(path);
     };
     ASSERT_TRUE(RunUntil([&] { return saved() || viewed(); })) << w->StatusBar1.Text(1);
     if (!saved()) {
@@ -132,7 +132,7 @@ TEST_F(Prompts, WhatTheEngineCannotShowIsSavedAndAFailedDownloadSaysWhy) {
       continue;
     }
     EXPECT_TRUE(Text(ReadBytes(Downloads() + "/" + name)) == body);
-    EXPECT_EQ(w->StatusBar1.Text(1), "Downloaded " + std::string(name) + " to " + Downloads());
+    EXPECT_EQ(w->StatusBar1.Text(1), "Downloaded " + name + " to " + Downloads());
     w->DownloadDoneDialog()->response(Gtk::RESPONSE_CLOSE);
   }
 
