@@ -29,7 +29,7 @@ if ! command -v clang++ >/dev/null || ! compgen -G "/usr/lib/llvm-*/lib/clang/*/
 fi
 
 all=(SettingsRecord CategoryFile SiteFile DontKill DayFile Shortcut MarkerRequest MarkerReply CommandLine CodePage
-  OpenFeatures)
+  OpenFeatures OpenPages Preferences)
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=("${all[@]}")
 

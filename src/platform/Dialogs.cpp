@@ -1,6 +1,7 @@
 #include "platform/Dialogs.h"
 
 #include "core/app/Module1.h"
+#include "platform/ModalLoop.h"
 
 namespace {
 MsgAnswerer& CurrentAnswerer() {
@@ -16,6 +17,7 @@ DetailsViewer& CurrentViewer() {
 void SetDetailsViewer(DetailsViewer viewer) { CurrentViewer() = std::move(viewer); }
 
 void ShowDetails(const std::string& title, const DetailRows& rows, Gtk::Window* parent) {
+  const ModalLoopScope modal;
   const FlagScope open(Module1().MsgBoxOpen);
   if (CurrentViewer()) {
     CurrentViewer()(title, rows);
@@ -57,6 +59,7 @@ void ShowDetails(const std::string& title, const DetailRows& rows, Gtk::Window* 
 void SetMsgAnswerer(MsgAnswerer answerer) { CurrentAnswerer() = std::move(answerer); }
 
 MsgAnswer MsgBox(const std::string& text, MsgButtons buttons, Gtk::Window* parent, const std::string& title) {
+  const ModalLoopScope modal;
   const FlagScope open(Module1().MsgBoxOpen);
   if (CurrentAnswerer()) return CurrentAnswerer()(text, buttons);
   const bool question = buttons != MsgButtons::Ok;

@@ -3,6 +3,7 @@
 #include <glib.h>
 
 #include "core/records/Coding.h"
+#include "platform/ModalLoop.h"
 
 namespace {
 
@@ -55,6 +56,7 @@ std::vector<std::pair<std::string, std::vector<std::string>>> ParseFileFilter(co
 }
 
 std::vector<std::string> ShowOpenFiles(const OpenFilesRequest& request) {
+  const ModalLoopScope modal;
   std::vector<std::string> chosen;
   if (CurrentChooser()) {
     chosen = CurrentChooser()(request);
@@ -91,6 +93,7 @@ void AddFilters(Gtk::FileChooser& dialog, const std::string& filter) {
 }  // namespace
 
 std::string ShowSaveFile(const SaveFileRequest& request) {
+  const ModalLoopScope modal;
   if (CurrentSaveChooser()) return CurrentSaveChooser()(request);
   Gtk::FileChooserDialog dialog(request.title.empty() ? "Save As" : request.title, Gtk::FILE_CHOOSER_ACTION_SAVE);
   if (request.parent) dialog.set_transient_for(*request.parent);
@@ -108,6 +111,7 @@ std::string ShowSaveFile(const SaveFileRequest& request) {
 }
 
 std::optional<FontChoice> ShowFontChooser(const FontRequest& request) {
+  const ModalLoopScope modal;
   if (CurrentFontChooser()) return CurrentFontChooser()(request);
   Gtk::FontChooserDialog dialog(request.title.empty() ? "Font" : request.title);
   if (request.parent) dialog.set_transient_for(*request.parent);

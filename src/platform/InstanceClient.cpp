@@ -208,24 +208,37 @@ void InstanceLock::Release() {
 
 // ---- Client -------------------------------------------------------------------
 
-HandOverResult HandOverToMarker(const std::string& socketPath, const std::string& commandLine, int timeoutMs) {
-  const gint64 deadline = g_get_monotonic_time() + static_cast<gint64>(timeoutMs) * 1000;
-  sockaddr_un addr{};
-  if (!FillAddress(socketPath, addr)) return HandOverResult::NoMarker;
+bool LockHeldElsewhere(const std::string& lockPath) {
+  InstanceLock probe;
+  return probe.Acquire(lockPath) == InstanceLock::State::HeldElsewhere;
+}
+
+namespace {
+
+// How one exchange with the marker went.
+enum class Exchange {
+  Delivered,
+  Unreachable,  // no socket, nobody listening, or the exchange broke off
+  NotAMarker,   // someone answered, but not as the marker does
+};
+
+Exchange ExchangeOnce(const sockaddr_un& addr, const std::string& commandLine, gint64 deadline) {
   Fd sock(socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-  if (sock.get() < 0 || !ConnectBefore(sock.get(), addr, deadline)) return HandOverResult::NoMarker;
+  if (sock.get() < 0 || !ConnectBefore(sock.get(), addr, deadline)) return Exchange::Unreachable;
   uid_t server = 0;
-  if (!PeerUid(sock.get(), server) || !PeerAllowed(server, geteuid())) return HandOverResult::NoMarker;
+  if (!PeerUid(sock.get(), server) || !PeerAllowed(server, geteuid())) return Exchange::NotAMarker;
 
   LineBuffer in;
   MarkerRequest request;
   request.kind = MarkerRequest::AskCaption;
   auto reply = Ask(sock.get(), in, request, deadline);
-  if (!reply || reply->kind != MarkerReply::Caption || !CaptionHasMarker(reply->text)) return HandOverResult::NoMarker;
+  if (!reply) return Exchange::Unreachable;
+  if (reply->kind != MarkerReply::Caption || !CaptionHasMarker(reply->text)) return Exchange::NotAMarker;
 
   request.kind = MarkerRequest::AskWidth;
   reply = Ask(sock.get(), in, request, deadline);
-  if (!reply || reply->kind != MarkerReply::Width) return HandOverResult::NoMarker;
+  if (!reply) return Exchange::Unreachable;
+  if (reply->kind != MarkerReply::Width) return Exchange::NotAMarker;
   const int newWidth = HandOverWidth(reply->width);
 
   // The caption first: the resize that follows is what makes the running
@@ -234,21 +247,45 @@ HandOverResult HandOverToMarker(const std::string& socketPath, const std::string
     request.kind = MarkerRequest::SetCaption;
     request.text = commandLine;
     reply = Ask(sock.get(), in, request, deadline);
-    if (!reply || reply->kind != MarkerReply::Ok) return HandOverResult::NoMarker;
+    if (!reply) return Exchange::Unreachable;
+    if (reply->kind != MarkerReply::Ok) return Exchange::NotAMarker;
   }
   request.kind = MarkerRequest::SetWidth;
   request.width = newWidth;
   reply = Ask(sock.get(), in, request, deadline);
-  if (!reply || reply->kind != MarkerReply::Ok) return HandOverResult::NoMarker;
-  return HandOverResult::Delivered;
+  if (!reply) return Exchange::Unreachable;
+  return reply->kind == MarkerReply::Ok ? Exchange::Delivered : Exchange::NotAMarker;
 }
 
-std::size_t HandOverAll(const std::string& socketPath, const std::vector<std::string>& addresses) {
-  if (addresses.empty()) return HandOverToMarker(socketPath, "") == HandOverResult::Delivered ? 1 : 0;
+constexpr int kRetryPauseMs = 50;
+
+}  // namespace
+
+HandOverResult HandOverToMarker(const std::string& socketPath, const std::string& commandLine, int timeoutMs,
+                                const std::function<bool()>& stillRunning) {
+  const gint64 deadline = g_get_monotonic_time() + static_cast<gint64>(timeoutMs) * 1000;
+  sockaddr_un addr{};
+  if (!FillAddress(socketPath, addr)) return HandOverResult::NoMarker;
+  for (;;) {
+    const Exchange e = ExchangeOnce(addr, commandLine, deadline);
+    if (e == Exchange::Delivered) return HandOverResult::Delivered;
+    if (e == Exchange::NotAMarker || !stillRunning) return HandOverResult::NoMarker;
+    if (!stillRunning()) return HandOverResult::Ended;
+    if (RemainingMs(deadline) <= kRetryPauseMs) return HandOverResult::NoMarker;
+    poll(nullptr, 0, kRetryPauseMs);
+  }
+}
+
+std::size_t HandOverAll(const std::string& socketPath, const std::vector<std::string>& addresses,
+                        const std::function<bool()>& stillRunning, int timeoutMs, HandOverResult* last) {
+  const std::vector<std::string> commandLines = addresses.empty() ? std::vector<std::string>{""} : addresses;
   std::size_t delivered = 0;
-  for (const auto& address : addresses) {
-    if (HandOverToMarker(socketPath, address) != HandOverResult::Delivered) break;
+  HandOverResult result = HandOverResult::NoMarker;
+  for (const auto& commandLine : commandLines) {
+    result = HandOverToMarker(socketPath, commandLine, timeoutMs, stillRunning);
+    if (result != HandOverResult::Delivered) break;
     ++delivered;
   }
+  if (last) *last = result;
   return delivered;
 }

@@ -10,6 +10,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -47,11 +48,22 @@ class InstanceLock {
   int fd_ = -1;
 };
 
+// True while another process holds the lock.
+bool LockHeldElsewhere(const std::string& lockPath);
+
 // Second start: finds the marker over the socket and hands the command line
 // over (caption first, then the alternating width). Runs before any window
-// exists; every step is bounded by the time limit.
-enum class HandOverResult { Delivered, NoMarker };
-HandOverResult HandOverToMarker(const std::string& socketPath, const std::string& commandLine, int timeoutMs = 4000);
+// exists; every step is bounded by the time limit. With `stillRunning`, a
+// marker that cannot be reached yet (the running process is starting) or
+// any more (it is ending, or broke off the exchange) is tried again while
+// that says the program runs, until the time limit; Ended when it stopped
+// running meanwhile.
+enum class HandOverResult { Delivered, NoMarker, Ended };
+HandOverResult HandOverToMarker(const std::string& socketPath, const std::string& commandLine, int timeoutMs = 4000,
+                                const std::function<bool()>& stillRunning = {});
 // Hands each address over in turn (none: one empty command line, the start
-// page). Stops at the first the marker does not take; returns how many it took.
-std::size_t HandOverAll(const std::string& socketPath, const std::vector<std::string>& addresses);
+// page). Stops at the first the marker does not take; returns how many it
+// took, and in `last` how the last attempt went.
+std::size_t HandOverAll(const std::string& socketPath, const std::vector<std::string>& addresses,
+                        const std::function<bool()>& stillRunning = {}, int timeoutMs = 4000,
+                        HandOverResult* last = nullptr);

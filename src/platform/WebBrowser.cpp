@@ -32,13 +32,13 @@ std::string EscapeHtml(const std::string& s) {
 
 }  // namespace
 
-void WebBrowser::NavigateNewWindow(const std::string& url) {
-  if (!NewWindow2) return;
-  if (WebBrowser* fresh = NewWindow2()) {
-    // A window opened for a new start may already be loading this address.
-    if (fresh->LocationURL() != CompleteAddress(url)) fresh->Navigate(url);
-    fresh->ReadyToShow.emit();
-  }
+bool WebBrowser::NavigateNewWindow(const std::string& url) {
+  WebBrowser* fresh = NewWindow2 ? NewWindow2() : nullptr;
+  if (!fresh) return false;
+  // A window opened for a new start may already be loading this address.
+  if (fresh->LocationURL() != CompleteAddress(url)) fresh->Navigate(url);
+  fresh->ReadyToShow.emit();
+  return true;
 }
 
 namespace {

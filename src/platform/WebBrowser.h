@@ -105,7 +105,8 @@ class WebBrowser {
   std::function<WebBrowser*()> NewWindow2;
 
   // Navigate with the target "_blank": the page opens in a new window.
-  void NavigateNewWindow(const std::string& url);
+  // False when the host refused the window.
+  bool NavigateNewWindow(const std::string& url);
 };
 
 constexpr int kNavigateByUser = 1;

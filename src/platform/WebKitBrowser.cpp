@@ -96,6 +96,9 @@ void CompileOfflineFilter() {
         state.filter =
             webkit_user_content_filter_store_save_finish(WEBKIT_USER_CONTENT_FILTER_STORE(store), result, nullptr);
         state.pending = false;
+        // A failed compile (a full disk, say) is tried again on the next
+        // switch to offline instead of leaving the mode dead for the run.
+        if (!state.filter) g_clear_object(&state.store);
         auto waiting = std::move(state.whenCompiled);
         state.whenCompiled.clear();
         for (auto& then : waiting) then();
@@ -161,6 +164,16 @@ std::string PageString(JSCValue* object, const char* name, std::size_t limit) {
 }  // namespace
 
 bool WebKitBrowser::OfflineMode() { return Offline(); }
+
+bool WebKitBrowser::SetOfflineFilterFolderForTest(const std::string& dir) {
+  FilterState& f = OfflineFilter();
+  if (f.pending) return false;
+  if (f.filter) webkit_user_content_filter_unref(f.filter);
+  f.filter = nullptr;
+  g_clear_object(&f.store);
+  f.dir = dir;
+  return true;
+}
 
 void WebKitBrowser::SetOfflineMode(bool offline, const std::function<void(bool)>& done) {
   FilterState& f = OfflineFilter();
@@ -435,14 +448,25 @@ gboolean WebKitBrowser::OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* dec
       return TRUE;
     }
   } else if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) {
-    auto* response = WEBKIT_RESPONSE_POLICY_DECISION(decision);
-    if (webkit_response_policy_decision_is_main_frame_main_resource(response)) {
-      WebKitURIResponse* r = webkit_response_policy_decision_get_response(response);
-      const guint status = webkit_uri_response_get_status_code(r);
-      if (status >= 400) self->NavigateError.emit(OrEmpty(webkit_uri_response_get_uri(r)), static_cast<int>(status));
-    }
+    return self->DecideResponse(WEBKIT_RESPONSE_POLICY_DECISION(decision));
   }
   return FALSE;  // the engine's own choice for everything else
+}
+
+gboolean WebKitBrowser::DecideResponse(WebKitResponsePolicyDecision* response) {
+  // Frames inside the page keep the engine's choice: a hidden frame must not
+  // drop files into the download folder.
+  if (!webkit_response_policy_decision_is_main_frame_main_resource(response)) return FALSE;
+  WebKitURIResponse* r = webkit_response_policy_decision_get_response(response);
+  const guint status = webkit_uri_response_get_status_code(r);
+  if (status >= 400) NavigateError.emit(OrEmpty(webkit_uri_response_get_uri(r)), static_cast<int>(status));
+  // What the engine cannot show is a file to keep (an archive, an installer,
+  // a document no viewer takes); left to the engine, it is dropped without a
+  // word. Error answers and answers without a body are no files.
+  const bool file = status < 400 && status != 204 && status != 205;
+  if (!file || webkit_response_policy_decision_is_mime_type_supported(response)) return FALSE;
+  webkit_policy_decision_download(WEBKIT_POLICY_DECISION(response));
+  return TRUE;
 }
 
 GtkWidget* WebKitBrowser::OnCreate(WebKitWebView*, WebKitNavigationAction*, gpointer p) {

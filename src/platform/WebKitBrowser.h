@@ -21,6 +21,9 @@ class WebKitBrowser : public WebBrowser {
   // false when the filter could not be made.
   static void SetOfflineMode(bool offline, const std::function<void(bool)>& done);
   static bool OfflineMode();
+  // Tests: where the offline filter is compiled next (its compiled form is
+  // dropped), so that a compile can be made to fail. False while a compile runs.
+  static bool SetOfflineFilterFolderForTest(const std::string& dir);
 
   WebKitBrowser();
   ~WebKitBrowser() override;
@@ -70,6 +73,7 @@ class WebKitBrowser : public WebBrowser {
   static void OnProgress(GObject*, GParamSpec*, gpointer p);
   static void OnMouseTarget(WebKitWebView*, WebKitHitTestResult*, guint, gpointer p);
   static gboolean OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision*, WebKitPolicyDecisionType, gpointer p);
+  gboolean DecideResponse(WebKitResponsePolicyDecision* response);
   static GtkWidget* OnCreate(WebKitWebView*, WebKitNavigationAction*, gpointer p);
   static void OnReadyToShow(WebKitWebView*, gpointer p);
   static void OnClose(WebKitWebView*, gpointer p);

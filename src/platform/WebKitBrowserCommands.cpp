@@ -4,6 +4,7 @@
 
 #include "core/records/Coding.h"
 #include "core/records/FileOps.h"
+#include "platform/ModalLoop.h"
 #include "platform/WebKitBrowser.h"
 #include "platform/WebKitDetail.h"
 
@@ -101,7 +102,11 @@ void WebKitBrowser::FindFinish() {
 
 void WebKitBrowser::Print(Gtk::Window* parent, const std::function<void(bool)>& done) {
   WebKitPrintOperation* operation = webkit_print_operation_new(view_);
-  const auto response = webkit_print_operation_run_dialog(operation, parent ? parent->gobj() : nullptr);
+  WebKitPrintOperationResponse response;
+  {
+    const ModalLoopScope modal;
+    response = webkit_print_operation_run_dialog(operation, parent ? parent->gobj() : nullptr);
+  }
   if (response != WEBKIT_PRINT_OPERATION_RESPONSE_PRINT) {
     g_object_unref(operation);
     return;
@@ -158,7 +163,7 @@ void WebKitBrowser::SaveAs(const std::string& path, const std::function<void(boo
         guchar* data = webkit_web_resource_get_data_finish(WEBKIT_WEB_RESOURCE(resource), result, &length, nullptr);
         bool ok = false;
         if (data) {
-          ok = fileops::WriteAtomic(saved->path, fileops::Bytes(data, data + length));
+          ok = fileops::ReplaceContent(saved->path, fileops::Bytes(data, data + length));
           g_free(data);
         }
         if (saved->Answerable()) saved->done(ok);

@@ -89,6 +89,11 @@ class WebKitFileDownload : public FileDownload {
   void Cancel() override {
     if (running_) webkit_download_cancel(download_);
   }
+  // Cancels, telling why instead of "cancelled".
+  void CancelFor(const std::string& why) {
+    failure_ = why;
+    Cancel();
+  }
 
  private:
   static gboolean OnDecideDestination(WebKitDownload*, gchar* suggested, gpointer p) {
@@ -114,9 +119,10 @@ class WebKitFileDownload : public FileDownload {
   }
   static void OnFailed(WebKitDownload*, GError* error, gpointer p) {
     auto* self = static_cast<WebKitFileDownload*>(p);
-    self->failure_ = g_error_matches(error, WEBKIT_DOWNLOAD_ERROR, WEBKIT_DOWNLOAD_ERROR_CANCELLED_BY_USER)
-                         ? kDownloadCancelled
-                         : (error && error->message ? error->message : "the download failed");
+    if (self->failure_.empty())
+      self->failure_ = g_error_matches(error, WEBKIT_DOWNLOAD_ERROR, WEBKIT_DOWNLOAD_ERROR_CANCELLED_BY_USER)
+                           ? kDownloadCancelled
+                           : (error && error->message ? error->message : "the download failed");
     // What was written so far is no file the user wants.
     if (self->created_ && !self->path_.empty()) g_unlink(self->path_.c_str());
   }
@@ -204,18 +210,27 @@ class WebKitPermissionPrompt : public PermissionPrompt {
 // ---- downloads ----
 
 void WebKitBrowser::OnDownloadStarted(WebKitWebContext*, WebKitDownload* download, gpointer) {
+  // The page's own window shows it; a window that shows no downloads (the
+  // full-screen window) leaves it to one that does.
   WebKitWebView* view = webkit_download_get_web_view(download);
   WebKitBrowser* owner = nullptr;
-  for (WebKitBrowser* b : LiveBrowsers())
-    if (b->view_ == view || !owner) owner = b;
-  // Nothing downloads without a window to show it, nor while offline.
-  if (!owner || Offline() || owner->DownloadStarted.empty()) {
+  for (WebKitBrowser* b : LiveBrowsers()) {
+    if (b->DownloadStarted.empty()) continue;
+    if (b->view_ == view) {
+      owner = b;
+      break;
+    }
+    if (!owner) owner = b;
+  }
+  if (!owner) {  // no window left to show it
     webkit_download_cancel(download);
     return;
   }
   auto job = std::make_shared<WebKitFileDownload>(download);
   RunningDownloads().push_back(job);
   owner->DownloadStarted.emit(job);
+  // Nothing downloads while offline; the window hears why.
+  if (Offline()) job->CancelFor("the program is working offline");
 }
 
 void WebKitBrowser::CancelDownloads() {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,8 @@
 #include "core/sitelists/ListFiles.h"
 #include "gui/GuiTest.h"
 #include "platform/Desktop.h"
+#include "platform/Dialogs.h"
+#include "platform/FileDialogs.h"
 #include "platform/fakes/FakeBrowser.h"
 #include "ui/browser/Form1.h"
 
@@ -101,6 +104,85 @@ TEST_F(Form1Window, SelectorListsCategoriesWithTheirPagesAndSizesToThem) {
     EXPECT_NEAR(placed.height, std::min(natural, limit), kTol);
     EXPECT_NEAR(placed.top, 435, kTol);
   }
+}
+
+// Deferred actions started close together each still run: both timer boxes
+// a right press switched off come back, and the header click hides its list.
+TEST_F(Form1Window, EveryDeferredActionRuns) {
+  WriteLists(Pages({1}));
+  Form1* w = OpenWindow();
+  w->Command14_Click();
+  ASSERT_TRUE(w->ListView2.get_visible());
+  w->Text_RightPress(2);
+  w->Text_RightPress(3);
+  w->ListView_ColumnClick(DeferredAction::HideCategoryList);
+  EXPECT_FALSE(w->Text2.get_sensitive());
+  EXPECT_FALSE(w->Text3.get_sensitive());
+  EXPECT_TRUE(RunUntil([&] { return w->Text2.get_sensitive() && w->Text3.get_sensitive(); }));
+  EXPECT_FALSE(w->ListView2.get_visible());
+}
+
+// A download that runs until it is cancelled.
+class HeldDownload : public FileDownload {
+ public:
+  std::string Name() const override { return "big.zip"; }
+  std::string Path() const override { return "/tmp/big.zip"; }
+  uint64_t Received() const override { return 10; }
+  uint64_t Total() const override { return 100; }
+  bool Running() const override { return running; }
+  void Cancel() override {
+    running = false;
+    Failed.emit(kDownloadCancelled);
+  }
+  bool running = true;
+};
+
+// Panel 1's double click toggles history logging; its first click is only
+// half of that and must not cancel a running download. Esc does.
+TEST_F(Form1Window, AClickOnTheStatusPanelNeverCancelsADownload) {
+  Form1* w = OpenWindow();
+  const auto download = std::make_shared<HeldDownload>();
+  w->WebBrowser1.DownloadStarted.emit(download);
+  const int16_t logging = Module1().HistoryLogOff;
+  w->StatusBar1.PanelClick.emit(1);
+  w->StatusBar1.PanelDblClick.emit(1);
+  EXPECT_TRUE(download->running);
+  EXPECT_NE(Module1().HistoryLogOff, logging);
+  w->StatusBar1.PanelDblClick.emit(1);
+  GdkEventKey esc{};
+  esc.type = GDK_KEY_PRESS;
+  esc.keyval = GDK_KEY_Escape;
+  w->Form_KeyDown(&esc);
+  EXPECT_FALSE(download->running);
+}
+
+// The script-message switch shows on panel 3 with a picture of its own even
+// with the pop-up killer off, and is stored as it stands at exit.
+TEST_F(Form1Window, ScriptMessagesOffShowsItsPanelStateAndIsSaved) {
+  Module1State& m = Module1();
+  m.Working.KillPopUps = 0, m.Working.BoomOnKill = 0, m.ScriptMessagesOff = 0;
+  Form1* w = OpenWindow();
+  w->mnuScriptErr_Click();
+  EXPECT_EQ(w->StatusBar1.Text(3), "Script Msg");
+  EXPECT_FALSE(w->StatusBar1.Picture(3).empty());
+  EXPECT_EQ(m.Working.ScriptErrMode, 1);
+  w->mnuScriptErr_Click();
+  EXPECT_EQ(w->StatusBar1.Picture(3), "");
+  EXPECT_EQ(m.Working.ScriptErrMode, 0);
+}
+
+// The refresh button shows a local page's address as its path, but leaves
+// what the user typed over a web page's address alone.
+TEST_F(Form1Window, RefreshKeepsTypedTextOverAWebPage) {
+  Form1* w = OpenWindow();
+  w->WebBrowser1.Navigate("http://example.com/");
+  w->Text1.set_text("half typed");
+  w->Command2_Click();
+  EXPECT_EQ(w->Text1.get_text(), "half typed");
+  w->WebBrowser1.Navigate("file:///home/u/My%20Page.htm");
+  w->Text1.set_text("half typed");
+  w->Command2_Click();
+  EXPECT_EQ(w->Text1.get_text(), "/home/u/My Page.htm");
 }
 
 TEST_F(Form1Window, SelectorClicks) {
@@ -221,7 +303,11 @@ TEST_F(Form1Window, ToolbarStripHidesAndShows) {
     EXPECT_TRUE(w->ToolbarHidden());
     w->Timer3_Timer();
     if (round == 0) {
-      w->Command7_MouseMove();
+      // The pointer moves on the strip it never left.
+      GdkEvent* move = gdk_event_new(GDK_MOTION_NOTIFY);
+      move->motion.window = GDK_WINDOW(g_object_ref(w->get_window()->gobj()));
+      gtk_widget_event(GTK_WIDGET(w->Command7.gobj()), move);
+      gdk_event_free(move);
     } else {
       w->Command7_Click();
     }
@@ -269,6 +355,19 @@ TEST_F(Form1Window, CloseSavesGeometryOfLargeEnoughWindows) {
     EXPECT_EQ(saved->MainHeight, r.saved ? static_cast<float>(r.heightPx * 15) : 6789.f);
     EXPECT_EQ(saved->MainLeft == 4321 && saved->MainTop == 1234, !r.saved);
   }
+}
+
+TEST_F(Form1Window, ASettingsRecordThatCannotBeWrittenIsReported) {
+  ScriptedAnswers answers;
+  SetMsgAnswerer(answers.Answerer());
+  Module1State& m = Module1();
+  const std::string ini = m.UserIniPath;
+  m.UserIniPath = Home() + "/no-such-folder/skelvorn.ini";
+  CloseWindow(OpenWindow());
+  const std::vector<std::string> want = {"An Error Occurred Saving The Settings To " + m.UserIniPath};
+  m.UserIniPath = ini;
+  SetMsgAnswerer({});
+  EXPECT_EQ(answers.shown, want);
 }
 
 // Collects the critical messages GTK logs while a scope runs.
@@ -405,6 +504,146 @@ TEST_F(Form1Window, MenuOpensForAssistiveToolsTheKeyboardAndThePointerAlike) {
   EXPECT_TRUE(HoldsPointerAndKeyboard());
   w->mnuPop1.deactivate();
   EXPECT_TRUE(RunUntil([&] { return !w->Command8.get_active(); }, 5000));
+}
+
+// A window a page opened closes without a question when its page says so,
+// and pages do that from events that fire while a dialog of the window waits
+// (on blur, as the dialog takes the focus). The handler that opened the
+// dialog goes on with the window once the dialog is answered, so the window,
+// its page and its browser must all still be there: the close waits.
+TEST_F(Form1Window, APageClosingItsWindowUnderOneOfItsDialogsClosesItAfterTheDialog) {
+  TempDir scratch;
+  std::string saved = scratch / "page.mht", local = scratch / "local.htm";
+  WriteString(local, "<title>Local</title>");
+  const std::string page = "http://closes-itself.example/";
+  Form1* opener = OpenWindow();
+  Form1* popup = nullptr;
+  bool closedUnderDialog = false, pageKeptUnderDialog = false;
+  // What the page does while the dialog is up: it closes its window, and the
+  // main loop runs on well past the close sequence's pause.
+  const auto pageClosesItsWindow = [&] {
+    Fake(popup).WindowClosing.emit();
+    RunFor(1200);
+    const auto loaded = MainWindows();
+    closedUnderDialog = std::find(loaded.begin(), loaded.end(), popup) == loaded.end();
+    pageKeptUnderDialog = !closedUnderDialog && Fake(popup).LocationURL() == page;  // gone: never touched
+  };
+  struct Row {
+    const char* name;
+    std::function<void(Form1*)> handler;
+    std::function<bool(Form1*)> done;  // what the handler did after its dialog
+  };
+  ScriptedAnswers answers;
+  const Row rows[] = {
+      {"save as",
+       [&](Form1* w) {
+         SetSaveFileChooser([&](const SaveFileRequest&) {
+           pageClosesItsWindow();
+           return saved;
+         });
+         w->mnuSaveAs_Click();
+       },
+       [&](Form1* w) { return Fake(w).savedTo == std::vector<std::string>{saved}; }},
+      {"open",
+       [&](Form1* w) {
+         SetOpenFilesChooser([&](const OpenFilesRequest&) {
+           pageClosesItsWindow();
+           return std::vector<std::string>{local};
+         });
+         w->mnuopen_Click();
+       },
+       [&](Form1* w) { return Fake(w).navigations.back() == local; }},
+      {"fonts",
+       [&](Form1* w) {
+         SetFontChooser([&](const FontRequest&) {
+           pageClosesItsWindow();
+           return std::optional<FontChoice>(FontChoice{"DejaVu Sans", false, 9});
+         });
+         w->mnuFonts_Click();
+       },
+       [](Form1*) { return Module1().Working.ListFontName == "DejaVu Sans"; }},
+      {"message box",
+       [&](Form1* w) {
+         SetMsgAnswerer([&](const std::string&, MsgButtons) {
+           pageClosesItsWindow();
+           return MsgAnswer::No;
+         });
+         w->Command6_Click();
+       },
+       [](Form1*) { return true; }},
+      {"properties",
+       [&](Form1* w) {
+         SetDetailsViewer([&](const std::string&, const DetailRows&) { pageClosesItsWindow(); });
+         w->mnuProps_Click();
+       },
+       [](Form1*) { return true; }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    popup = OpenWindow();
+    Fake(popup).openedByPage = true;
+    Fake(popup).Navigate(page);
+    closedUnderDialog = true;
+    pageKeptUnderDialog = false;
+    row.handler(popup);
+    SetSaveFileChooser({});
+    SetOpenFilesChooser({});
+    SetFontChooser({});
+    SetMsgAnswerer({});
+    SetDetailsViewer({});
+    EXPECT_FALSE(closedUnderDialog);
+    EXPECT_TRUE(pageKeptUnderDialog);
+    EXPECT_TRUE(row.done(popup));
+    // Once the dialog is gone, the page's close goes through.
+    EXPECT_TRUE(RunUntil([&] { return MainWindows() == std::vector<Form1*>{opener}; }, 5000));
+  }
+}
+
+// A download outlives the window that started it: another window takes it
+// over and says how it ends. The last window asks before the program ends
+// with a download running; a no keeps the window and its download.
+TEST_F(Form1Window, ARunningDownloadOutlivesItsWindowAndTheLastWindowAsksBeforeEndingIt) {
+  ScriptedAnswers answers;
+  SetMsgAnswerer(answers.Answerer());
+  Form1* first = OpenWindow();
+  Form1* second = OpenWindow();
+  auto big = std::make_shared<FakeDownload>("big.zip", "/tmp/dl/big.zip");
+  Fake(first).DownloadStarted.emit(big);
+  EXPECT_EQ(first->StatusBar1.Text(1).rfind("Downloading big.zip", 0), 0u);
+  CloseWindow(first);
+  EXPECT_TRUE(answers.shown.empty());  // another window is left: no question
+  EXPECT_TRUE(big->Running());
+  EXPECT_EQ(second->RunningDownloads(), 1u);
+  EXPECT_EQ(second->StatusBar1.Text(1).rfind("Downloading big.zip", 0), 0u);
+  big->Finish();
+  EXPECT_EQ(second->StatusBar1.Text(1), "Downloaded big.zip to /tmp/dl");
+  ASSERT_NE(second->DownloadDoneDialog(), nullptr);
+  second->DownloadDoneDialog()->response(Gtk::RESPONSE_CLOSE);
+
+  // One fails while another runs: the failure is told beside the progress.
+  auto song = std::make_shared<FakeDownload>("song.ogg", "/tmp/dl/song.ogg");
+  auto setup = std::make_shared<FakeDownload>("setup.bin", "/tmp/dl/setup.bin");
+  Fake(second).DownloadStarted.emit(song);
+  Fake(second).DownloadStarted.emit(setup);
+  setup->Fail("No space left on device");
+  EXPECT_NE(second->StatusBar1.Text(1).find("Download of setup.bin failed: No space left on device"), std::string::npos)
+      << second->StatusBar1.Text(1);
+  EXPECT_EQ(second->StatusBar1.Text(1).rfind("Downloading song.ogg", 0), 0u);
+
+  answers.answers = {MsgAnswer::No};
+  second->Form_QueryUnload();
+  ASSERT_EQ(answers.shown.size(), 1u);
+  EXPECT_EQ(answers.shown[0],
+            "A Download Is Still Running (song.ogg).\nClosing The Last Window Cancels It. Close Anyway?");
+  RunFor(1000);
+  EXPECT_EQ(MainWindows(), std::vector<Form1*>{second});
+  EXPECT_TRUE(song->Running());
+
+  answers.answers = {MsgAnswer::Yes};
+  second->Form_QueryUnload();
+  EXPECT_FALSE(song->Running());  // cancelled, which takes its partial file away
+  EXPECT_TRUE(RunUntil([] { return MainWindows().empty(); }, 5000));
+  SetMsgAnswerer({});
 }
 
 }  // namespace

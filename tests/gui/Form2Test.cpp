@@ -246,6 +246,42 @@ TEST_F(Form2Window, BackUpRestoreUndoAndClosingMakesARestoreFinal) {
   EXPECT_EQ(OpenEditor()->Command9.get_label(), "Restore");
 }
 
+// An old undo folder that cannot be removed refuses the restore, and the
+// button stays "Restore": an "Undo" would put that half-deleted folder back.
+TEST_F(Form2Window, ARestoreRefusedByAStuckUndoFolderOffersNoUndo) {
+  const std::string undo = Module1().UserDataDir + "/UnDo_SiteLists";
+  fs::create_directories(undo + "/stuck");  // removing an undo folder removes files only
+  Form2* f = OpenEditor();
+  Answer({MsgAnswer::Yes});
+  f->Command9_Click();
+  EXPECT_EQ(LastShown().rfind("Can Not Restore. An -UnDo- In The Past Errored.", 0), 0u);
+  EXPECT_EQ(f->Command9.get_label(), "Restore");
+  EXPECT_EQ(Rows(f->ListView2), (Names{"News", "Sport", "Music"}));
+}
+
+// A category list that is there but cannot be read is reported and never
+// rewritten by the next edit.
+TEST_F(Form2Window, AnUnreadableCategoryListIsReportedAndKept) {
+  MakeUnreadable(Module1().CatListPath);
+  Form2* f = OpenEditor();
+  EXPECT_EQ(LastShown(), "An Error Occurred Opening File And Loading Category Selector List");
+  f->Text1.set_text("New");
+  f->Command3_Click();
+  EXPECT_EQ(LastShown(), "An Error Occurred Opening Files And Getting New Filename");
+  EXPECT_TRUE(StillUnreadable(Module1().CatListPath));
+}
+
+// A click on the category already selected sets the copy/move destination
+// back to it and reads its sites again.
+TEST_F(Form2Window, ClickingTheSelectedCategoryResetsTheDestinationAndRereads) {
+  Form2* f = OpenEditor();
+  f->ImageCombo2.set_active(2);
+  ASSERT_TRUE(RewriteSites(Site(1), {{"Z", "http://z.example/"}}));
+  f->ListView2.Click.emit();
+  EXPECT_EQ(f->ImageCombo2.get_active_text(), "News");
+  EXPECT_EQ(Rows(f->ListView1), (Names{"Z"}));
+}
+
 TEST_F(Form2Window, ImportFavourites) {
   TempDir favs;
   WriteString(favs / "Daily.URL", "[InternetShortcut]\r\nURL=http://daily.example/\r\n");

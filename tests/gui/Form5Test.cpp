@@ -84,6 +84,39 @@ TEST_F(FullScreen, AddingAPageWhoseTitleIsListedStoresItNumberedAndUpdatesTheSel
   EXPECT_EQ(window->ImageCombo2.get_model()->children().size(), 0u);
 }
 
+// With separate selectors only a window showing the category the page went
+// into reads it again; another keeps the category its user picked.
+TEST_F(FullScreen, AddingAPageUpdatesOnlyTheSelectorsShowingItsCategory) {
+  Module1().Working.SeparateSelectors = 1;
+  WriteCategories({{"News", 41}, {"Fun", 91}, {"Misc", 7}});
+  ASSERT_TRUE(RewriteSites(SitePath(41), {{"N1", "http://n1.example/"}}));
+  ASSERT_TRUE(RewriteSites(SitePath(91), {{"F1", "http://f1.example/"}}));
+  ASSERT_TRUE(RewriteSites(SitePath(7), {{"M1", "http://m1.example/"}}));
+  Form1* funWindow = OpenWindow(std::make_unique<FakeBrowser>());
+  Form1* miscWindow = OpenWindow(std::make_unique<FakeBrowser>());
+  auto pick = [](Form1* w, int row) {
+    w->ListView2.Select(row);
+    w->ListView2.Click.emit();
+  };
+  pick(funWindow, 1);  // the first click after loading only opens the list
+  pick(funWindow, 1);
+  pick(miscWindow, 2);
+  pick(miscWindow, 2);
+  ASSERT_EQ(funWindow->ListView1.Text(0), "F1");
+  ASSERT_EQ(miscWindow->ListView1.Text(0), "M1");
+
+  window->ShowPage("http://a.example/");
+  window->Picture3_Click();
+  window->ImageCombo2.set_active(1);
+  ASSERT_EQ(funWindow->ListView1.RowCount(), 2);
+  EXPECT_EQ(funWindow->ListView1.Text(1), "Page A");
+  EXPECT_EQ(funWindow->ListView2.SelectedIndex(), 1);
+  EXPECT_EQ(miscWindow->ListView1.RowCount(), 1);
+  EXPECT_EQ(miscWindow->ListView1.Text(0), "M1");
+  EXPECT_EQ(miscWindow->ListView2.SelectedIndex(), 2);
+  Module1().Working.SeparateSelectors = 0;
+}
+
 TEST_F(FullScreen, ACategoryListGoneAfterThePanelOpenedIsReported) {
   WriteCategories({{"News", 41}});
   std::remove(SitePath(41).c_str());
@@ -112,26 +145,30 @@ TEST_F(FullScreen, BackAndForwardFollowTheHistory) {
   EXPECT_EQ(Fake().refreshes, std::vector<int>{1});  // refresh if expired
 }
 
-TEST_F(FullScreen, CloseAndEscapePutTheWindowBackAndCloseIt) {
+// Close and Escape both put the layout back; only Close closes the window,
+// while Escape, after the name box had it, keeps the page.
+TEST_F(FullScreen, CloseAndEscapePutTheLayoutBackAndOnlyCloseCloses) {
   WriteCategories({{"News", 41}});
-  for (const char* how : {"Close", "Escape"}) {
-    SCOPED_TRACE(how);
+  for (const bool close : {true, false}) {
+    SCOPED_TRACE(close ? "Close" : "Escape");
     window->ShowPage("http://a.example/");
     ASSERT_TRUE(RunUntil([&] { return window->get_mapped(); }));
     window->Picture3_Click();
     window->move(40, 50);
-    if (std::string(how) == "Close") {
+    if (close) {
       window->Picture2_Click();
     } else {
+      window->Text1.grab_focus();
       GdkEvent* key = gdk_event_new(GDK_KEY_PRESS);
+      key->key.window = GDK_WINDOW(g_object_ref(window->get_window()->gobj()));
       key->key.keyval = GDK_KEY_Escape;
-      EXPECT_TRUE(window->Form_KeyDown(&key->key));
+      gtk_widget_event(GTK_WIDGET(window->gobj()), key);
       gdk_event_free(key);
     }
-    EXPECT_FALSE(window->get_visible());
+    EXPECT_EQ(window->get_visible(), !close);
     EXPECT_FALSE(window->PanelShown());
     EXPECT_EQ(window->ImageCombo2.get_model()->children().size(), 0u);
-    EXPECT_EQ(Fake().navigations.back(), Module1().DefPagePath);  // nothing plays on unseen
+    EXPECT_EQ(Fake().navigations.back(), close ? Module1().DefPagePath : "http://a.example/");
     int x = 0, y = 0;
     window->get_position(x, y);
     const WorkArea a = PrimaryWorkArea();

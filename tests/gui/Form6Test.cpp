@@ -170,9 +170,28 @@ TEST_F(Form6Window, LoadFillsTheControlsFromTheSettingsAndPurgesFirst) {
   EXPECT_GT(s.HistoryLayout[2], 0);
 }
 
+// The period list takes only plain files; a folder named like a day file is
+// no day; with only other files the kept period is still offered. Today's
+// list loads its count into the header only while tooltips are on.
+TEST_F(Form6Window, PeriodsComeFromPlainFilesAndTheHeaderFollowsTheTooltips) {
+  Module1().Working.NoToolTips = 1;
+  WriteDay(0, {{"Alpha", "http://a.com/1", "a.com"}});
+  fs::create_directories(DayPath(2));
+  WriteBytes(Module1().HistoryDir + "/notes.txt", {});
+  Form6* f = Open();
+  EXPECT_EQ(f->ListView1.Tree().get_column(0)->get_title(), "Page Titles");
+  Names periods;
+  for (const auto& p : f->Periods()) periods.push_back(p.text);
+  ASSERT_EQ(periods.size(), 3u);  // 0-7, 0-6 and today; no day two days ago
+  EXPECT_EQ(periods[0], "0-7 Days Ago");
+  fs::remove(DayPath(0));
+  f->LodComb1();
+  EXPECT_EQ(f->Periods().size(), 1u);  // notes.txt alone still offers the kept period
+}
+
 TEST_F(Form6Window, TheHistoryCycleButtonOpensIt) {
-  Form1* w = OpenWindow(std::make_unique<FakeBrowser>());
   Module1().Working.CycleMode9 = 0;
+  Form1* w = OpenWindow(std::make_unique<FakeBrowser>());
   w->Command9_Click();
   EXPECT_NE(TheApp().History(), nullptr);
 }

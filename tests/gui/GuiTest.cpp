@@ -74,6 +74,19 @@ StartupInputs GuiTest::ProgramInputs() {
   return ::testing::AssertionSuccess();
 }
 
+int GuiTest::RunWholeProgram(int seconds) {
+  sigc::connection guard = Glib::signal_timeout().connect_seconds(
+      [] {
+        ADD_FAILURE() << "the program did not end";
+        TheApp().Quit();
+        return false;
+      },
+      seconds);
+  const int code = RunProgram(TheApp(), ProgramInputs());
+  guard.disconnect();
+  return code;
+}
+
 void GuiTest::UseRealEngine() {
   WebKitBrowser::ConfigureEngine(Module1().UserDataDir + "/WebData", Home() + "/.cache/skelvornax");
 }

@@ -36,6 +36,9 @@ class GuiTest : public ::testing::Test {
   // Runs start-up into Module1 (false, with the breadcrumb, on failure);
   // no start page and no handed-over address for the windows a test opens.
   static ::testing::AssertionResult PrepareProgram();
+  // Runs the program on this machine's inputs until it ends, or fails the
+  // test and ends it after `seconds`; its exit code.
+  static int RunWholeProgram(int seconds);
   // The real engine, set up once per process.
   static void UseRealEngine();
 

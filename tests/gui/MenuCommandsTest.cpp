@@ -38,7 +38,7 @@ class MenuCommands : public GuiTest {
     Module1State& m = Module1();
     m.TextSizeLevel = kDefaultTextSize;
     m.Working.HoldNewWindowBox = 0;
-    m.Working.CycleMode12 = 0;
+    m.Working.CycleMode12 = m.Working.CycleMode9 = m.Working.TimerSwapMode = 0;
     SetMsgAnswerer(answers.Answerer());
   }
   void TearDown() override {
@@ -136,10 +136,9 @@ TEST_F(MenuCommands, SomethingMissingGivesItsMessageAndChangesNothingElse) {
   };
   const std::vector<Row> rows = {
       {"Help", &w->mnuHelp, "The skelvornax Help file Is Missing."},
-      {"AddIn", &w->mnuQuillbox,
-       scratch.path() + "/Quillbox/Quillbox Is Not Installed.\nIt Is A Separate Add-In Utility"},
+      {"AddIn", &w->mnuQuillbox, ".../Quillbox/Quillbox Is Not Installed.\nIt Is A Separate Add-In Utility"},
       {"AddInFromTheMailButton", &w->mnuPop2Quillbox,
-       scratch.path() + "/Quillbox/Quillbox Is Not Installed.\nIt Is A Separate Add-In Utility"},
+       ".../Quillbox/Quillbox Is Not Installed.\nIt Is A Separate Add-In Utility"},
       {"Messenger", &w->mnuWinMessenger,
        "Chatter Could Not Be Started.\nThe Program " + scratch.path() + "/no such dir/chatter Was Not Found."},
       {"MailProgramNotSet", &w->mnuOutlookOpen, "Letters Could Not Be Started.\nNo Program Is Set For It."},
@@ -395,22 +394,38 @@ TEST_F(MenuCommands, FindBarCountsMatchesWrapsAndColoursAMissingText) {
   EXPECT_GE(Fake(w).findFinishes, 1);  // clearing the text takes the highlight away
 }
 
+// Each window cycles its own buttons: a click does what its button shows,
+// whatever another window's button shows.
 TEST_F(MenuCommands, CycleButtonStopsFindsOrGoesFullScreen) {
-  Settings& s = Module1().Working;
   Form1* w = Open();
-  s.CycleMode12 = 0;
+  Form1* other = Open();
   w->Command12_Click();
   EXPECT_EQ(Fake(w).stops, 1);
-  s.CycleMode12 = 1;
+  w->Command12_RightPress();
+  EXPECT_EQ(w->Command12.get_label(), "Find");
   w->Command12_Click();
   EXPECT_TRUE(w->FindBar1.get_visible());
   EXPECT_EQ(TheApp().FullScreenWindow(), nullptr);
-  s.CycleMode12 = 2;
+  w->Command9_RightPress();
+  w->Command13_Click();
+  other->Form_Activate();
+  EXPECT_EQ(other->Command12.get_label(), "Stop");
+  EXPECT_EQ(other->Command9.get_label(), "History");
+  EXPECT_FALSE(other->Command12.get_visible());  // its timer controls stay
+  other->Command12_Click();
+  EXPECT_EQ(Fake(other).stops, 1);
+  w->Form_Activate();
+  EXPECT_TRUE(w->Command12.get_visible());
+  w->Command12_RightPress();
+  EXPECT_EQ(w->Command12.get_label(), "Full");
   w->Command12_Click();
   ASSERT_NE(FullScreenFake(), nullptr);
   EXPECT_EQ(FullScreenFake()->LocationURL(), "http://first.example/");
   EXPECT_EQ(Fake(w).stops, 1);
-  s.CycleMode12 = 0;
+  w->Form_QueryUnload();  // a closing window stores its own states
+  EXPECT_EQ(Module1().Working.CycleMode12, 2);
+  EXPECT_EQ(Module1().Working.CycleMode9, 1);
+  EXPECT_EQ(Module1().Working.TimerSwapMode, 1);
 }
 
 TEST_F(MenuCommands, FullScreenBoxSendsTheNextPageTypedOrFollowedToTheFullScreenWindow) {

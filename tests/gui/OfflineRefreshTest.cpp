@@ -2,6 +2,7 @@
 // server that counts what reaches it.
 #include "core/app/Module1.h"
 #include "gui/GuiTest.h"
+#include "platform/Dialogs.h"
 #include "platform/Network.h"
 #include "platform/WebKitBrowser.h"
 #include "platform/fakes/FakeBrowser.h"
@@ -114,6 +115,30 @@ TEST_F(OfflineRefresh, NothingReachesTheNetworkWhileOffline) {
   w->Command1_Click();
   EXPECT_TRUE(RunUntil([&] { return server.Requests("/r") == 2 && w->PageTitle() == "Refreshed"; }));
   EXPECT_TRUE(RunUntil([&] { return w->get_title() == "Refreshed - skelvornax"; }, 2500));
+}
+
+// The offline rules cannot be compiled (here a file stands where their
+// folder should be): the user is told, the windows stay online, and the
+// next try compiles them again.
+TEST_F(OfflineRefresh, AFilterThatCannotBeMadeIsReportedAndTriedAgain) {
+  Form1* w = OpenAt(server.Url("/r"), "Refreshed");
+  ScriptedAnswers answers;
+  SetMsgAnswerer(answers.Answerer());
+  const std::string blocked = Home() + "/blocked";
+  WriteString(blocked, "a file, not a folder");
+  ASSERT_TRUE(RunUntil([&] { return WebKitBrowser::SetOfflineFilterFolderForTest(blocked + "/filters"); }));
+  w->mnuOffline.activate();
+  EXPECT_TRUE(RunUntil([&] { return !answers.shown.empty(); }));
+  EXPECT_EQ(answers.shown, std::vector<std::string>{"Work Offline Could Not Be Switched On; The Windows Stay Online"});
+  EXPECT_FALSE(IsOffline());
+  EXPECT_FALSE(w->mnuOffline.get_active());
+
+  ASSERT_TRUE(WebKitBrowser::SetOfflineFilterFolderForTest(Home() + "/filters-again"));
+  w->mnuOffline.activate();
+  EXPECT_TRUE(RunUntil([] { return IsOffline(); }));
+  EXPECT_TRUE(w->mnuOffline.get_active());
+  SetMsgAnswerer({});
+  EXPECT_EQ(answers.shown.size(), 1u);
 }
 
 }  // namespace

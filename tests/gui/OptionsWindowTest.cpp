@@ -84,6 +84,10 @@ TEST_F(OptionsWindow, TheBlankPageIsChosenEvenWhenItsFileIsMissing) {
   EXPECT_EQ(answers.shown[1], kNewDefaultShownText);
   f->Option1[3].set_active(true);
   EXPECT_EQ(f->Pending().StartPage, "https://shown.example/");
+  f->Option1[2].set_active(true);
+  f->Text1.set_text("http://edited.example/");
+  f->Option1[2].clicked();  // the option already chosen, clicked again
+  EXPECT_EQ(f->Pending().StartPage, "http://edited.example/");
 }
 
 TEST_F(OptionsWindow, EscDropsEditsSilentlyAndTheCloseBoxAsksAfterAnyChange) {
@@ -100,9 +104,15 @@ TEST_F(OptionsWindow, EscDropsEditsSilentlyAndTheCloseBoxAsksAfterAnyChange) {
   EXPECT_EQ(Module1().OptionsOpen, 0);
 
   f = Open();
+  f->Text4.set_text("My Chat");  // unsaved edits on the other tabs
+  f->Text1.set_text("http://typed.example/");
+  f->Option1[2].set_active(true);
   f->TabStrip1.set_current_page(1);
-  f->Command5_Click();  // only "Restore Defaults"
+  f->Command5_Click();  // only "Restore Defaults" of the Options tab
   EXPECT_EQ(f->Text6.get_text(), "7");
+  EXPECT_EQ(f->Text4.get_text(), "My Chat");
+  EXPECT_EQ(f->Text1.get_text(), "http://typed.example/");
+  EXPECT_TRUE(f->Option1[2].get_active());
   answers.shown.clear();
   answers.answers = {MsgAnswer::Cancel};
   EXPECT_TRUE(f->Form_QueryUnload());
@@ -113,6 +123,7 @@ TEST_F(OptionsWindow, EscDropsEditsSilentlyAndTheCloseBoxAsksAfterAnyChange) {
   f->Form_QueryUnload();
   EXPECT_EQ(TheApp().Options(), nullptr);
   EXPECT_EQ(Module1().Working.HistoryDays, 7);  // Yes saved
+  EXPECT_EQ(Module1().Working.MessengerName, "My Chat");
 }
 
 TEST_F(OptionsWindow, SavingReachesEveryMainWindowAndLoweringTheDaysPurgesAtOnce) {

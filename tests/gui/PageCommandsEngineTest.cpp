@@ -134,6 +134,9 @@ TEST_F(PageCommands, TextSizeZoomsTheTextAndLeavesPicturesAlone) {
 TEST_F(PageCommands, SavedPagesOpenAgainAsArchiveOrAsTheDocument) {
   server.TitledPage("/keep", "Keep Me", "<p>kept words</p>");
   Form1* w = OpenAt(server.Url("/keep"), "Keep Me");
+  // The user's folder may hold a file shaped like a leftover of ours.
+  const std::string notOurs = scratch / ".kept.html.tmp-abc123";
+  WriteString(notOurs, "someone else's");
   for (const char* name : {"kept.mht", "kept.html"}) {
     SCOPED_TRACE(name);
     std::string path = scratch / name;
@@ -148,6 +151,7 @@ TEST_F(PageCommands, SavedPagesOpenAgainAsArchiveOrAsTheDocument) {
     EXPECT_EQ(Script(again->WebBrowser1, "document.body.innerText.indexOf('kept words') >= 0"), "true");
     CloseWindow(again);
   }
+  EXPECT_TRUE(Exists(notOurs));
 }
 
 TEST_F(PageCommands, PrintingToAFileWritesThePage) {

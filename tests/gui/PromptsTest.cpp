@@ -1,14 +1,19 @@
 // What a page asks of the user, with the real engine and a loopback server:
 // downloads, an untrusted certificate and permission requests.
 #include <glib.h>
+#include <unistd.h>
 #include <webkit2/webkit2.h>
 
+#include <algorithm>
+#include <iostream>
 #include <string>
+#include <vector>
 
 #include "core/app/Module1.h"
 #include "core/browser/ErrorPages.h"
 #include "core/history/HistoryRecord.h"
 #include "gui/GuiTest.h"
+#include "platform/Dialogs.h"
 #include "platform/Network.h"
 #include "platform/WebKitBrowser.h"
 #include "support/Corruption.h"
@@ -97,6 +102,76 @@ TEST_F(Prompts, ARunningDownloadShowsItsProgressAndEscOrGoingOfflineCancelsIt) {
   EXPECT_FALSE(Exists(Downloads() + "/slow.bin"));
   EXPECT_FALSE(Exists(Downloads() + "/slower.bin"));
   EXPECT_EQ(w->DownloadDoneDialog(), nullptr);
+}
+
+// Archives, installers and other files come from most servers without a
+// Content-Disposition: whatever the engine cannot show is saved all the
+// same (a PDF too, unless the engine shows it itself), and a download that
+// cannot be saved says why.
+TEST_F(Prompts, WhatTheEngineCannotShowIsSavedAndAFailedDownloadSaysWhy) {
+  const std::string body = Text(corruption::Garbage(200 * 1024 + 3));
+  server.TitledPage("/start", "Start");
+  Form1* w = Browse(server.Url("/start"));
+  ASSERT_TRUE(TitleIs(w, "Start"));
+  const std::pair<const char*, const char*> rows[] = {
+      {"setup.zip", "application/zip"}, {"tool.bin", "application/octet-stream"}, {"paper.pdf", "application/pdf"}};
+  for (const auto& row : rows) {
+    const std::string name = row.first, type = row.second;
+    SCOPED_TRACE(name);
+    const std::string path = std::string("/") + name;
+    server.Page(path, body, type);
+    w->WebBrowser1.Navigate(server.Url(path));
+    const auto saved = [&] { return w->DownloadDoneDialog() && w->DownloadDoneDialog()->get_visible(); };
+    // The engine's own PDF viewer, when it has one, shows the document instead.
+    const auto viewed = [&] {
+      return type == "application/pdf" && w->PageTitle() != "Start" && w->WebBrowser1.LocationURL() == server.Url(path);
+    };
+    ASSERT_TRUE(RunUntil([&] { return saved() || viewed(); })) << w->StatusBar1.Text(1);
+    if (!saved()) {
+      std::cout << "note: " << name << " was shown by the engine, as \"" << w->PageTitle() << "\"\n";
+      continue;
+    }
+    EXPECT_TRUE(Text(ReadBytes(Downloads() + "/" + name)) == body);
+    EXPECT_EQ(w->StatusBar1.Text(1), "Downloaded " + name + " to " + Downloads());
+    w->DownloadDoneDialog()->response(Gtk::RESPONSE_CLOSE);
+  }
+
+  // No download folder can be made: a file has its name.
+  ASSERT_EQ(::rename(Downloads().c_str(), (Downloads() + ".kept").c_str()), 0);
+  WriteString(Downloads(), "not a folder");
+  server.Page("/nowhere.zip", body, "application/zip");
+  w->WebBrowser1.Navigate(server.Url("/nowhere.zip"));
+  const std::string failed = "Download of nowhere.zip failed: ";
+  EXPECT_TRUE(RunUntil([&] { return w->StatusBar1.Text(1).rfind(failed, 0) == 0; })) << w->StatusBar1.Text(1);
+  EXPECT_GT(w->StatusBar1.Text(1).size(), failed.size());  // and why
+  ::unlink(Downloads().c_str());
+  ::rename((Downloads() + ".kept").c_str(), Downloads().c_str());
+}
+
+// The last window asks before a running download ends with the program, and
+// the program does not end before the download's partial file is gone.
+TEST_F(Prompts, ClosingTheLastWindowCancelsItsRunningDownloadAndLeavesNoPartialFile) {
+  ScriptedAnswers answers;
+  answers.answers = {MsgAnswer::Yes};
+  SetMsgAnswerer(answers.Answerer());
+  server.Attachment("/held.bin", Text(corruption::Garbage(4 * 1000 * 1000)), "held.bin", true);
+  Form1* w = Browse(server.Url("/held.bin"));
+  ASSERT_TRUE(RunUntil([&] { return w->StatusBar1.Text(1).find('%') != std::string::npos; }));
+  w->Form_QueryUnload();
+  EXPECT_EQ(answers.shown.size(), 1u);
+  ASSERT_TRUE(RunUntil([] { return !TheApp().HasMainWindows(); }));
+  SetMsgAnswerer({});
+  // Nothing is waited for after the window has gone: the program could end here.
+  EXPECT_FALSE(Exists(Downloads() + "/held.bin"));
+  GError* error = nullptr;
+  GDir* dir = g_dir_open(Downloads().c_str(), 0, &error);
+  ASSERT_NE(dir, nullptr);
+  std::vector<std::string> left;
+  while (const char* entry = g_dir_read_name(dir)) left.emplace_back(entry);
+  g_dir_close(dir);
+  EXPECT_TRUE(std::find_if(left.begin(), left.end(), [](const std::string& n) { return n.rfind("held", 0) == 0; }) ==
+              left.end())
+      << left.size();
 }
 
 // ---- an untrusted certificate ----

@@ -15,6 +15,8 @@
 #include <atomic>
 #include <cstring>
 #include <filesystem>
+#include <functional>
+#include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -34,6 +36,7 @@
 #include "ui/app/Form8.h"
 #include "ui/app/Main.h"
 #include "ui/browser/Form1.h"
+#include "ui/windows/Form3.h"
 
 namespace {
 
@@ -128,9 +131,46 @@ TEST_F(InstanceSocket, SecondStartWithoutAnsweringMarkerSaysTheProgramRuns) {
   EXPECT_EQ(HandOverToMarker(paths_.socketPath, "/tmp/p.htm", 2000), HandOverResult::NoMarker);
   ScriptedAnswers answers;
   SetMsgAnswerer(answers.Answerer());
-  EXPECT_EQ(SecondStart(paths_, {"/tmp/p.htm"}), 0);
+  EXPECT_EQ(SecondStart(paths_, {"/tmp/p.htm"}, 300), 0);  // after waiting that long for it
   SetMsgAnswerer({});
   EXPECT_EQ(answers.shown, std::vector<std::string>{kRunningText});
+}
+
+// The lock is held from the first moment of a start to the last of its end,
+// the marker only while windows can open: a second start in between waits
+// for the marker, or for the lock to come free (and then starts the program
+// itself), instead of giving up at once.
+TEST_F(InstanceSocket, ASecondStartDuringStartUpOrShutdownWaitsForTheMarkerOrTheFreeLock) {
+  struct Row {
+    const char* name;
+    std::function<void()> meanwhile;  // what the first process does while the second waits
+    HandOverResult result;
+  };
+  const Row rows[] = {
+      {"start-up", [&] { server_ = std::make_unique<InstanceServer>(marker_), server_->Listen(paths_.socketPath); },
+       HandOverResult::Delivered},
+      {"shutdown", [&] { lock_.Release(); }, HandOverResult::Ended},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    server_.reset();
+    ASSERT_TRUE(lock_.Held() || lock_.Acquire(paths_.lockPath) == InstanceLock::State::Acquired);
+    marker_.resizes.clear();
+    std::atomic<bool> done{false};
+    HandOverResult result = HandOverResult::NoMarker;
+    std::thread second([&] {
+      result = HandOverToMarker(paths_.socketPath, "/tmp/early.htm", 20000,
+                                [&] { return LockHeldElsewhere(paths_.lockPath); });
+      done = true;
+    });
+    RunFor(300);
+    EXPECT_FALSE(done);  // still waiting
+    row.meanwhile();
+    EXPECT_TRUE(RunUntil([&] { return done.load(); }, 25000));
+    second.join();
+    EXPECT_EQ(result, row.result);
+    EXPECT_EQ(marker_.resizes.size(), row.result == HandOverResult::Delivered ? 1u : 0u);
+  }
 }
 
 // ---- The marker window's handler, over the fake browser -----------------------
@@ -192,6 +232,84 @@ TEST_F(MarkerWindow, RefusedWhileBusyThenTheNextStartOpensTheKeptAddress) {
   EXPECT_EQ(LastNavigation(MainWindows().back()), Module1().Working.StartPage);
 }
 
+// A message box counts as an "App-Message" window, and the About window as
+// a secondary one: a hand-over is refused with the message, never taken and
+// dropped, and its address waits for the next hand-over. Pages' own windows
+// are left as they were.
+TEST_F(MarkerWindow, RefusedUnderAMessageBoxOrTheAboutWindowAndNothingOfItIsLeftBehind) {
+  Form8& marker = TheApp().Marker();
+  Form1* first = OpenWindow(std::make_unique<FakeBrowser>());
+  struct Row {
+    const char* name;
+    std::function<void(const std::function<void()>& handOver)> whileOpen;
+  };
+  const Row rows[] = {
+      {"message box",
+       [&](const std::function<void()>& handOver) {
+         bool handedOver = false;
+         SetMsgAnswerer([&](const std::string& text, MsgButtons) {
+           answers_.shown.push_back(text);
+           if (!handedOver) {
+             handedOver = true;
+             handOver();
+           }
+           return MsgAnswer::Ok;
+         });
+         first->Command6_Click();  // "You Are (NOT) CONNECTED ..."
+         SetMsgAnswerer(answers_.Answerer());
+       }},
+      {"About window",
+       [&](const std::function<void()>& handOver) {
+         TheApp().OpenAbout(first);
+         handOver();
+         TheApp().About()->Form_QueryUnload();
+       }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    answers_.shown.clear();
+    row.whileOpen([&] {
+      SecondStartOn(marker, "/tmp/handed over.htm");
+      EXPECT_EQ(MainWindows().size(), 1u);
+    });
+    EXPECT_NE(std::find(answers_.shown.begin(), answers_.shown.end(), kBusyText), answers_.shown.end());
+    EXPECT_EQ(MainWindows().size(), 1u);
+    EXPECT_TRUE(Module1().CommandLineArg.empty());
+    EXPECT_EQ(Module1().StartPageFlag, 1);
+    EXPECT_EQ(Module1().BusyWindowOpen, 0);
+
+    // A page's pop-up opening now gets its own page, not the handed-over one.
+    first->WebBrowser1.NavigateNewWindow("http://popup.example/");
+    ASSERT_EQ(MainWindows().size(), 2u);
+    EXPECT_EQ(static_cast<FakeBrowser&>(MainWindows().back()->WebBrowser1).navigations,
+              std::vector<std::string>{"http://popup.example/"});
+    CloseWindow(MainWindows().back());
+
+    SecondStartOn(marker, "");  // the next start opens what the refused one brought
+    ASSERT_EQ(MainWindows().size(), 2u);
+    EXPECT_EQ(LastNavigation(MainWindows().back()), "/tmp/handed over.htm");
+    CloseWindow(MainWindows().back());
+  }
+}
+
+// A window request turned down under a message box leaves neither the
+// handed-over address nor a cleared start-page flag for the next window.
+TEST_F(MarkerWindow, ANewWindowRefusedUnderAMessageBoxLeavesNoStateBehind) {
+  Form1* first = OpenWindow(std::make_unique<FakeBrowser>());
+  Module1State& m = Module1();
+  m.CommandLineArg = "/tmp/handed over.htm";
+  m.MsgBoxOpen = 1;
+  first->NewApplWindo();
+  m.MsgBoxOpen = 0;
+  EXPECT_EQ(MainWindows().size(), 1u);
+  EXPECT_TRUE(m.CommandLineArg.empty());
+  EXPECT_EQ(m.StartPageFlag, 1);
+  first->WebBrowser1.NavigateNewWindow("http://popup.example/");
+  ASSERT_EQ(MainWindows().size(), 2u);
+  EXPECT_EQ(LastNavigation(MainWindows().back()), "http://popup.example/");
+  EXPECT_EQ(static_cast<FakeBrowser&>(MainWindows().back()->WebBrowser1).navigations.size(), 1u);
+}
+
 // ---- The launcher next to the browser, against the marker served here ---------------
 
 TEST_F(InstanceSocket, LauncherHandsOverWhatTheBrowserWouldOrLeavesItToTheBrowser) {
@@ -248,6 +366,27 @@ TEST_F(SingleInstance, QuickSecondStartsOpenTheirPagesInTheRunningProcess) {
   for (const Child* c : {second, third}) EXPECT_TRUE(WIFEXITED(c->status) && WEXITSTATUS(c->status) == 0);
   EXPECT_TRUE(RunUntil([&] { return Logged("Hand-over page A") && Logged("Hand-over page L"); }, 30000))
       << "A " << Logged("Hand-over page A") << ", L " << Logged("Hand-over page L");
+  EXPECT_FALSE(first_->exited);
+}
+
+// A second start while the first is still starting: it finds the lock held
+// before the first can take hand-overs, and waits for it (the first is held
+// still a moment to be sure of that).
+TEST_F(SingleInstance, ASecondStartDuringTheFirstStartUpOpensItsPageThere) {
+  const std::string early = Page("early.htm", "Hand-over page E");
+  first_ = Start({});
+  ASSERT_TRUE(first_);
+  ASSERT_TRUE(RunUntil([&] { return LockHeldElsewhere(home_ / "run/skelvornax/instance.lock"); }, 30000));
+  ::kill(first_->pid, SIGSTOP);
+  if (Exists(home_ / "run/skelvornax/marker.sock")) std::cout << "note: the first start was serving already\n";
+  Child* second = Start({early});
+  ASSERT_TRUE(second);
+  RunFor(1500);
+  EXPECT_FALSE(second->exited);  // waiting
+  ::kill(first_->pid, SIGCONT);
+  ASSERT_TRUE(RunUntil([&] { return second->exited; }, 40000));
+  EXPECT_TRUE(WIFEXITED(second->status) && WEXITSTATUS(second->status) == 0);
+  EXPECT_TRUE(RunUntil([&] { return Logged("Hand-over page E"); }, 30000));
   EXPECT_FALSE(first_->exited);
 }
 

@@ -39,3 +39,12 @@ bool Exists(const std::string& path) {
 }
 
 void MakeDirs(const std::string& path) { std::filesystem::create_directories(path); }
+
+void MakeUnreadable(const std::string& path) {
+  std::filesystem::remove(path);
+  // Reading /proc/self/mem from its start fails with an I/O error, even for
+  // root, while the path still looks like a plain file that is there.
+  std::filesystem::create_symlink("/proc/self/mem", path);
+}
+
+bool StillUnreadable(const std::string& path) { return std::filesystem::is_symlink(path); }

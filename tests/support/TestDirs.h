@@ -22,3 +22,7 @@ void WriteBytes(const std::string& path, const std::vector<unsigned char>& bytes
 void WriteString(const std::string& path, const std::string& text);
 bool Exists(const std::string& path);
 void MakeDirs(const std::string& path);
+// Puts a plain-looking file at `path` that is there but cannot be read (also
+// by root); StillUnreadable tells that nothing has replaced it since.
+void MakeUnreadable(const std::string& path);
+bool StillUnreadable(const std::string& path);

@@ -37,12 +37,17 @@ struct Module1State {
 
 Module1State& Module1();
 
-// Raises one of Module1's 0/1 flags (MsgBoxOpen, BusyWindowOpen) for as long
-// as it lives, so no path out of a dialog or window can leave it set.
+// Raises one of Module1's flags (MsgBoxOpen, BusyWindowOpen) for as long as
+// it lives, so no path out of a dialog or window can leave it set. The flag
+// counts: it stays up while any of the boxes or windows that raised it is
+// open (a message box over a message box, the editor and the options
+// window closing in either order), so read it as zero or not.
 class FlagScope {
  public:
-  explicit FlagScope(int& flag) : flag_(flag) { flag_ = 1; }
-  ~FlagScope() { flag_ = 0; }
+  explicit FlagScope(int& flag) : flag_(flag) { ++flag_; }
+  ~FlagScope() {
+    if (flag_ > 0) --flag_;
+  }
   FlagScope(const FlagScope&) = delete;
   FlagScope& operator=(const FlagScope&) = delete;
 

@@ -13,7 +13,10 @@ bool AutoRefresh::MinuteTick() {
 std::string AutoRefresh::MinutesLeftText() const { return std::to_string(interval - counter); }
 
 void AutoRefresh::StepInterval(int delta) {
-  interval = static_cast<int16_t>(std::clamp<int>(interval + delta, kMinInterval, kMaxInterval));
+  // The buttons reach 99 at most, but a longer interval kept in the settings
+  // is neither cut by them nor raised further.
+  if (delta > 0 && interval >= kMaxInterval) return;
+  interval = static_cast<int16_t>(std::clamp<int>(interval + delta, kMinInterval, std::max(kMaxInterval, interval)));
 }
 
 bool AutoRefresh::IntervalChosen() {

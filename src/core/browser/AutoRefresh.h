@@ -6,6 +6,7 @@
 #include <string>
 
 constexpr int16_t kMinInterval = 1, kMaxInterval = 99;
+constexpr int16_t kMaxStoredInterval = 10080;  // a week: the longest the settings keep
 // Holding an interval button: one step at once, the next after 750 ms, then
 // one every 50 ms while the button stays down.
 constexpr int32_t kFirstRepeatMs = 750, kNextRepeatMs = 50;
@@ -20,7 +21,7 @@ struct AutoRefresh {
   bool MinuteTick();
   // Minutes left, as the box beside the interval shows them.
   std::string MinutesLeftText() const;
-  void StepInterval(int delta);  // stays within 1..99
+  void StepInterval(int delta);  // stays within 1..99, or at a longer stored interval
   // After the interval buttons are released: the timer comes on, and true
   // when the shortened interval is already used up (refresh at once).
   bool IntervalChosen();

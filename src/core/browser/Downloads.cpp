@@ -67,5 +67,5 @@ std::string DownloadProgressText(const std::string& name, uint64_t received, uin
   } else {
     text += SizeText(received) + " so far";
   }
-  return text + " - Esc or a click here cancels";
+  return text + " - Esc cancels";
 }

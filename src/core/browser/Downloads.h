@@ -18,6 +18,6 @@ std::string UniqueDownloadName(const std::string& name, const std::function<bool
 // "512 bytes", "12.5 kB", "3.4 MB", "1.2 GB".
 std::string SizeText(uint64_t bytes);
 
-// "Downloading report.pdf: 45% of 2.6 MB - Esc or a click here cancels";
+// "Downloading report.pdf: 45% of 2.6 MB - Esc cancels";
 // without a known total: "Downloading report.pdf: 1.2 MB so far - ...".
 std::string DownloadProgressText(const std::string& name, uint64_t received, uint64_t total);

@@ -19,9 +19,7 @@ std::vector<std::string> ProgramArgv(const std::string& path) {
 
 std::string AddInPath(const std::string& appDir) { return appDir + "/Quillbox/Quillbox"; }
 
-std::string AddInMissingText(const std::string& appDir) {
-  return AddInPath(appDir) + " Is Not Installed.\nIt Is A Separate Add-In Utility";
-}
+std::string AddInMissingText() { return ".../Quillbox/Quillbox Is Not Installed.\nIt Is A Separate Add-In Utility"; }
 
 std::string ProgramMissingText(const std::string& name, const std::string& path) {
   const std::string trimmed = coding::TrimBlanks(path);

@@ -19,7 +19,7 @@ std::vector<std::string> ProgramArgv(const std::string& path);
 
 // The mail-check add-in: "/Quillbox/Quillbox" under the program directory.
 std::string AddInPath(const std::string& appDir);
-std::string AddInMissingText(const std::string& appDir);
+std::string AddInMissingText();
 // What the user is told when a program from the options does not start.
 std::string ProgramMissingText(const std::string& name, const std::string& path);
 // The text when no program takes "mailto:" addresses.

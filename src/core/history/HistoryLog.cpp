@@ -106,7 +106,12 @@ bool PageLogCheck(const PageLogCheckInput& in, PageLogMarks& marks) {
     return false;
   }
   if (in.historyDays <= 0) return false;
-  if (IsErrorPageTitle(in.pageTitle)) return false;
+  // The program's own error page is the completion of the failed navigation:
+  // it spends the error mark, so the next real page is examined normally.
+  if (IsErrorPageTitle(in.pageTitle)) {
+    marks.navigationError = false;
+    return false;
+  }
   const std::string lc = coding::ToLower(in.locationUrl);
   if (lc.compare(0, 22, kAutoSearchPrefix) == 0) return false;
   for (const auto& own : in.ownPages)
@@ -124,7 +129,10 @@ int DumpOldHistory(const std::string& historyDir, int32_t historyDays, int64_t t
   int deleted = 0;
   for (const auto& name : fileops::ListNames(historyDir)) {
     const auto fileDate = DayFileDate(name);
-    if (!fileDate || (*fileDate >= cutoff && *fileDate <= today)) continue;
+    // A file dated after today means the clock is wrong, not that the file is
+    // old: keep it. Keeping no days at all is the one request to drop it too.
+    const bool drop = fileDate && (*fileDate < cutoff || (historyDays == 0 && *fileDate > today));
+    if (!drop) continue;
     const std::string path = fileops::Join(historyDir, name);
     if (fileops::IsRegularFile(path) && fileops::RemoveFile(path)) ++deleted;
   }

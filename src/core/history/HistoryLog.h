@@ -55,7 +55,9 @@ struct PageLogMarks {
 // True when the page is to be logged. Clears the mark it stopped on.
 bool PageLogCheck(const PageLogCheckInput& in, PageLogMarks& marks);
 
-// Deletes the day files outside the kept period (today - (days - 1) .. today)
-// and those dated after today. Negative days delete nothing. Only plain files
+// Deletes the day files older than the kept period (today - (days - 1) ..
+// today). Files dated after today stay (a clock set back must not cost the
+// history), except with 0 days, which deletes every day file. Negative days
+// delete nothing. Only plain files
 // with the exact day-file name shape are touched. Returns how many went.
 int DumpOldHistory(const std::string& historyDir, int32_t historyDays, int64_t today);

@@ -29,9 +29,9 @@ std::string SystemShortDate(int64_t day) {
 }
 
 std::vector<PeriodEntry> PeriodEntries(const std::vector<DayFile>& newestFirst, int64_t today, int32_t historyDays,
-                                       const ShortDateFormat& shortDate) {
+                                       bool folderHoldsFiles, const ShortDateFormat& shortDate) {
   std::vector<PeriodEntry> entries;
-  if (newestFirst.empty()) return entries;
+  if (!folderHoldsFiles && newestFirst.empty()) return entries;
   if (historyDays >= 0) entries.push_back({"0-" + std::to_string(historyDays) + " Days Ago", 0, historyDays, false});
 
   // Weeks back from today that hold a file, nearest first; the files are

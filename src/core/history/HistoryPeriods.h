@@ -31,9 +31,10 @@ using ShortDateFormat = std::function<std::string(int64_t day)>;
 
 // "0-N Days Ago" for N = the days kept, the weeks (0-6, 7-13, ...) that hold
 // at least one day file, then every day file newest first as
-// "N Day(s) Ago <short date> <>". No day files: no entries.
+// "N Day(s) Ago <short date> <>". A folder that holds no file at all gives
+// no entries; one that holds files, day files or not, at least the first.
 std::vector<PeriodEntry> PeriodEntries(const std::vector<DayFile>& newestFirst, int64_t today, int32_t historyDays,
-                                       const ShortDateFormat& shortDate = SystemShortDate);
+                                       bool folderHoldsFiles, const ShortDateFormat& shortDate = SystemShortDate);
 
 // The files of the period, newest first.
 std::vector<DayFile> FilesInPeriod(const std::vector<DayFile>& newestFirst, int64_t today, const PeriodEntry& period);

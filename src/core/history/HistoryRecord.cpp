@@ -47,12 +47,16 @@ std::optional<int64_t> DayFileDate(const std::string& name) {
   return dates::DayNumber(year, month, day);
 }
 
-std::vector<HistoryRecord> ReadDayFile(const std::string& path) {
-  std::vector<HistoryRecord> out;
+std::optional<std::vector<HistoryRecord>> TryReadDayFile(const std::string& path) {
   const auto bytes = fileops::ReadAll(path);
-  if (!bytes) return out;
+  if (!bytes) return std::nullopt;
   const std::size_t count = bytes->size() / kRecordSize;
+  std::vector<HistoryRecord> out;
   out.reserve(count);
   for (std::size_t i = 0; i < count; ++i) out.push_back(DecodeHistoryRecord(*bytes, i * kRecordSize));
   return out;
+}
+
+std::vector<HistoryRecord> ReadDayFile(const std::string& path) {
+  return TryReadDayFile(path).value_or(std::vector<HistoryRecord>());
 }

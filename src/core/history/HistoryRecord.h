@@ -47,3 +47,5 @@ std::optional<int64_t> DayFileDate(const std::string& name);
 // files grow by appends, which a crash can cut short: a last record that is
 // not whole is no page and is left out.
 std::vector<HistoryRecord> ReadDayFile(const std::string& path);
+// The same, but nullopt when the file cannot be read.
+std::optional<std::vector<HistoryRecord>> TryReadDayFile(const std::string& path);

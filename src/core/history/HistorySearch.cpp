@@ -363,8 +363,10 @@ const char* SearchCheckMessage(SearchCheck check) {
 
 // ---- the search ----
 
-SearchResult SearchHistory(const SearchRequest& request, const std::atomic<bool>& cancel,
-                           const std::function<void(const SearchProgress&)>& progress) {
+namespace {
+
+SearchResult Search(const SearchRequest& request, const std::atomic<bool>& cancel,
+                    const std::function<void(const SearchProgress&)>& progress) {
   SearchResult result;
   const SearchMode mode = request.mode;
   const bool byHost = IsHostMode(mode);
@@ -453,6 +455,21 @@ SearchResult SearchHistory(const SearchRequest& request, const std::atomic<bool>
     result.rows = GroupedRows(hosts, std::move(hostPages), groupOfPage);
   }
   return result;
+}
+
+}  // namespace
+
+SearchResult SearchHistory(const SearchRequest& request, const std::atomic<bool>& cancel,
+                           const std::function<void(const SearchProgress&)>& progress) {
+  // The search runs on a thread of its own, where anything escaping would end
+  // the program: a period too large for memory is reported as a failed search.
+  try {
+    return Search(request, cancel, progress);
+  } catch (...) {
+    SearchResult failed;
+    failed.status = SearchResult::Status::FileError;
+    return failed;
+  }
 }
 
 // ---- captions ----

@@ -78,7 +78,8 @@ struct SearchResult {
 
 // Runs a search. The cancel flag is read before every record; once it is
 // set the search ends with Cancelled and no rows. `progress` is called after
-// each file, on the searching thread.
+// each file, on the searching thread. Nothing is thrown: a search that runs
+// out of memory ends with FileError.
 SearchResult SearchHistory(const SearchRequest& request, const std::atomic<bool>& cancel,
                            const std::function<void(const SearchProgress&)>& progress = {});
 

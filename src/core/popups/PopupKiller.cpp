@@ -108,7 +108,8 @@ bool DontKillSpares(const std::string& url, const std::vector<SiteRecord>& list)
   const std::string lc = coding::ToLower(url);
   for (const auto& entry : list) {
     const std::string prefix = coding::ToLower(coding::TrimBlanks(entry.URL));
-    if (!prefix.empty() && lc.compare(0, prefix.size(), prefix) == 0) return true;
+    // Every address begins with an empty entry: a blank entry spares every window.
+    if (lc.compare(0, prefix.size(), prefix) == 0) return true;
   }
   return false;
 }

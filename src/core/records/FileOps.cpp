@@ -42,6 +42,14 @@ int MakeTemp(const std::string& path, std::string& temp) {
   return ::mkostemp(temp.data(), O_CLOEXEC);
 }
 
+// A rewrite keeps the mode the user gave the file; a new file gets the usual
+// mode of a data file (mkstemp would leave it 0600).
+mode_t ModeFor(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) return st.st_mode & 07777;
+  return 0644;
+}
+
 // The rename is only durable once the folder entry itself is on disk.
 void SyncFolder(const std::string& path) {
   const int dfd = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -113,11 +121,14 @@ bool WriteAtomic(const std::string& path, const Bytes& content) {
   // (A second process writing into the same folder at this very moment would
   // lose its temporary file and report failure, its old file kept.)
   RemoveStaleTemps(FolderOf(path));
+  return ReplaceContent(path, content);
+}
+
+bool ReplaceContent(const std::string& path, const Bytes& content) {
   std::string temp;
   const int fd = MakeTemp(path, temp);
   if (fd < 0) return false;
-  // mkstemp makes the file 0600; give it the usual mode of a data file.
-  bool ok = ::fchmod(fd, 0644) == 0 && WriteFully(fd, content.data(), content.size()) && ::fsync(fd) == 0;
+  bool ok = ::fchmod(fd, ModeFor(path)) == 0 && WriteFully(fd, content.data(), content.size()) && ::fsync(fd) == 0;
   ok = (::close(fd) == 0) && ok;
   if (ok) ok = ::rename(temp.c_str(), path.c_str()) == 0;
   if (!ok) {
@@ -204,6 +215,29 @@ bool RenameDurably(const std::string& from, const std::string& to) {
   return true;
 }
 
+bool ReplaceDirDurably(const std::string& fresh, const std::string& dir) {
+  struct stat st {};
+  if (::lstat(dir.c_str(), &st) != 0) return RenameDurably(fresh, dir);
+  // One step where the file system can swap two names; the old set then sits
+  // under the fresh set's name until it is removed.
+  if (::renameat2(AT_FDCWD, fresh.c_str(), AT_FDCWD, dir.c_str(), RENAME_EXCHANGE) == 0) {
+    SyncFolder(dir);
+    RemoveDirWithFiles(fresh);
+    return true;
+  }
+  // Otherwise the old set steps aside first and comes back if the new one
+  // cannot take its place.
+  const std::string old = dir + ".old";
+  RemoveDirWithFiles(old);
+  if (!RenameDurably(dir, old)) return false;
+  if (!RenameDurably(fresh, dir)) {
+    RenameDurably(old, dir);
+    return false;
+  }
+  RemoveDirWithFiles(old);
+  return true;
+}
+
 bool CopyFilesDurably(const std::vector<std::pair<std::string, std::string>>& copies) {
   std::vector<std::string> temps;
   auto fail = [&temps] {
@@ -217,7 +251,7 @@ bool CopyFilesDurably(const std::vector<std::pair<std::string, std::string>>& co
     const int fd = MakeTemp(to, temp);
     if (fd < 0) return fail();
     temps.push_back(temp);
-    const bool ok = ::fchmod(fd, 0644) == 0 && WriteFully(fd, data->data(), data->size());
+    const bool ok = ::fchmod(fd, ModeFor(to)) == 0 && WriteFully(fd, data->data(), data->size());
     if (::close(fd) != 0 || !ok) return fail();
   }
   if (copies.empty()) return true;

@@ -15,10 +15,15 @@ using Bytes = std::vector<unsigned char>;
 
 // Whole file, or nullopt when it cannot be opened or read.
 std::optional<Bytes> ReadAll(const std::string& path);
-// Replaces the file's content crash-safely. False (and the old file kept) on error.
+// Replaces the file's content crash-safely, keeping the file's mode (0644 for
+// a new file). False (and the old file kept) on error.
 // The temporary file is named "." + name + ".tmp-XXXXXX" in the same folder; one
 // left there by a write that died is removed by the next write into the folder.
 bool WriteAtomic(const std::string& path, const Bytes& content);
+// The same without clearing the folder's leftovers first: for folders the
+// program does not own (Save As into the user's own folder), where a file
+// of that name shape may be someone else's.
+bool ReplaceContent(const std::string& path, const Bytes& content);
 // Whether a name in a folder is such a temporary file.
 bool IsWriteTempName(const std::string& name);
 // Removes the temporary files that writes into the folder left behind.
@@ -41,6 +46,10 @@ std::vector<std::string> ListFiles(const std::string& dir);
 bool RemoveDirWithFiles(const std::string& dir);
 // Renames a file or folder and makes the new name durable.
 bool RenameDurably(const std::string& from, const std::string& to);
+// Puts the folder `fresh` in the place of `dir` (made when missing) and
+// removes the old folder's files: at every moment `dir` holds the whole old
+// or the whole new set. False, with `dir` untouched, on error.
+bool ReplaceDirDurably(const std::string& fresh, const std::string& dir);
 // Copies files (source, destination) so that each destination afterwards
 // holds the whole source or what it held before; one disk sync for all.
 bool CopyFilesDurably(const std::vector<std::pair<std::string, std::string>>& copies);

@@ -1,6 +1,7 @@
 #include "core/sitelists/ListFiles.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <set>
 
 #include "core/app/SharedRoutines.h"
@@ -13,16 +14,21 @@ namespace {
 
 // Decodes a file's records in place; the last, partial one reads as if
 // padded with zeros (the field readers stop at the end of the bytes).
+// A missing file is an empty list; one that is there but cannot be read
+// (or is not a plain file) gives nullopt.
 template <typename Decode>
-auto ReadRecords(const std::string& path, std::size_t recordSize, Decode decode) {
-  std::vector<decltype(decode(coding::Bytes(), 0))> out;
-  if (FileTest(path) != 0) return out;
+auto TryReadRecords(const std::string& path, std::size_t recordSize, Decode decode) {
+  using List = std::vector<decltype(decode(coding::Bytes(), 0))>;
+  const int32_t test = FileTest(path);
+  if (test == ENOENT || test == ENOTDIR) return std::optional<List>(List());
+  if (test != 0) return std::optional<List>();
   const auto bytes = fileops::ReadAll(path);
-  if (!bytes) return out;
+  if (!bytes) return std::optional<List>();
   const std::size_t count = coding::RecordCount(bytes->size(), recordSize);
+  List out;
   out.reserve(count);
   for (std::size_t i = 0; i < count; ++i) out.push_back(decode(*bytes, i * recordSize));
-  return out;
+  return std::optional<List>(std::move(out));
 }
 
 CategoryRecord DecodeCategory(const coding::Bytes& r, std::size_t at) {
@@ -72,11 +78,21 @@ std::vector<unsigned char> EncodeSite(const SiteRecord& s) {
   return r;
 }
 
-std::vector<CategoryRecord> ReadCategories(const std::string& path) {
-  return ReadRecords(path, kCategoryRecordSize, DecodeCategory);
+std::optional<std::vector<CategoryRecord>> TryReadCategories(const std::string& path) {
+  return TryReadRecords(path, kCategoryRecordSize, DecodeCategory);
 }
 
-std::vector<SiteRecord> ReadSites(const std::string& path) { return ReadRecords(path, kSiteRecordSize, DecodeSite); }
+std::optional<std::vector<SiteRecord>> TryReadSites(const std::string& path) {
+  return TryReadRecords(path, kSiteRecordSize, DecodeSite);
+}
+
+std::vector<CategoryRecord> ReadCategories(const std::string& path) {
+  return TryReadCategories(path).value_or(std::vector<CategoryRecord>());
+}
+
+std::vector<SiteRecord> ReadSites(const std::string& path) {
+  return TryReadSites(path).value_or(std::vector<SiteRecord>());
+}
 
 std::vector<SiteRecord> ReadDontKill(const std::string& path) { return ReadSites(path); }
 
@@ -93,8 +109,10 @@ bool RewriteDontKill(const std::string& path, const std::vector<SiteRecord>& lis
 }
 
 std::optional<std::string> NewSiteFileNumber(const std::string& catListPath) {
+  const auto categories = TryReadCategories(catListPath);
+  if (!categories) return std::nullopt;
   std::set<int> used;
-  for (const auto& c : ReadCategories(catListPath)) used.insert(c.FileNumber);
+  for (const auto& c : *categories) used.insert(c.FileNumber);
   for (int n = 1; n <= 32767; ++n)
     if (!used.count(n)) return Pad5(static_cast<int16_t>(n));
   return std::nullopt;

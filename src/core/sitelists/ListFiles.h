@@ -44,9 +44,14 @@ std::string SiteFileName(int16_t number);
 // The number held in characters 6 to 10 of a site file name; 0 when none.
 int16_t FileNumberFromName(const std::string& siteFileName);
 
-// A missing or unreadable file reads as an empty list.
+// A missing or unreadable file reads as an empty list: for showing lists.
 std::vector<CategoryRecord> ReadCategories(const std::string& catListPath);
 std::vector<SiteRecord> ReadSites(const std::string& path);
+// A missing file reads as an empty list, one that is there but cannot be
+// read as nullopt: whatever rewrites a list reads it this way, so that a list
+// it could not read is never written back with only the new entry.
+std::optional<std::vector<CategoryRecord>> TryReadCategories(const std::string& catListPath);
+std::optional<std::vector<SiteRecord>> TryReadSites(const std::string& path);
 std::vector<SiteRecord> ReadDontKill(const std::string& path);
 
 // Replace a whole file crash-safely. An empty category or don't-kill list
@@ -56,7 +61,7 @@ bool RewriteSites(const std::string& path, const std::vector<SiteRecord>& list);
 bool RewriteDontKill(const std::string& path, const std::vector<SiteRecord>& list);
 
 // The smallest positive file number no category uses, as five digits;
-// nullopt when all of 1..32767 are taken.
+// nullopt when all of 1..32767 are taken or the list cannot be read.
 std::optional<std::string> NewSiteFileNumber(const std::string& catListPath);
 
 // name, or name + "(k)" for the first k not in use (exact comparison).

@@ -114,7 +114,9 @@ Outcome AddCategory(const std::string& liveDir, const std::string& name) {
   const std::string stored = StoredCategoryName(name);
   if (stored.empty()) return Result(EditResult::Unchanged);
   const std::string catList = CatListPathIn(liveDir);
-  auto cats = ReadCategories(catList);
+  auto read = TryReadCategories(catList);
+  if (!read) return Result(EditResult::NoFreeNumber);
+  auto& cats = *read;
   for (const auto& c : cats)
     if (c.Name == stored) return Result(EditResult::Duplicate, -1, stored);
   const auto number = NewSiteFileNumber(catList);
@@ -130,7 +132,9 @@ Outcome AddCategory(const std::string& liveDir, const std::string& name) {
 
 Outcome DeleteCategory(const std::string& liveDir, int index) {
   const std::string catList = CatListPathIn(liveDir);
-  auto cats = ReadCategories(catList);
+  auto read = TryReadCategories(catList);
+  if (!read) return Result(EditResult::FileError);
+  auto& cats = *read;
   if (!InRange(index, cats.size())) return Result(EditResult::Unchanged);
   const int16_t number = cats[static_cast<std::size_t>(index)].FileNumber;
   cats.erase(cats.begin() + index);
@@ -145,7 +149,9 @@ Outcome DeleteCategory(const std::string& liveDir, int index) {
 Outcome RenameCategory(const std::string& liveDir, int index, const std::string& newName) {
   const std::string stored = StoredCategoryName(newName);
   const std::string catList = CatListPathIn(liveDir);
-  auto cats = ReadCategories(catList);
+  auto read = TryReadCategories(catList);
+  if (!read) return Result(EditResult::FileError);
+  auto& cats = *read;
   if (stored.empty() || !InRange(index, cats.size())) return Result(EditResult::Unchanged);
   auto& entry = cats[static_cast<std::size_t>(index)];
   if (entry.Name == stored) return Result(EditResult::Unchanged, index, stored);
@@ -162,7 +168,9 @@ Outcome AddTypedAddress(const std::string& sitePath, const std::string& text) {
   const std::string typed = coding::TrimBlanks(text);
   if (typed.empty() || coding::ToUpper(typed) == "HTTP://") return Result(EditResult::Unchanged);
   const std::string url = StoredUrl(typed);
-  auto sites = ReadSites(sitePath);
+  auto read = TryReadSites(sitePath);
+  if (!read) return Result(EditResult::FileError);
+  auto& sites = *read;
   for (const auto& s : sites)
     if (s.URL == url) return Result(EditResult::Duplicate, -1, url);
   sites.push_back({"", url});
@@ -173,7 +181,9 @@ Outcome AddTypedAddress(const std::string& sitePath, const std::string& text) {
 Outcome AddPage(const std::string& sitePath, const std::string& title, const std::string& url) {
   const std::string address = StoredUrl(url);
   if (address.empty()) return Result(EditResult::Unchanged);
-  auto sites = ReadSites(sitePath);
+  auto read = TryReadSites(sitePath);
+  if (!read) return Result(EditResult::FileError);
+  auto& sites = *read;
   const std::string name = UniqueSiteName(StoredSiteName(title), NamesOf(sites), kSiteNameWidth);
   sites.push_back({name, address});
   if (!RewriteSites(sitePath, sites)) return Result(EditResult::FileError);
@@ -181,7 +191,9 @@ Outcome AddPage(const std::string& sitePath, const std::string& title, const std
 }
 
 Outcome DeleteSites(const std::string& sitePath, const std::vector<int>& rows) {
-  auto sites = ReadSites(sitePath);
+  auto read = TryReadSites(sitePath);
+  if (!read) return Result(EditResult::FileError);
+  auto& sites = *read;
   const auto valid = ValidRows(rows, sites.size());
   if (valid.empty()) return Result(EditResult::Unchanged);
   for (auto it = valid.rbegin(); it != valid.rend(); ++it) sites.erase(sites.begin() + *it);
@@ -191,7 +203,9 @@ Outcome DeleteSites(const std::string& sitePath, const std::vector<int>& rows) {
 
 Outcome RenameSite(const std::string& sitePath, int index, const std::string& newName) {
   const std::string stored = StoredSiteName(newName);
-  auto sites = ReadSites(sitePath);
+  auto read = TryReadSites(sitePath);
+  if (!read) return Result(EditResult::FileError);
+  auto& sites = *read;
   if (stored.empty() || !InRange(index, sites.size())) return Result(EditResult::Unchanged);
   auto& entry = sites[static_cast<std::size_t>(index)];
   if (entry.Name == stored) return Result(EditResult::Unchanged, index, stored);
@@ -221,7 +235,9 @@ int MovedIndex(int index, int count, Move how) {
 
 Outcome MoveCategory(const std::string& liveDir, int index, Move how) {
   const std::string catList = CatListPathIn(liveDir);
-  auto cats = ReadCategories(catList);
+  auto read = TryReadCategories(catList);
+  if (!read) return Result(EditResult::FileError);
+  auto& cats = *read;
   const int target = MovedIndex(index, static_cast<int>(cats.size()), how);
   if (!MoveInList(cats, index, target)) return Result(EditResult::Unchanged, index);
   if (!RewriteCategories(catList, cats)) return Result(EditResult::FileError);
@@ -229,7 +245,9 @@ Outcome MoveCategory(const std::string& liveDir, int index, Move how) {
 }
 
 Outcome MoveSite(const std::string& sitePath, int index, Move how) {
-  auto sites = ReadSites(sitePath);
+  auto read = TryReadSites(sitePath);
+  if (!read) return Result(EditResult::FileError);
+  auto& sites = *read;
   const int target = MovedIndex(index, static_cast<int>(sites.size()), how);
   if (!MoveInList(sites, index, target)) return Result(EditResult::Unchanged, index);
   if (!RewriteSites(sitePath, sites)) return Result(EditResult::FileError);
@@ -238,7 +256,9 @@ Outcome MoveSite(const std::string& sitePath, int index, Move how) {
 
 Outcome SortCategories(const std::string& liveDir, bool ascending, int selected) {
   const std::string catList = CatListPathIn(liveDir);
-  auto cats = ReadCategories(catList);
+  auto read = TryReadCategories(catList);
+  if (!read) return Result(EditResult::FileError);
+  auto& cats = *read;
   if (cats.empty()) return Result(EditResult::Unchanged);
   const int now = SortByName(cats, ascending, selected);
   if (!RewriteCategories(catList, cats)) return Result(EditResult::FileError);
@@ -246,7 +266,9 @@ Outcome SortCategories(const std::string& liveDir, bool ascending, int selected)
 }
 
 Outcome SortSites(const std::string& sitePath, bool ascending, int selected) {
-  auto sites = ReadSites(sitePath);
+  auto read = TryReadSites(sitePath);
+  if (!read) return Result(EditResult::FileError);
+  auto& sites = *read;
   if (sites.empty()) return Result(EditResult::Unchanged);
   const int now = SortByName(sites, ascending, selected);
   if (!RewriteSites(sitePath, sites)) return Result(EditResult::FileError);
@@ -257,10 +279,14 @@ Outcome SortSites(const std::string& sitePath, bool ascending, int selected) {
 
 Outcome CopySites(const std::string& sourcePath, const std::vector<int>& rows, const std::string& destPath) {
   if (sourcePath == destPath) return Result(EditResult::SameCategory);
-  const auto source = ReadSites(sourcePath);
+  const auto readSource = TryReadSites(sourcePath);
+  if (!readSource) return Result(EditResult::FileError);
+  const auto& source = *readSource;
   const auto valid = ValidRows(rows, source.size());
   if (valid.empty()) return Result(EditResult::Unchanged);
-  auto dest = ReadSites(destPath);
+  auto readDest = TryReadSites(destPath);
+  if (!readDest) return Result(EditResult::FileError);
+  auto& dest = *readDest;
   auto names = NamesOf(dest);
   for (int r : valid) {
     const auto& site = source[static_cast<std::size_t>(r)];
@@ -273,10 +299,14 @@ Outcome CopySites(const std::string& sourcePath, const std::vector<int>& rows, c
 
 Outcome MoveSites(const std::string& sourcePath, const std::vector<int>& rows, const std::string& destPath) {
   if (sourcePath == destPath) return Result(EditResult::SameCategory);
-  auto source = ReadSites(sourcePath);
+  auto readSource = TryReadSites(sourcePath);
+  if (!readSource) return Result(EditResult::FileError);
+  auto& source = *readSource;
   const auto valid = ValidRows(rows, source.size());
   if (valid.empty()) return Result(EditResult::Unchanged);
-  auto dest = ReadSites(destPath);
+  auto readDest = TryReadSites(destPath);
+  if (!readDest) return Result(EditResult::FileError);
+  auto& dest = *readDest;
   auto names = NamesOf(dest);
   for (auto it = valid.rbegin(); it != valid.rend(); ++it) {
     const auto& site = source[static_cast<std::size_t>(*it)];
@@ -328,7 +358,9 @@ std::string ShortcutName(const std::string& fileName) {
 }
 
 Outcome AppendSites(const std::string& sitePath, const std::vector<SiteRecord>& entries) {
-  auto sites = ReadSites(sitePath);
+  auto read = TryReadSites(sitePath);
+  if (!read) return Result(EditResult::FileError);
+  auto& sites = *read;
   auto names = NamesOf(sites);
   int added = 0;
   for (const auto& entry : entries) {
@@ -361,20 +393,29 @@ ListDirs DirsUnder(const std::string& userDataDir) {
 DirResult BackUpLists(const ListDirs& dirs) {
   const auto files = FilesIn(dirs.live);
   if (files.empty()) return DirResult::NothingToBackUp;
-  if (!fileops::MakeDirs(dirs.backup)) return DirResult::Error;
-  const auto old = FilesIn(dirs.backup);
-  for (auto it = old.rbegin(); it != old.rend(); ++it)
-    if (!fileops::RemoveFile(fileops::Join(dirs.backup, *it))) return DirResult::Error;
-  for (const auto& f : files)
-    if (!fileops::CopyFile(fileops::Join(dirs.live, f), fileops::Join(dirs.backup, f))) return DirResult::Error;
+  // The new set is built beside the old one and swapped in whole: a full disk
+  // or a crash half-way keeps the last good back-up.
+  const std::string fresh = dirs.backup + ".new";
+  RemoveDirWithFiles(fresh);  // left by a back-up that died
+  if (!fileops::MakeDirs(fresh)) return DirResult::Error;
+  std::vector<std::pair<std::string, std::string>> copies;
+  for (const auto& f : files) copies.emplace_back(fileops::Join(dirs.live, f), fileops::Join(fresh, f));
+  if (!fileops::CopyFilesDurably(copies) || !fileops::ReplaceDirDurably(fresh, dirs.backup)) {
+    RemoveDirWithFiles(fresh);
+    return DirResult::Error;
+  }
   return DirResult::Done;
 }
 
 DirResult RestoreLists(const ListDirs& dirs, bool& restorePending) {
   // An undo directory left by an earlier run goes first; its restore is final.
+  // One that cannot be removed is half deleted: it must never be offered as
+  // an undo, so nothing is pending until the live lists have moved aside.
   if (Exists(dirs.undo)) {
-    restorePending = true;
-    if (!DiscardUndo(dirs, restorePending)) return DirResult::UndoInTheWay;
+    bool discarding = true;
+    const bool discarded = DiscardUndo(dirs, discarding);
+    restorePending = false;
+    if (!discarded) return DirResult::UndoInTheWay;
   }
   if (Exists(dirs.live)) {
     if (!Rename(dirs.live, dirs.undo)) return DirResult::Error;

@@ -20,7 +20,7 @@ enum class EditResult {
   Done,
   Unchanged,     // nothing to do (blank text, a move past an end, same name)
   Duplicate,     // the name or address is already on the list
-  NoFreeNumber,  // all site file numbers 1..32767 are taken
+  NoFreeNumber,  // all site file numbers 1..32767 are taken, or the category list cannot be read
   SameCategory,  // copy or move onto the category itself
   FileError,
 };
@@ -105,7 +105,8 @@ enum class DirResult {
 DirResult BackUpLists(const ListDirs& dirs);
 // Moves the live directory aside as the undo directory and fills a new one
 // from the back-up. `restorePending` becomes true as soon as the undo
-// directory holds the user's lists, also when the copying fails afterwards.
+// directory holds the user's lists, also when the copying fails afterwards;
+// it is false when an old undo directory was in the way.
 DirResult RestoreLists(const ListDirs& dirs, bool& restorePending);
 // Puts the lists from before the restore back. On failure nothing is lost
 // and `restorePending` stays true, so the undo can be tried again.

@@ -34,7 +34,7 @@ AddPageResult AddPageToCategory(const std::string& catListPath, const std::strin
   const std::string listed = coding::TrimBlanks(name).empty() ? url : name;
   const auto stored = AppendSite(siteListsDir + "/" + SiteFileName(record.FileNumber), listed, url);
   if (!stored) return {fileError, ""};
-  return {"", *stored};
+  return {"", *stored, record.FileNumber};
 }
 
 float FullScreenCascadeStep(float position) {

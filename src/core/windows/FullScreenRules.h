@@ -22,6 +22,7 @@ extern const char* const kNoCategoriesText;  // the add-page button, with no cat
 struct AddPageResult {
   std::string message;     // "" on success
   std::string storedName;  // the name as stored, made unique in its category
+  int16_t fileNumber = 0;  // the site file it went into
 };
 // Appends the page to the site file of category `category` (0-based) of the
 // category list, under `name` made unique (its address when it has none).

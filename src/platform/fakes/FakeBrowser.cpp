@@ -3,6 +3,15 @@
 #include <algorithm>
 #include <cctype>
 
+void FakeDownload::End(const std::string& failure) {
+  if (!running_) return;
+  running_ = false;
+  if (failure.empty())
+    Finished.emit();
+  else
+    Failed.emit(failure);
+}
+
 // Focusable like a page, so that tests see where the keys go.
 FakeBrowser::FakeBrowser() { area_.set_can_focus(true); }
 

@@ -4,9 +4,33 @@
 #pragma once
 
 #include <map>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/WebBrowser.h"
+
+// A download the test drives: it runs until the test finishes or fails it,
+// or the window cancels it.
+class FakeDownload : public FileDownload {
+ public:
+  FakeDownload(std::string name, std::string path) : name_(std::move(name)), path_(std::move(path)) {}
+  std::string Name() const override { return name_; }
+  std::string Path() const override { return path_; }
+  uint64_t Received() const override { return received; }
+  uint64_t Total() const override { return total; }
+  bool Running() const override { return running_; }
+  void Cancel() override { End(kDownloadCancelled); }
+  void Finish() { End(""); }
+  void Fail(const std::string& why) { End(why); }
+
+  uint64_t received = 0, total = 0;
+
+ private:
+  void End(const std::string& failure);
+  std::string name_, path_;
+  bool running_ = true;
+};
 
 class FakeBrowser : public WebBrowser {
  public:

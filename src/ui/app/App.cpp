@@ -6,8 +6,10 @@
 #include "core/app/Options.h"
 #include "core/app/ToolTips.h"
 #include "core/history/HistoryLog.h"
+#include "platform/ModalLoop.h"
 #include "platform/WebBrowser.h"
 #include "ui/app/Form8.h"
+#include "ui/app/OpenPagesKeeper.h"
 #include "ui/browser/Form1.h"
 #include "ui/history/Form6.h"
 #include "ui/popups/Form10.h"
@@ -18,14 +20,15 @@
 #include "ui/windows/Form5.h"
 #include "ui/windows/Form9.h"
 
-App::App() : toolkit_(Gtk::Application::create("", Gio::APPLICATION_NON_UNIQUE)) {
+App::App()
+    : toolkit_(Gtk::Application::create("", Gio::APPLICATION_NON_UNIQUE)),
+      openPages_(std::make_unique<OpenPagesKeeper>(*this)) {
   // Registering runs the toolkit's start-up, which opens the display.
   toolkit_->signal_activate().connect([] {});
   toolkit_->register_application();
 }
 
 App::~App() {
-  freeRetired_.disconnect();
   // Secondary windows first: their close sequences may still read main windows.
   suggestions_.reset();
   options_.reset();
@@ -38,6 +41,7 @@ App::~App() {
   retired_.clear();
   marker_.reset();
   boom_.reset();
+  openPages_.reset();
 }
 
 int App::Run() {
@@ -60,6 +64,7 @@ Form1& App::OpenMainWindow(std::unique_ptr<WebBrowser> browser) {
   mainWindows_.push_back(std::make_unique<Form1>(*this, std::move(browser)));
   Form1& window = *mainWindows_.back();
   window.Form_Load();
+  openPages_->Changed();
   return window;
 }
 
@@ -83,6 +88,10 @@ void App::ForEachMainWindow(const std::function<void(Form1&)>& action) const {
 
 void App::RefillSelectors() const {
   ForEachMainWindow([](Form1& w) { w.FillSelectors(); });
+}
+
+void App::SiteFileChanged(int16_t fileNumber) const {
+  ForEachMainWindow([fileNumber](Form1& w) { w.SiteFileChanged(fileNumber); });
 }
 
 void App::ShowTextSizeEverywhere() const {
@@ -112,7 +121,12 @@ void App::MainWindowUnloaded(Form1& window) {
   std::unique_ptr<Form1> closed = std::move(*at);
   mainWindows_.erase(at);
   Retire(std::move(closed));
-  if (mainWindows_.empty()) Quit();
+  if (!mainWindows_.empty()) {
+    openPages_->Changed();
+    return;
+  }
+  openPages_->Ended();  // a normal end: nothing to offer next time
+  Quit();
 }
 
 void App::CloseSecondaryWindows() {
@@ -272,7 +286,10 @@ WebBrowser* App::FullScreenForRequest(WebBrowser& source) {
   return &window.WebBrowser1;
 }
 
-void App::FullScreenUnloaded() { Retire(std::move(fullScreen_)); }
+void App::FullScreenUnloaded() {
+  Retire(std::move(fullScreen_));
+  openPages_->Changed();
+}
 
 // ---- hidden windows ----
 
@@ -291,8 +308,12 @@ Form8& App::Marker() {
 void App::Retire(std::unique_ptr<Gtk::Window> window) {
   if (!window) return;
   retired_.push_back(std::move(window));
-  if (!freeRetired_.connected())
-    freeRetired_ = Glib::signal_idle().connect(sigc::bind_return(sigc::mem_fun(*this, &App::FreeRetired), false));
+  if (freeScheduled_) return;
+  freeScheduled_ = true;
+  AfterModalLoops(sigc::mem_fun(*this, &App::FreeRetired));
 }
 
-void App::FreeRetired() { retired_.clear(); }
+void App::FreeRetired() {
+  freeScheduled_ = false;
+  retired_.clear();
+}

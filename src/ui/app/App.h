@@ -24,6 +24,7 @@ class Form4;
 class Form9;
 struct AppliedOptions;
 class WebBrowser;
+class OpenPagesKeeper;
 
 // What another window may read of a main window.
 struct MainWindowPage {
@@ -31,7 +32,7 @@ struct MainWindowPage {
   int x = 0, y = 0;  // the window's position, pixels
 };
 
-class App {
+class App : public sigc::trackable {
  public:
   // Starts the toolkit. The program's own single-instance hand-over stays in
   // charge: the toolkit's application is never unique.
@@ -55,6 +56,7 @@ class App {
   void ForEachMainWindow(const std::function<void(Form1&)>& action) const;
   // Every main window's selector read anew from the list files.
   void RefillSelectors() const;
+  void SiteFileChanged(int16_t fileNumber) const;  // main windows showing that site file reread it
   // The process-wide text size applied to every page and menu.
   void ShowTextSizeEverywhere() const;
   // A new main window for the start page or a handed-over address, opened as
@@ -118,6 +120,9 @@ class App {
   // The list editor, modal over the History window, to take its selected rows.
   void OpenEditorFromHistory(Gtk::Window& history);
 
+  // ---- the record of open pages ----
+  OpenPagesKeeper& OpenPages() const { return *openPages_; }
+
   // ---- hidden windows ----
   Form7& Boom();
   Form8& Marker();
@@ -138,8 +143,9 @@ class App {
   std::unique_ptr<Form9> suggestions_;
   std::unique_ptr<Form7> boom_;
   std::unique_ptr<Form8> marker_;
-  // Closed windows wait here for the main loop: their close may be running
-  // inside one of their own handlers.
+  std::unique_ptr<OpenPagesKeeper> openPages_;
+  // Closed windows wait here for the main loop, outside every modal dialog:
+  // their close may be running inside one of their own handlers.
   std::vector<std::unique_ptr<Gtk::Window>> retired_;
-  sigc::connection freeRetired_;
+  bool freeScheduled_ = false;
 };

@@ -47,7 +47,9 @@ void Form8::Form_Resize() {
     Module1State& m = Module1();
     MarkerResizeInput input;
     input.currentWidth = static_cast<float>(widthPx_) * kMarkerTwipsPerPixel;
-    input.busyWindowOpen = m.BusyWindowOpen;
+    // A message box open counts as an "App-Message" window: no new window
+    // may open under it, so the hand-over is refused and its address kept.
+    input.busyWindowOpen = m.BusyWindowOpen != 0 || m.MsgBoxOpen != 0 ? 1 : 0;
     input.mainWindowLoaded = app_.HasMainWindows();
     const MarkerDecision decision = DecideMarkerResize(state_, input);
     ShowCaption();

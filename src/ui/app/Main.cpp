@@ -2,6 +2,7 @@
 
 #include <glib.h>
 
+#include <algorithm>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -16,6 +17,7 @@
 #include "ui/app/App.h"
 #include "ui/app/Form8.h"
 #include "ui/app/FrmErrBoot.h"
+#include "ui/app/OpenPagesKeeper.h"
 #include "ui/app/ProgramIcon.h"
 #include "ui/browser/AdBlockUi.h"
 #include "ui/browser/Form1.h"
@@ -47,15 +49,17 @@ int Main(const std::vector<std::string>& addresses) {
   static InstanceLock lock;  // held until the process ends
   std::string why;
   const std::optional<InstancePaths> channel = PrepareInstanceDir(UserRuntimeDir(), &why);
-  if (channel) {
-    switch (lock.Acquire(channel->lockPath)) {
-      case InstanceLock::State::HeldElsewhere:
-        return SecondStart(*channel, addresses);
-      case InstanceLock::State::Unavailable:
-        why = "cannot use " + channel->lockPath;
-        break;
-      case InstanceLock::State::Acquired:
-        break;
+  // A running process that ends before it took the addresses leaves the
+  // program to this start; another start may get there first, and then
+  // takes them instead.
+  for (int attempt = 0; channel && !lock.Held(); ++attempt) {
+    const InstanceLock::State state = lock.Acquire(channel->lockPath);
+    if (state == InstanceLock::State::Unavailable) {
+      why = "cannot use " + channel->lockPath;
+      break;
+    }
+    if (state == InstanceLock::State::HeldElsewhere) {
+      if (const auto code = SecondStart(*channel, addresses, attempt < 2 ? kHandOverWaitMs : 0)) return *code;
     }
   }
   if (!lock.Held()) std::cerr << kAppTitle << ": running without single-instance hand-over (" << why << ")\n";
@@ -69,9 +73,14 @@ int Main(const std::vector<std::string>& addresses) {
   return RunProgram(app, GatherStartupInputs(Module1().CommandLineArg), lock.Held() ? &*channel : nullptr, further);
 }
 
-int SecondStart(const InstancePaths& channel, const std::vector<std::string>& addresses) {
-  if (HandOverAll(channel.socketPath, addresses) > 0) return 0;
-  // Running, but its marker did not answer: it is starting up or closing.
+std::optional<int> SecondStart(const InstancePaths& channel, const std::vector<std::string>& addresses, int waitMs) {
+  // The running process may still be starting, or ending: it is waited for
+  // while it holds the lock.
+  HandOverResult last = HandOverResult::NoMarker;
+  const auto running = [&channel] { return LockHeldElsewhere(channel.lockPath); };
+  if (HandOverAll(channel.socketPath, addresses, running, std::max(waitMs, 1), &last) > 0) return 0;
+  if (last == HandOverResult::Ended && waitMs > 0) return std::nullopt;
+  // Running, but its marker did not answer in all that time.
   if (gtk_init_check(nullptr, nullptr)) {
     std::optional<App> app;  // the toolkit's application, unless this process has one already
     if (!g_application_get_default()) app.emplace();
@@ -96,14 +105,11 @@ int RunProgram(App& app, const StartupInputs& inputs, const InstancePaths* chann
   const std::string cacheDir = std::string(g_get_user_cache_dir()) + "/" + kAppTitle;
   WebKitBrowser::ConfigureEngine(m.UserDataDir + "/WebData", cacheDir);
   StartAdBlocking(app, cacheDir);
-  app.OpenMainWindow(std::make_unique<WebKitBrowser>());
-  // Further addresses of the command line, each in a window of its own.
-  for (const std::string& address : further) {
-    m.CommandLineArg = address;
-    app.OpenNewMainWindow();
-  }
+  // Read before the first window records itself over it.
+  app.OpenPages().Start(m.UserDataDir);
+  Form1& first = app.OpenMainWindow(std::make_unique<WebKitBrowser>());
   // The marker is loaded hidden after the first window, and from then on a
-  // second start reaches it.
+  // second start reaches it (second starts before wait for it meanwhile).
   std::unique_ptr<InstanceServer> server;
   if (channel) {
     server = std::make_unique<InstanceServer>(app.Marker());
@@ -111,5 +117,15 @@ int RunProgram(App& app, const StartupInputs& inputs, const InstancePaths* chann
     if (!server->Listen(channel->socketPath, &why))
       std::cerr << kAppTitle << ": second starts cannot reach this window (" << why << ")\n";
   }
-  return app.Run();
+  // Further addresses of the command line, each in a window of its own.
+  for (const std::string& address : further) {
+    m.CommandLineArg = address;
+    app.OpenNewMainWindow();
+  }
+  app.OpenPages().Offer(first);
+  const int code = app.Run();
+  // No window is left to open one for a second start: it is turned away at
+  // once and waits for the lock to come free.
+  server.reset();
+  return code;
 }

@@ -1,6 +1,7 @@
 // Start-up of the program: prepares the data, then shows the first window.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,13 @@ int Main(const std::vector<std::string>& addresses);
 // one more window. With `channel`, the marker window is served on its socket.
 int RunProgram(App& app, const StartupInputs& inputs, const InstancePaths* channel = nullptr,
                const std::vector<std::string>& further = {});
+// How long a second start waits for a running process that is starting up
+// or ending before it says the program runs already.
+constexpr int kHandOverWaitMs = 15000;
 // A second start: hands the addresses to the running process, or, when its
-// marker does not answer, tells the user the program is running already.
-// The toolkit is only started for that message. Returns the exit code.
-int SecondStart(const InstancePaths& channel, const std::vector<std::string>& addresses);
+// marker does not answer within `waitMs`, tells the user the program is
+// running already. The toolkit is only started for that message. Returns the
+// exit code; nothing when the running process ended before it took any
+// address, so that this start runs the program itself.
+std::optional<int> SecondStart(const InstancePaths& channel, const std::vector<std::string>& addresses,
+                               int waitMs = kHandOverWaitMs);

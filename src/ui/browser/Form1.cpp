@@ -10,6 +10,8 @@
 #include "core/browser/MainWindowRules.h"
 #include "core/browser/MenuCommands.h"
 #include "platform/Desktop.h"
+#include "platform/Dialogs.h"
+#include "platform/ModalLoop.h"
 #include "platform/Network.h"
 #include "ui/app/App.h"
 #include "ui/app/ListFont.h"
@@ -22,6 +24,8 @@ constexpr unsigned kTimer2Ms = 2000, kTimer3Ms = 1000;
 // The close sequence leaves the page for the blank page and gives it this
 // long to stop before the window goes.
 constexpr unsigned kLeavePageMs = 750;
+// How many more such pauses the close gives cancelled downloads to end.
+constexpr int kDownloadEndWaits = 8;
 
 // Compact controls: the toolbar is laid out to the twip, like the lists.
 void InstallStyle() {
@@ -55,6 +59,11 @@ Form1::Form1(App& app, std::unique_ptr<WebBrowser> browser)
       FindBar1(*browser),
       app_(app),
       browser_(std::move(browser)) {
+  // The settings loader already keeps these fields within their ranges.
+  const Settings& s = Module1().Working;
+  timerSwap_ = s.TimerSwapMode == 1 ? 1 : 0;
+  cycleMode12_ = std::clamp<int16_t>(s.CycleMode12, 0, 2);
+  cycleMode9_ = std::clamp<int16_t>(s.CycleMode9, 0, 2);
   LoadStartPage();
   InstallStyle();
   set_name("skelvornax-main");
@@ -70,8 +79,9 @@ Form1::Form1(App& app, std::unique_ptr<WebBrowser> browser)
 }
 
 Form1::~Form1() {
-  for (auto* c : {&timer1_, &timer2_, &timer3_, &timer4_, &timer5_, &closeTimer_, &repeatTimer_, &permissionTimer_})
+  for (auto* c : {&timer1_, &timer2_, &timer3_, &timer4_, &closeTimer_, &repeatTimer_, &permissionTimer_})
     c->disconnect();
+  StopTimer5();
 }
 
 void Form1::BuildControls() {
@@ -144,6 +154,7 @@ void Form1::BuildControls() {
   FindBar1.set_halign(Gtk::ALIGN_END);
   FindBar1.set_valign(Gtk::ALIGN_START);
   FormArea.add_overlay(FindBar1);
+  FormArea.add_overlay(ReopenBar1);
   add(FormArea);
 }
 
@@ -177,6 +188,13 @@ void Form1::ConnectEvents() {
   Command5.signal_clicked().connect(sigc::mem_fun(*this, &Form1::Command5_Click));
   Command7.signal_clicked().connect(sigc::mem_fun(*this, &Form1::Command7_Click));
   Command7.signal_enter_notify_event().connect([this](GdkEventCrossing*) {
+    Command7_MouseMove();
+    return false;
+  });
+  // A pointer that stayed on the strip through the guard second shows the
+  // toolbar as soon as it moves.
+  Command7.add_events(Gdk::POINTER_MOTION_MASK);
+  Command7.signal_motion_notify_event().connect([this](GdkEventMotion*) {
     Command7_MouseMove();
     return false;
   });
@@ -246,7 +264,7 @@ void Form1::F1ToolT() {
   tip(Label3, t[tips::kCheckBoxToggle]);
   StatusBar1.SetToolTip(2, off ? "" : t[tips::kClock]);
   StatusBar1.SetToolTip(1, off ? "" : t[tips::kHistoryLogging]);
-  const int mode12 = std::clamp<int>(s.CycleMode12, 0, 2), mode9 = std::clamp<int>(s.CycleMode9, 0, 2);
+  const int mode12 = cycleMode12_, mode9 = cycleMode9_;
   tip(Command12, t[tips::kCycle12First + mode12]);
   tip(Command9, t[tips::kCycle9First + mode9]);
   static const char* const kCaptions12[] = {"Stop", "Find", "Full"};
@@ -380,6 +398,7 @@ void Form1::ApplyLayout() {
   StatusBar1.SetWidth(4, Px(1410));
   Place(ProgressBar1, l.ProgressBar1);
   PermissionBar.set_margin_top(Px(l.Browser.top));
+  ReopenBar1.set_margin_top(Px(l.Browser.top));
   LayOutSelectors();
   PlaceFindBar();
 }
@@ -474,16 +493,21 @@ void Form1::mnuStatusBar_Click() {
   ShowToolbar(!ToolbarHidden());
 }
 
+// Each deferred action has its own wait, so one never takes another's place:
+// a box a right press switched off always comes back.
 void Form1::StartTimer5(unsigned ms, DeferredAction action) {
-  deferred_ = action;
-  timer5_.disconnect();
-  timer5_ = Glib::signal_timeout().connect(sigc::bind_return(sigc::mem_fun(*this, &Form1::Timer5_Timer), false), ms);
+  sigc::connection& timer = timer5_[action];
+  timer.disconnect();
+  timer = Glib::signal_timeout().connect(
+      sigc::bind_return(sigc::bind(sigc::mem_fun(*this, &Form1::Timer5_Timer), action), false), ms);
 }
 
-void Form1::Timer5_Timer() {
-  timer5_.disconnect();
-  const DeferredAction action = deferred_;
-  deferred_ = DeferredAction::None;
+void Form1::StopTimer5() {
+  for (auto& [action, timer] : timer5_) timer.disconnect();
+}
+
+void Form1::Timer5_Timer(DeferredAction action) {
+  timer5_[action].disconnect();
   switch (action) {
     case DeferredAction::EnableText2:
       Text2.set_sensitive(true);
@@ -533,12 +557,23 @@ void Form1::SaveWindowState() {
 
 void Form1::Form_QueryUnload() {
   if (unloading_) return;
+  // A page (or the pop-up killer) may close the window while one of its
+  // dialogs waits; the handler that opened the dialog goes on afterwards
+  // with this window and its page, so the close waits for the dialog.
+  if (InModalLoop()) {
+    AfterModalLoops(sigc::mem_fun(*this, &Form1::Form_QueryUnload));
+    return;
+  }
+  if (!LetDownloadsGo()) return;
   unloading_ = true;
   Check1.set_active(false);
   Check2.set_active(false);
   SaveWindowState();
   Settings& s = Module1().Working;
   s.RefreshMinutes = refresh_.interval;
+  s.TimerSwapMode = timerSwap_;
+  s.CycleMode12 = cycleMode12_;
+  s.CycleMode9 = cycleMode9_;
   hide();
   // Leave the page for the blank local page, so it stops what it is doing;
   // the rest of the sequence follows once it had time to.
@@ -550,14 +585,29 @@ void Form1::Form_QueryUnload() {
 
 void Form1::FinishUnload() {
   closeTimer_.disconnect();
+  if (InModalLoop()) {
+    AfterModalLoops(sigc::mem_fun(*this, &Form1::FinishUnload));
+    return;
+  }
+  // Downloads cancelled for the close take their partial files with them
+  // once the engine has stopped them; the program must not end before.
+  if (!downloads_.empty() && downloadEndWaits_ < kDownloadEndWaits) {
+    ++downloadEndWaits_;
+    closeTimer_ = Glib::signal_timeout().connect(sigc::bind_return(sigc::mem_fun(*this, &Form1::FinishUnload), false),
+                                                 kLeavePageMs);
+    return;
+  }
   // The last main window takes the other windows with it; their sizes go
   // into the settings before they are written.
   if (app_.MainWindows().size() < 2) app_.CloseSecondaryWindows();
-  SaveSettings(Module1().UserIniPath, Module1().Working);
+  // A full disk or a folder gone read-only must not cost the settings unseen.
+  const std::string& ini = Module1().UserIniPath;
+  if (!SaveSettings(ini, Module1().Working)) MsgBox("An Error Occurred Saving The Settings To " + ini);
   Unload();
 }
 
 void Form1::Unload() {
-  for (auto* c : {&timer1_, &timer2_, &timer3_, &timer4_, &timer5_, &repeatTimer_}) c->disconnect();
+  for (auto* c : {&timer1_, &timer2_, &timer3_, &timer4_, &repeatTimer_}) c->disconnect();
+  StopTimer5();
   app_.MainWindowUnloaded(*this);
 }

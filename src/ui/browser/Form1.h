@@ -13,6 +13,7 @@
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,6 +26,7 @@
 #include "platform/StatusBar.h"
 #include "platform/WebBrowser.h"
 #include "ui/browser/FindBar.h"
+#include "ui/browser/ReopenBar.h"
 
 class App;
 
@@ -78,6 +80,8 @@ class Form1 : public Gtk::Window {
   Gtk::Box PermissionBar{Gtk::ORIENTATION_HORIZONTAL, 6};
   Gtk::Label PermissionText;
   Gtk::Button PermissionAllow{"_Allow", true}, PermissionDeny{"_Deny", true};
+  // The offer of the pages a run that did not end normally left open.
+  ReopenBar ReopenBar1;
   Gtk::Menu mnuPop2;
   Gtk::MenuItem mnuPop2OpenMailApp, mnuPop2Mail, mnuPop2Quillbox;
 
@@ -85,6 +89,7 @@ class Form1 : public Gtk::Window {
   void F1ToolT();
   void UniLodCombo();
   void LodCombos();
+  void SiteFileChanged(int16_t fileNumber);
   // The selectors in the arrangement the settings choose, with their headers.
   void FillSelectors();
   void NewApplWindo();
@@ -93,6 +98,8 @@ class Form1 : public Gtk::Window {
   void ShowTextSize();
   // Opens the page in the full-screen window (this page when `url` is empty).
   void OpenInFullScreen(const std::string& url);
+  // Takes over the running downloads of a window that closes.
+  void AdoptDownloads(const std::vector<std::shared_ptr<FileDownload>>& downloads);
 
   // Event handlers.
   void Form_Load();
@@ -119,7 +126,7 @@ class Form1 : public Gtk::Window {
   void Timer2_Timer();
   void Timer3_Timer();
   void Timer4_Timer();
-  void Timer5_Timer();
+  void Timer5_Timer(DeferredAction action);
   void mnuStatusBar_Click();
   void mnuOffline_Click();
   void mnuKillPops_Click();
@@ -185,8 +192,12 @@ class Form1 : public Gtk::Window {
   WebBrowser* WebBrowser1_NewWindow2();
   void WebBrowser1_DownloadStarted(const std::shared_ptr<FileDownload>& download);
   void WebBrowser1_PermissionAsked(std::shared_ptr<PermissionPrompt> prompt);
-  void StatusBar1_PanelClick(int panel);
   void WebBrowser1_WindowClosing();
+
+  // Whether the record of open pages lists this window's page: not while it
+  // closes, nor ever for a window that is switched off (a private window).
+  bool RecordsItsPage() const { return recordsItsPage_ && !unloading_; }
+  void SetRecordsItsPage(bool on) { recordsItsPage_ = on; }
 
   // State the tests read.
   const std::string& PageTitle() const { return pageTitle_; }
@@ -244,9 +255,11 @@ class Form1 : public Gtk::Window {
   void ShowHistoryPicture();
   void ConnectPopupEvents();
   void ConnectPromptEvents();
+  void FollowDownload(const std::shared_ptr<FileDownload>& download);
   void ShowDownloadStatus();
   void DownloadEnded(FileDownload* download, const std::string& failure);
   bool CancelDownloads();
+  bool LetDownloadsGo();
   void ShowDownloadDone(const std::string& path);
   void ShowNextPermission();
   void AnswerPermission(bool allow);
@@ -264,6 +277,7 @@ class Form1 : public Gtk::Window {
   bool IsNormalState() const;
   bool IsMinimised() const;
   void StartTimer5(unsigned ms, DeferredAction action);
+  void StopTimer5();
   void FinishUnload();
   void LoadSiteRows(ListView& list, int16_t fileNumber);
   float InnerWidth() const;
@@ -273,7 +287,8 @@ class Form1 : public Gtk::Window {
   std::unique_ptr<WebBrowser> browser_;
   Form1Layout layout_;
   float innerWidthOverride_ = 0, innerHeightOverride_ = 0;
-  sigc::connection timer1_, timer2_, timer3_, timer4_, timer5_, closeTimer_, repeatTimer_;
+  sigc::connection timer1_, timer2_, timer3_, timer4_, closeTimer_, repeatTimer_;
+  std::map<DeferredAction, sigc::connection> timer5_;  // one wait per deferred action
   AutoRefresh refresh_;
   bool buttonHeld_ = false;
   int heldDelta_ = 0;
@@ -288,14 +303,20 @@ class Form1 : public Gtk::Window {
   bool toolbarJustHidden_ = false;
   bool selectorJustLoaded_ = false;
   bool selectorInUse_ = false;
-  DeferredAction deferred_ = DeferredAction::None;
   float rowHeightUnit_ = 240;
   bool unloading_ = false;
+  bool recordsItsPage_ = true;
   std::vector<std::shared_ptr<FileDownload>> downloads_;  // this window's, running
   std::string downloadStatus_;                            // what the status bar shows of them
+  std::string downloadNote_;                              // a failure told beside a running download
+  int downloadEndWaits_ = 0;                              // of the last window, for cancelled downloads
   std::unique_ptr<Gtk::MessageDialog> downloadDone_;
   std::deque<std::shared_ptr<PermissionPrompt>> permissions_;
   sigc::connection permissionTimer_;
   unsigned permissionWaitMs_ = 60000;
   int lastWidth_ = 0, lastHeight_ = 0;
+  // Each window keeps its own swap and cycle-button states; a new window
+  // starts from the stored ones, and a closing window stores its own.
+  int16_t timerSwap_ = 0, cycleMode12_ = 0, cycleMode9_ = 0;
+  int16_t shownSiteFile_ = 0;  // the site file the separate site list shows (0: none)
 };

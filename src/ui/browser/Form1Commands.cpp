@@ -104,7 +104,8 @@ void Form1::mnuViewInFullScrn_Click() { OpenInFullScreen(WebBrowser1.LocationURL
 
 void Form1::OpenInFullScreen(const std::string& url) {
   selectorInUse_ = false;
-  app_.FullScreen(WebBrowser1).ShowPage(url);
+  // Opened with no page, it shows the default page rather than nothing.
+  app_.FullScreen(WebBrowser1).ShowPage(url.empty() ? Module1().DefPagePath : url);
 }
 
 void Form1::mnuNavToIeFav_Click() {
@@ -146,7 +147,7 @@ void Form1::ShowAddInEntries() {
 void Form1::mnuQuillbox_Click() {
   const std::string path = AddInPath(Module1().AppDir);
   if (FileTest(path) != 0) {
-    MsgBox(AddInMissingText(Module1().AppDir), MsgButtons::Ok, this);
+    MsgBox(AddInMissingText(), MsgButtons::Ok, this);
     return;
   }
   if (!LaunchProgram({path})) MsgBox(ProgramMissingText("Quillbox", path), MsgButtons::Ok, this);

@@ -10,6 +10,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Sound.h"
 #include "ui/app/App.h"
+#include "ui/app/OpenPagesKeeper.h"
 #include "ui/browser/Form1.h"
 
 namespace {
@@ -39,6 +40,7 @@ void Form1::ConnectBrowser() {
 
 // Opens an address in the place the check boxes choose.
 void Form1::OpenPage(const std::string& url) {
+  ReopenBar1.NewPageStarted();
   if (Check1.get_active()) {
     WebBrowser1.NavigateNewWindow(url);
   } else if (Check2.get_active()) {
@@ -70,6 +72,7 @@ void Form1::Command4_Click() { WebBrowser1.GoForward(); }
 void Form1::WebBrowser1_BeforeNavigate2(const std::string& url, int flags, bool& cancel) {
   // With script messages off, pages run quietly; a mail link may still ask.
   if (Module1().ScriptMessagesOff) WebBrowser1.SetSilent(coding::ToUpper(url).find("MAILTO:") == std::string::npos);
+  if (flags & kNavigateByUser) ReopenBar1.NewPageStarted();
   // A link followed while "New Window" or "Full Screen" is ticked opens in a
   // window of its own.
   if (!(flags & kNavigateByUser) || !(Check1.get_active() || Check2.get_active())) return;
@@ -113,7 +116,10 @@ void Form1::WebBrowser1_CommandStateChange(int command, bool enable) {
   if (command == kCommandBack) Command3.set_sensitive(enable);
 }
 
-void Form1::WebBrowser1_DownloadComplete() { StartTimer4(); }
+void Form1::WebBrowser1_DownloadComplete() {
+  StartTimer4();
+  app_.OpenPages().Changed();
+}
 
 void Form1::StartTimer4() {
   timer4_.disconnect();
@@ -144,7 +150,7 @@ void Form1::LogPageIfDue() {
 
 WebBrowser* Form1::WebBrowser1_NewWindow2() {
   Module1State& m = Module1();
-  if (m.MsgBoxOpen == 1) return nullptr;  // no window opens under a message box
+  if (m.MsgBoxOpen != 0) return nullptr;  // no window opens under a message box
   m.Working.MainLeft = CascadeStep(m.Working.MainLeft);
   m.Working.MainTop = CascadeStep(m.Working.MainTop);
   if (m.Working.HoldNewWindowBox == 0) Check1.set_active(false);
@@ -162,14 +168,20 @@ void Form1::NewApplWindo() {
   if (!m.CommandLineArg.empty()) url = m.CommandLineArg;
   Check1.set_active(false);
   Check2.set_active(false);
-  Module1().StartPageFlag = 0;
-  WebBrowser1.NavigateNewWindow(url);
+  int& startPageFlag = Module1().StartPageFlag;
+  const int flagBefore = startPageFlag;
+  startPageFlag = 0;
+  if (WebBrowser1.NavigateNewWindow(url)) return;
+  // Refused (a message box is open): the next window, perhaps a page's
+  // pop-up, must not open this address or take the start page for it.
+  startPageFlag = flagBefore;
+  Module1().CommandLineArg.clear();
 }
 
 void Form1::WebBrowser1_WindowClosing() {
   // A window the page itself opened may close; the user's own window asks.
   if (!WebBrowser1.OpenedByPage() && MsgBox("The Web Page Script Is Attempting  To Close This Window. Okay?",
-                                            MsgButtons::YesNo, this, " ") != MsgAnswer::Yes)
+                                            MsgButtons::YesNo, this) != MsgAnswer::Yes)
     return;
   Form_QueryUnload();
 }

@@ -119,7 +119,8 @@ void Form1::ShowPopupModes() {
   mnuScriptErr.set_active(m.ScriptMessagesOff != 0);
   syncingMenus_ = false;
   StatusBar1.SetText(3, PopupPanelText(kill, m.ScriptMessagesOff != 0));
-  StatusBar1.SetPicture(3, kill ? "window-close-symbolic" : "");
+  const bool quiet = m.ScriptMessagesOff != 0;
+  StatusBar1.SetPicture(3, kill ? "window-close-symbolic" : quiet ? "notifications-disabled-symbolic" : "");
   StatusBar1.SetToolTip(3, KilledCountText(m.PopUpsKilled));
 }
 
@@ -138,6 +139,7 @@ void Form1::mnuKillPopsBoom_Click() {
 void Form1::mnuScriptErr_Click() {
   Module1State& m = Module1();
   m.ScriptMessagesOff = m.ScriptMessagesOff ? 0 : 1;
+  m.Working.ScriptErrMode = static_cast<int16_t>(m.ScriptMessagesOff);  // saved as it is at exit
   app_.ForEachMainWindow([&m](Form1& w) {
     w.WebBrowser1.SetSilent(m.ScriptMessagesOff != 0);
     w.ShowPopupModes();

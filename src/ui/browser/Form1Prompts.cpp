@@ -4,12 +4,16 @@
 // a no.
 #include <glibmm.h>
 
+#include <algorithm>
+
 #include "core/app/Module1.h"
 #include "core/browser/Downloads.h"
 #include "core/browser/Permissions.h"
 #include "core/records/FileOps.h"
 #include "platform/Desktop.h"
+#include "platform/Dialogs.h"
 #include "platform/Network.h"
+#include "ui/app/App.h"
 #include "ui/browser/Form1.h"
 
 namespace {
@@ -27,7 +31,6 @@ std::string FileUri(const std::string& path) {
 void Form1::ConnectPromptEvents() {
   WebBrowser1.DownloadStarted.connect(sigc::mem_fun(*this, &Form1::WebBrowser1_DownloadStarted));
   WebBrowser1.PermissionAsked.connect(sigc::mem_fun(*this, &Form1::WebBrowser1_PermissionAsked));
-  StatusBar1.PanelClick.connect(sigc::mem_fun(*this, &Form1::StatusBar1_PanelClick));
   PermissionBar.get_style_context()->add_class("question-bar");
   PermissionText.set_xalign(0);
   PermissionText.set_line_wrap(true);
@@ -47,43 +50,61 @@ void Form1::ConnectPromptEvents() {
 // ---- downloads ----
 
 void Form1::WebBrowser1_DownloadStarted(const std::shared_ptr<FileDownload>& download) {
+  FollowDownload(download);
+  ShowDownloadStatus();
+}
+
+void Form1::FollowDownload(const std::shared_ptr<FileDownload>& download) {
   downloads_.push_back(download);
   FileDownload* d = download.get();
   download->Progress.connect(sigc::mem_fun(*this, &Form1::ShowDownloadStatus));
   download->Finished.connect(sigc::track_obj([this, d] { DownloadEnded(d, ""); }, *this));
   download->Failed.connect(sigc::track_obj([this, d](const std::string& why) { DownloadEnded(d, why); }, *this));
+}
+
+void Form1::AdoptDownloads(const std::vector<std::shared_ptr<FileDownload>>& downloads) {
+  for (const auto& d : downloads) FollowDownload(d);
   ShowDownloadStatus();
 }
 
+namespace {
+std::string NameOf(const FileDownload& d) { return d.Name().empty() ? std::string("file") : d.Name(); }
+
+std::string EndText(const FileDownload& d, const std::string& failure) {
+  if (failure == kDownloadCancelled) return "Download of " + NameOf(d) + " cancelled";
+  if (!failure.empty()) return "Download of " + NameOf(d) + " failed: " + failure;
+  return "Downloaded " + NameOf(d) + " to " + fileops::FolderOf(d.Path());
+}
+}  // namespace
+
 // The newest running download's progress; the others show once it is done.
+// A download that failed meanwhile is named beside it.
 void Form1::ShowDownloadStatus() {
   downloadStatus_.clear();
   for (auto it = downloads_.rbegin(); it != downloads_.rend(); ++it) {
     if (!(*it)->Running()) continue;
-    const std::string name = (*it)->Name().empty() ? std::string("file") : (*it)->Name();
-    downloadStatus_ = DownloadProgressText(name, (*it)->Received(), (*it)->Total());
+    downloadStatus_ = DownloadProgressText(NameOf(**it), (*it)->Received(), (*it)->Total());
+    if (!downloadNote_.empty()) downloadStatus_ += " | " + downloadNote_;
     break;
   }
   if (!downloadStatus_.empty()) StatusBar1.SetText(1, downloadStatus_);
 }
 
 void Form1::DownloadEnded(FileDownload* download, const std::string& failure) {
-  const std::string name = download->Name(), path = download->Path();
-  for (auto it = downloads_.begin(); it != downloads_.end(); ++it) {
-    if (it->get() != download) continue;
-    downloads_.erase(it);
-    break;
-  }
+  const auto at = std::find_if(downloads_.begin(), downloads_.end(),
+                               [download](const std::shared_ptr<FileDownload>& d) { return d.get() == download; });
+  if (at == downloads_.end()) return;  // handed to another window
+  downloads_.erase(at);
+  const std::string text = EndText(*download, failure);
+  const bool failed = !failure.empty() && failure != kDownloadCancelled;
+  const std::string earlier = downloadNote_;
+  if (failed) downloadNote_ = text;
   ShowDownloadStatus();
-  if (!downloadStatus_.empty()) return;  // another one still runs
-  if (failure == kDownloadCancelled) {
-    StatusBar1.SetText(1, "Download of " + name + " cancelled");
-  } else if (!failure.empty()) {
-    StatusBar1.SetText(1, "Download of " + name + " failed: " + failure);
-  } else {
-    StatusBar1.SetText(1, "Downloaded " + name + " to " + fileops::FolderOf(path));
-    ShowDownloadDone(path);
+  if (downloadStatus_.empty()) {  // the last one ended
+    StatusBar1.SetText(1, earlier.empty() ? text : text + " | " + earlier);
+    downloadNote_.clear();
   }
+  if (failure.empty()) ShowDownloadDone(download->Path());
 }
 
 bool Form1::CancelDownloads() {
@@ -97,8 +118,26 @@ bool Form1::CancelDownloads() {
   return any;
 }
 
-void Form1::StatusBar1_PanelClick(int panel) {
-  if (panel == 1) CancelDownloads();
+// A running download outlives its window: another main window takes it over
+// and shows it. The last window asks: closing it ends the program, and with
+// it the download, whose partial file then goes. False: the window stays.
+bool Form1::LetDownloadsGo() {
+  std::vector<std::shared_ptr<FileDownload>> running;
+  for (const auto& d : downloads_)
+    if (d->Running()) running.push_back(d);
+  if (running.empty()) return true;
+  for (Form1* w : app_.MainWindows()) {
+    if (w == this || w->unloading_) continue;
+    downloads_.clear();
+    w->AdoptDownloads(running);
+    return true;
+  }
+  const std::string what = running.size() == 1 ? "A Download Is Still Running (" + NameOf(*running.front()) + ")."
+                                               : std::to_string(running.size()) + " Downloads Are Still Running.";
+  if (MsgBox(what + "\nClosing The Last Window Cancels It. Close Anyway?", MsgButtons::YesNo, this) != MsgAnswer::Yes)
+    return false;
+  CancelDownloads();
+  return true;
 }
 
 // Says where the file went and offers to open it or its folder; it does not

@@ -19,7 +19,8 @@ std::string ClickSound() { return Module1().AppDir + "/Images/Click.wav"; }
 }  // namespace
 
 void Form1::ConnectRefreshEvents() {
-  refresh_.interval = static_cast<int16_t>(std::clamp<int>(Module1().Working.RefreshMinutes, 1, kMaxInterval));
+  refresh_.interval =
+      static_cast<int16_t>(std::clamp<int>(Module1().Working.RefreshMinutes, kMinInterval, kMaxStoredInterval));
   Text2.set_text(std::to_string(refresh_.interval));
   OnPress(Command10, 1, [this] { Command10_Press(); });
   OnPress(Command11, 1, [this] { Command11_Press(); });
@@ -148,7 +149,9 @@ void Form1::Command2_Click() {
   if (WebBrowser1.LocationURL().empty()) return;
   PlaySound(ClickSound());
   RestartCountdown();
-  Text1.set_text(MyComboTex(WebBrowser1.LocationURL()));
+  // Only a local page's address is rewritten, as its path: typed text stays.
+  const std::string url = WebBrowser1.LocationURL();
+  if (url.compare(0, 8, "file:///") == 0) Text1.set_text(MyComboTex(url));
   WebBrowser1.Refresh2(Module1().Working.RefreshMode);
 }
 
@@ -162,9 +165,8 @@ void Form1::Command2_RightPress() {
 void Form1::Command13_Click() { SedUpTimerButtons(1); }
 
 void Form1::SedUpTimerButtons(int toggle) {
-  Settings& s = Module1().Working;
-  if (toggle == 1) s.TimerSwapMode = s.TimerSwapMode == 0 ? 1 : 0;
-  const bool timers = s.TimerSwapMode == 0;
+  if (toggle == 1) timerSwap_ = timerSwap_ == 0 ? 1 : 0;
+  const bool timers = timerSwap_ == 0;
   const bool shown = !ToolbarHidden();
   for (Gtk::Widget* w : std::initializer_list<Gtk::Widget*>{&Text2, &Text3, &Command10, &Command11})
     w->set_visible(shown && timers);

@@ -38,6 +38,7 @@ void Form1::UniLodCombo() {
 void Form1::LodCombos() {
   ListView2.Clear();
   ListView1.Clear();
+  shownSiteFile_ = 0;
   const auto categories = ReadCategories(Module1().CatListPath);
   for (const auto& c : categories) ListView2.AddRow(c.Name, {""});
   selectorJustLoaded_ = true;
@@ -45,7 +46,19 @@ void Form1::LodCombos() {
   LayOutSelectors();
 }
 
+// A page was added to a site file elsewhere: only a selector that shows that
+// file is read again; the others keep the category the user chose.
+void Form1::SiteFileChanged(int16_t fileNumber) {
+  if (Module1().Working.SeparateSelectors != 1) {
+    UniLodCombo();  // the combined selector shows every category
+  } else if (shownSiteFile_ == fileNumber) {
+    LoadSiteRows(ListView1, fileNumber);
+    LayOutSelectors();
+  }
+}
+
 void Form1::LoadSiteRows(ListView& list, int16_t fileNumber) {
+  if (&list == &ListView1) shownSiteFile_ = fileNumber;
   list.BeginUpdate();
   list.Clear();
   for (const auto& site : ReadSites(SitePath(fileNumber))) list.AddRow(site.Name, {site.URL});
@@ -103,6 +116,7 @@ void Form1::ListView2_Click() {
   const auto categories = ReadCategories(Module1().CatListPath);
   if (static_cast<std::size_t>(row) >= categories.size()) {
     ListView1.Clear();
+    shownSiteFile_ = 0;
   } else {
     LoadSiteRows(ListView1, categories[static_cast<std::size_t>(row)].FileNumber);
   }

@@ -74,10 +74,11 @@ void Form1::ShowOfflineState() {
   if (offline && !EndsWith(caption, kOfflineSuffix)) set_title(caption + kOfflineSuffix);
   if (!offline && EndsWith(caption, kOfflineSuffix))
     set_title(caption.substr(0, caption.size() - std::string(kOfflineSuffix).size()));
+  // The menu's check follows the mode also when a switch failed.
+  mnuOffline.set_active(offline);
   if (offline == shownOffline_) return;
   shownOffline_ = offline;
   Module1().ToolTipTexts[tips::kCycleOffline] = OfflineToolTip(offline);
-  mnuOffline.set_active(offline);
   F1ToolT();
 }
 
@@ -121,20 +122,24 @@ void Form1::mnuOffline_Click() {
   // The owner outlives every window, so the answer may come after this one closed.
   App& app = app_;
   const auto shown = [&app](bool) { app.ForEachMainWindow([](Form1& w) { w.ShowOfflineState(); }); };
-  if (IsOffline())
+  if (IsOffline()) {
     GoOnline(shown);
-  else
-    GoOffline(shown);
+    return;
+  }
+  GoOffline([shown](bool ok) {
+    shown(ok);
+    // The windows stay online; the next click tries again.
+    if (!ok) MsgBox("Work Offline Could Not Be Switched On; The Windows Stay Online");
+  });
 }
 
 void Form1::Command9_RightPress() {
-  Settings& s = Module1().Working;
-  s.CycleMode9 = static_cast<int16_t>((s.CycleMode9 + 1) % 3);
+  cycleMode9_ = static_cast<int16_t>((cycleMode9_ + 1) % 3);
   F1ToolT();
 }
 
 void Form1::Command9_Click() {
-  switch (Module1().Working.CycleMode9) {
+  switch (cycleMode9_) {
     case 1:
       mnuPop2.popup_at_widget(&Command9, Gdk::GRAVITY_SOUTH_WEST, Gdk::GRAVITY_NORTH_WEST, nullptr);
       break;
@@ -148,13 +153,12 @@ void Form1::Command9_Click() {
 }
 
 void Form1::Command12_RightPress() {
-  Settings& s = Module1().Working;
-  s.CycleMode12 = static_cast<int16_t>((s.CycleMode12 + 1) % 3);
+  cycleMode12_ = static_cast<int16_t>((cycleMode12_ + 1) % 3);
   F1ToolT();
 }
 
 void Form1::Command12_Click() {
-  switch (Module1().Working.CycleMode12) {
+  switch (cycleMode12_) {
     case 1:
       mnuEditFind_Click();
       break;

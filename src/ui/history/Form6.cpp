@@ -323,7 +323,9 @@ void Form6::LoadTodayList() {
   if (m.Working.HistoryDays != 0) {
     const std::string path = fileops::Join(m.HistoryDir, DayFileName(dates::NowLocal()));
     if (FileTest(path) == 0) {
-      const std::vector<HistoryRecord> records = ReadDayFile(path);
+      const auto read = TryReadDayFile(path);
+      if (!read) Show("An Error Occurred Opening File And Loading Today's List");
+      const std::vector<HistoryRecord>& records = read ? *read : std::vector<HistoryRecord>();
       ListView1.BeginUpdate();
       for (std::size_t i = 0; i < records.size(); ++i) {
         const HistoryRow& row = todayRows_[i + 1] = PageRow(records[i], true);
@@ -332,7 +334,8 @@ void Form6::LoadTodayList() {
       ListView1.EndUpdate();
     }
   }
-  ShowTodayCaption();
+  // Loading counts the rows in the header only while tooltips are on.
+  if (m.Working.NoToolTips == 0) ShowTodayCaption();
   SetListTips();
 }
 
@@ -384,7 +387,9 @@ void Form6::LodComb1() {
     return;
   }
   const int64_t today = Today();
-  periods_ = PeriodEntries(DayFilesNewestFirst(fileops::ListNames(m.HistoryDir), today), today, m.Working.HistoryDays);
+  // Plain files only: a folder named like a day file is no day.
+  const std::vector<std::string> files = fileops::ListFiles(m.HistoryDir);
+  periods_ = PeriodEntries(DayFilesNewestFirst(files, today), today, m.Working.HistoryDays, !files.empty());
   for (const auto& p : periods_) Combo1.append(p.text);
   for (std::size_t i = 0; i < periods_.size(); ++i)
     if (!chosen.empty() && periods_[i].text == chosen) Combo1.set_active(static_cast<int>(i));
@@ -445,7 +450,7 @@ void Form6::StartSearch(bool hostPages) {
   job_ = std::make_unique<SearchJob>();
   SearchRequest& req = job_->request;
   req.historyDir = m.HistoryDir;
-  req.files = FilesInPeriod(DayFilesNewestFirst(fileops::ListNames(m.HistoryDir), today), today, entry);
+  req.files = FilesInPeriod(DayFilesNewestFirst(fileops::ListFiles(m.HistoryDir), today), today, entry);
   req.mode = hostPages ? SearchMode::HostPages : static_cast<SearchMode>(Combo2.get_active_row_number());
   req.text = Text1.get_text();
   req.host = hostPages_;

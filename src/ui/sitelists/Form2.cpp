@@ -167,6 +167,9 @@ void Form2::ConnectEvents() {
   });
   signal_key_press_event().connect(sigc::mem_fun(*this, &Form2::Form_KeyDown), false);
   ListView2.Tree().get_selection()->signal_changed().connect(sigc::mem_fun(*this, &Form2::ListView2_Click));
+  // A click on the category already selected changes no selection, yet it
+  // still resets the copy/move destination and reads its sites again.
+  ListView2.Click.connect(sigc::mem_fun(*this, &Form2::ListView2_Click));
   ListView1.Tree().get_selection()->signal_changed().connect(sigc::mem_fun(*this, &Form2::ListView1_Click));
   ListView* lists[] = {&ListView1, &ListView2};
   for (int index = 1; index <= 2; ++index) {
@@ -226,7 +229,8 @@ void Form2::Form_Load() {
   const int height = neverSized ? kFirstHeight : Px(s.EditorHeight);
   set_default_size(width, height);
   Splitter.set_position(std::max(kMinListHeight, height * 2 / 5));
-  const int fallback = std::max(60, (width - 20 - Px(300)) / 2);
+  // A column never sized takes the list's width less 300 twips.
+  const int fallback = std::max(60, width - 20 - Px(300));
   const auto col = [fallback](float stored) { return stored > 0 ? Px(stored) : fallback; };
   ListView1.SetColumnWidth(0, col(s.EditorColWidth[0]));
   ListView1.SetColumnWidth(1, col(s.EditorColWidth[1]));
@@ -270,6 +274,8 @@ void Form2::ApplyListFont() {
   const Pango::FontDescription font = ListFont(Module1().Working);
   ListView1.SetFont(font);
   ListView2.SetFont(font);
+  SetWidgetFont(Text1, font);
+  SetWidgetFont(Text2, font);
 }
 
 void Form2::F2ToolT() {
@@ -312,13 +318,21 @@ void Form2::SetListTips() {
 
 // ---- loading the lists ----
 
-void Form2::LoadLists() { FillCategories(0); }
+void Form2::LoadLists() {
+  loading_ = true;
+  listReadFailed_ = false;
+  FillCategories(0);
+  loading_ = false;
+  if (listReadFailed_) Show("An Error Occurred Opening File And Loading Category Selector List");
+}
 
 void Form2::FillCategories(int select) {
   filling_ = true;
   ListView2.Clear();
   ImageCombo2.remove_all();
-  for (const auto& c : ReadCategories(CatListPathIn(dirs_.live))) {
+  const auto categories = TryReadCategories(CatListPathIn(dirs_.live));
+  if (!categories) listReadFailed_ = true;
+  for (const auto& c : categories.value_or(std::vector<CategoryRecord>())) {
     ListView2.AddRow(c.Name, {SiteFileName(c.FileNumber)});
     ImageCombo2.append(c.Name);
   }
@@ -336,8 +350,11 @@ void Form2::FillCategories(int select) {
 void Form2::FillSites(const std::vector<int>& select) {
   filling_ = true;
   ListView1.Clear();
-  if (!currentSiteFile_.empty())
-    for (const auto& s : ReadSites(currentSiteFile_)) ListView1.AddRow(s.Name, {s.URL});
+  if (!currentSiteFile_.empty()) {
+    const auto sites = TryReadSites(currentSiteFile_);
+    if (!sites) listReadFailed_ = true;
+    for (const auto& s : sites.value_or(std::vector<SiteRecord>())) ListView1.AddRow(s.Name, {s.URL});
+  }
   bool first = true;
   for (int row : select) {
     if (row < 0 || row >= ListView1.RowCount()) continue;
@@ -365,12 +382,14 @@ void Form2::ListView2_Click() {
   const bool changed = file != currentSiteFile_ || selected != lastCategory_;
   lastCategory_ = selected;
   currentSiteFile_ = file;
+  if (!loading_) listReadFailed_ = false;
   if (changed || ListView1.RowCount() == 0) {
     FillSites({});
   } else {
     // Same category: reread, keeping the site selection.
     FillSites(ListView1.SelectedRows());
   }
+  if (!loading_ && listReadFailed_) Show(kListsError);
 }
 
 void Form2::ListView1_Click() {

@@ -114,6 +114,8 @@ class Form2 : public Gtk::Window {
   std::array<int, 2> labelEditCounts_{};
   bool restorePending_ = false;
   bool filling_ = false;
+  bool loading_ = false;         // LoadLists runs: a read error gets its own message
+  bool listReadFailed_ = false;  // a list file was there but could not be read
   int lastCategory_ = -1;
   bool unloaded_ = false;
 };

@@ -58,6 +58,8 @@ const std::string kDesktopId = std::string(SKELVORNAX_APP_ID) + ".desktop";
 }  // namespace
 
 void Form3::Form_Load() {
+  // Like the other secondary windows, it holds off hand-overs while open.
+  busy_.emplace(Module1().BusyWindowOpen);
   ShowDefaultBrowser();
   show();
   Command1.grab_focus();
@@ -72,6 +74,7 @@ bool Form3::Form_KeyDown(GdkEventKey* key) {
 void Form3::Form_QueryUnload() {
   if (unloaded_) return;
   unloaded_ = true;
+  busy_.reset();
   hide();
   app_.AboutUnloaded();
 }

@@ -3,6 +3,10 @@
 
 #include <gtkmm.h>
 
+#include <optional>
+
+#include "core/app/Module1.h"
+
 class App;
 
 class Form3 : public Gtk::Window {
@@ -30,4 +34,5 @@ class Form3 : public Gtk::Window {
   App& app_;
   Gtk::Box box_{Gtk::ORIENTATION_VERTICAL, 10};
   bool unloaded_ = false;
+  std::optional<FlagScope> busy_;  // BusyWindowOpen while the window is loaded
 };

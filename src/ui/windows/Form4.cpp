@@ -157,8 +157,10 @@ void Form4::ConnectEvents() {
   signal_delete_event().connect([this](GdkEventAny*) { return Form_QueryUnload(); });
   signal_key_press_event().connect(sigc::mem_fun(*this, &Form4::Form_KeyDown), false);
   signal_show().connect(sigc::mem_fun(*this, &Form4::Form_Activate));
+  // Clicked, not toggled: a click on the option already chosen takes the
+  // current text or page again.
   for (int i = 0; i < static_cast<int>(Option1.size()); ++i)
-    Option1[i].signal_toggled().connect([this, i] {
+    Option1[i].signal_clicked().connect([this, i] {
       if (Option1[i].get_active()) Option1_Click(i);
     });
   for (int i = 0; i < static_cast<int>(Option2.size()); ++i)
@@ -206,6 +208,19 @@ void Form4::ShowPending() {
   settingControls_ = true;
   Text1.set_text(pending_.StartPage);
   Option1[4].set_active(true);
+  ShowOptionsTab();
+  Text4.set_text(pending_.MessengerName);
+  Text2.set_text(pending_.MessengerPath);
+  Text5.set_text(pending_.MailName);
+  Text3.set_text(pending_.MailPath);
+  settingControls_ = false;
+}
+
+// The "Options" tab alone: its "Restore Defaults" must leave the other tabs'
+// unsaved edits as they are.
+void Form4::ShowOptionsTab() {
+  const bool wasSetting = settingControls_;
+  settingControls_ = true;
   const std::pair<Gtk::CheckButton*, int16_t> boxes[] = {
       {&Check1, pending_.NoToolTips},       {&Check2, pending_.NoDeleteWarnings},  {&Check3, pending_.BackupInEditor},
       {&Check4, pending_.HoldNewWindowBox}, {&Check5, pending_.SeparateSelectors}, {&Check6, pending_.StoreDupUrls},
@@ -214,11 +229,7 @@ void Form4::ShowPending() {
   const int mode = pending_.HideControlsMode;
   Option2[mode >= 0 && mode < 3 ? mode : 0].set_active(true);
   ShowDays();
-  Text4.set_text(pending_.MessengerName);
-  Text2.set_text(pending_.MessengerPath);
-  Text5.set_text(pending_.MailName);
-  Text3.set_text(pending_.MailPath);
-  settingControls_ = false;
+  settingControls_ = wasSetting;
 }
 
 void Form4::ShowDays() { Text6.set_text(std::to_string(pending_.HistoryDays)); }
@@ -324,7 +335,7 @@ void Form4::Command5_Click() {
     }
     case 1:
       RestoreOptionDefaults(pending_);
-      ShowPending();
+      ShowOptionsTab();
       break;
     default: {
       // The desktop's own mail program, and a messenger when one is installed.

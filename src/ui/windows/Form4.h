@@ -69,6 +69,7 @@ class Form4 : public Gtk::Window {
   void ApplyAdBlocking();  // with the other options, on Save
   void ConnectEvents();
   void ShowPending();
+  void ShowOptionsTab();
   void ShowDays();
   void StepDays();
   bool RepeatDays();

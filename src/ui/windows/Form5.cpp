@@ -12,6 +12,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Sound.h"
 #include "ui/app/App.h"
+#include "ui/app/OpenPagesKeeper.h"
 #include "ui/browser/Form1.h"
 
 namespace {
@@ -129,6 +130,8 @@ void Form5::ConnectEvents() {
   Picture1.signal_motion_notify_event().connect(sigc::mem_fun(*this, &Form5::Picture1_MouseMove));
   Picture1.signal_button_release_event().connect(sigc::mem_fun(*this, &Form5::Picture1_MouseUp));
   signal_key_press_event().connect(sigc::mem_fun(*this, &Form5::Form_KeyDown), false);
+  // Esc goes to the page and the name box first; only a key they leave resets the layout.
+  signal_key_press_event().connect(sigc::mem_fun(*this, &Form5::Form_KeyUnhandled), true);
   signal_focus_in_event().connect(sigc::track_obj(
       [this](GdkEventFocus*) {
         Form_Activate();
@@ -149,6 +152,7 @@ void Form5::ConnectEvents() {
       },
       *this));
   WebBrowser1.TitleChange.connect(sigc::mem_fun(*this, &Form5::WebBrowser1_TitleChange));
+  WebBrowser1.DownloadComplete.connect([this] { app_.OpenPages().Changed(); });
   WebBrowser1.CommandStateChange.connect(sigc::mem_fun(*this, &Form5::WebBrowser1_CommandStateChange));
   WebBrowser1.ReadyToShow.connect([this] { present(); });
   WebBrowser1.WindowClosing.connect(sigc::mem_fun(*this, &Form5::Picture2_Click));
@@ -206,10 +210,6 @@ void Form5::Form_Deactivate() {
 bool Form5::CaptionActive() const { return Picture4.get_style_context()->has_class("caption-active"); }
 
 bool Form5::Form_KeyDown(GdkEventKey* key) {
-  if (key->keyval == GDK_KEY_Escape) {
-    Picture2_Click();
-    return true;
-  }
   if (key->keyval == GDK_KEY_F5) {
     Picture6_Click();
     return true;
@@ -217,16 +217,26 @@ bool Form5::Form_KeyDown(GdkEventKey* key) {
   return false;
 }
 
-// "Close": the window is put back over the work area as it opened, the
-// panel cleared, and the window closed until it is asked for again; its
-// page is left for the blank page, so nothing plays on unseen.
-void Form5::Picture2_Click() {
-  PlayClick();
+bool Form5::Form_KeyUnhandled(GdkEventKey* key) {
+  if (key->keyval != GDK_KEY_Escape) return false;
+  ResetLayout();
+  return true;
+}
+
+// The panel cleared and the window put back over the work area as it opened.
+void Form5::ResetLayout() {
   HidePanel();
   auto w = get_window();
   if (w && (w->get_state() & Gdk::WINDOW_STATE_ICONIFIED)) deiconify();
   if (w && (w->get_state() & Gdk::WINDOW_STATE_MAXIMIZED)) unmaximize();
   CoverWorkArea();
+}
+
+// "Close": the layout reset and the window closed until it is asked for
+// again; its page is left for the blank page, so nothing plays on unseen.
+void Form5::Picture2_Click() {
+  PlayClick();
+  ResetLayout();
   hide();
   WebBrowser1.Navigate(Module1().DefPagePath);
 }
@@ -262,6 +272,7 @@ void Form5::ImageCombo2_Click() {
   if (filling_) return;
   const int selected = ImageCombo2.get_active_row_number();
   if (selected < 0) return;  // the list was emptied
+  PlayClick();
   AddPagePanel panel;
   panel.itemCount = static_cast<int>(ImageCombo2.get_model()->children().size());
   panel.selected = selected;
@@ -282,7 +293,11 @@ void Form5::ImageCombo2_Click() {
     return;
   }
   Label2.set_text("Added As \"" + added.storedName + "\" To " + panel.selectedText + ".");
-  app_.RefillSelectors();
+  app_.SiteFileChanged(added.fileNumber);
+  // Nothing stays chosen, so choosing the same category again adds again.
+  filling_ = true;
+  ImageCombo2.set_active(-1);
+  filling_ = false;
 }
 
 void Form5::Command1_Click() { HidePanel(); }
@@ -367,7 +382,7 @@ void Form5::WebBrowser1_CommandStateChange(int command, bool enable) {
 // up and left of the last one.
 WebBrowser* Form5::WebBrowser1_NewWindow2() {
   Module1State& m = Module1();
-  if (m.MsgBoxOpen == 1) return nullptr;
+  if (m.MsgBoxOpen != 0) return nullptr;
   m.Working.MainLeft = FullScreenCascadeStep(m.Working.MainLeft);
   m.Working.MainTop = FullScreenCascadeStep(m.Working.MainTop);
   return &app_.OpenMainWindow(WebBrowser1.CreateRelated()).WebBrowser1;

@@ -42,6 +42,8 @@ class Form5 : public Gtk::Window {
   void Form_Deactivate();
   void Form_QueryUnload();  // unloads the window for good
   bool Form_KeyDown(GdkEventKey* key);
+  bool Form_KeyUnhandled(GdkEventKey* key);  // after the page and the boxes had the key
+  void ResetLayout();
   void Picture2_Click();
   void Picture3_Click();
   bool Picture4_MouseDown(GdkEventButton* e);

@@ -17,6 +17,11 @@ TEST(AutoRefresh, IntervalStaysWithinOneAndNinetyNine) {
   r.StepInterval(+1);
   r.StepInterval(+1);
   EXPECT_EQ(r.interval, 99);
+  r.interval = 500;  // kept in the settings: neither cut to 99 nor raised
+  r.StepInterval(+1);
+  EXPECT_EQ(r.interval, 500);
+  r.StepInterval(-1);
+  EXPECT_EQ(r.interval, 499);
 }
 
 TEST(AutoRefresh, RefreshesWhenTheCountReachesTheInterval) {

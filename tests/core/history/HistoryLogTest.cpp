@@ -227,7 +227,8 @@ TEST(PageLogCheck, StopsOnEachConditionInOrder) {
       {"GeometryMark", false, 7, "Example", page, true, true, false, false, true},
       {"DaysZero", false, 0, "Example", page, false, false, false, false, false},
       {"DaysNegative", false, -1, "Example", page, false, false, false, false, false},
-      {"CannotFindServer", false, 7, "CANNOT find Server", page, false, true, false, false, true},
+      {"CannotFindServer", false, 7, "CANNOT find Server", page, false, true, false, false, false},
+      {"OfflinePage", false, 7, "Web Page Unavailable While Offline", page, false, true, false, false, false},
       {"AutoSearch", false, 7, "Example", kAutoSearchPrefix + std::string("q=a"), false, true, false, false, true},
       {"OwnPage", false, 7, "Example", "FILE:///App/DefPage.HTM", false, true, false, false, true},
       {"NavigationError", false, 7, "Example", page, false, true, false, false, false},
@@ -245,14 +246,15 @@ TEST(PageLogCheck, StopsOnEachConditionInOrder) {
     EXPECT_EQ(std::make_pair(marks.geometryAppliedThisTick, marks.navigationError),
               std::make_pair(row.geometryAfter, row.navErrorAfter));
     if (row.navError && !row.navErrorAfter) {
-      EXPECT_TRUE(PageLogCheck(in, marks));  // cleared: the next tick logs
+      in.pageTitle = "Next page";
+      EXPECT_TRUE(PageLogCheck(in, marks));  // cleared: the next page is logged
     }
   }
 }
 
 TEST(DumpOldHistory, KeepsThePeriodAndTouchesNothingElse) {
-  const std::vector<std::string> dayFiles = {"WB_11272026.hiz", "WB_11282026.hiz", "WB_11292026.hiz",
-                                             "WB_12042026.hiz", "WB_12052026.hiz", "WB_12062026.hiz"};
+  const std::vector<std::string> dayFiles = {"WB_11272026.hiz", "WB_11282026.hiz", "WB_11292026.hiz", "WB_12042026.hiz",
+                                             "WB_12052026.hiz", "WB_12062026.hiz", "WB_03012027.hiz"};
   const std::vector<std::string> others = {"WB_12052026.hiz.bak", "WB_1205202.hiz",
                                            "XB_12052026.hiz",     "WB_12052026.HIZ",
                                            "WB_120520260.hiz",    "WB_01012020.hiz"};  // the last is a folder
@@ -261,11 +263,15 @@ TEST(DumpOldHistory, KeepsThePeriodAndTouchesNothingElse) {
     int32_t days;
     std::vector<std::string> kept;
   };
+  // Files dated after today (a clock set back) are kept by every period.
   const Row rows[] = {
-      {"Week", 7, {"WB_11292026.hiz", "WB_12042026.hiz", "WB_12052026.hiz"}},
-      {"EightDays", 8, {"WB_11282026.hiz", "WB_11292026.hiz", "WB_12042026.hiz", "WB_12052026.hiz"}},
-      {"OneDay", 1, {"WB_12052026.hiz"}},
-      {"ZeroDays", 0, {}},
+      {"Week", 7, {"WB_11292026.hiz", "WB_12042026.hiz", "WB_12052026.hiz", "WB_12062026.hiz", "WB_03012027.hiz"}},
+      {"EightDays",
+       8,
+       {"WB_11282026.hiz", "WB_11292026.hiz", "WB_12042026.hiz", "WB_12052026.hiz", "WB_12062026.hiz",
+        "WB_03012027.hiz"}},
+      {"OneDay", 1, {"WB_12052026.hiz", "WB_12062026.hiz", "WB_03012027.hiz"}},
+      {"ZeroDaysDeletesEveryDayFile", 0, {}},
       {"Negative", -2, dayFiles},
   };
   for (const auto& row : rows) {
@@ -280,6 +286,14 @@ TEST(DumpOldHistory, KeepsThePeriodAndTouchesNothingElse) {
     for (const auto& e : std::filesystem::directory_iterator(dir.path())) left.insert(e.path().filename());
     EXPECT_EQ(left, want);
   }
+}
+
+TEST(DumpOldHistory, AClockSetBackAYearKeepsTheWholeHistory) {
+  TempDir dir;
+  const std::vector<std::string> dayFiles = {"WB_11292026.hiz", "WB_12042026.hiz", "WB_12052026.hiz"};
+  for (const auto& n : dayFiles) WriteString(dir / n, "x");
+  EXPECT_EQ(DumpOldHistory(dir.path(), 7, dates::DayNumber(2025, 12, 5)), 0);
+  for (const auto& n : dayFiles) EXPECT_TRUE(std::filesystem::exists(dir / n)) << n;
 }
 
 }  // namespace

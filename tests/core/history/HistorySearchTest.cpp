@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -59,7 +60,7 @@ std::vector<std::string> Urls(const SearchResult& r) {
 TEST(PeriodSelector, FilesZeroOneAndNineDaysAgoWithAWeekKept) {
   const std::vector<std::string> names = {NameDaysAgo(9), NameDaysAgo(0), "notes.txt", NameDaysAgo(1)};
   const auto files = DayFilesNewestFirst(names, kToday);
-  EXPECT_EQ(Texts(PeriodEntries(files, kToday, 7, FakeShortDate)),
+  EXPECT_EQ(Texts(PeriodEntries(files, kToday, 7, true, FakeShortDate)),
             (std::vector<std::string>{"0-7 Days Ago", "0-6 Days Ago", "7-13 Days Ago", "0 Days Ago 12/5 <>",
                                       "1 Day Ago 12/4 <>", "9 Days Ago 11/26 <>"}));
 }
@@ -71,13 +72,14 @@ TEST(PeriodSelector, WhichFilesAreListed) {
     std::vector<std::string> want;
   };
   const Row rows[] = {
-      {"NoFilesNoEntries", {"readme", "WB_1205202.hiz"}, {}},
+      {"EmptyFolderNoEntries", {}, {}},
+      {"OtherFilesOnlyTheKeptPeriod", {"readme", "WB_1205202.hiz"}, {"0-7 Days Ago"}},
       // 35 November rolls over into 5 December: two files of one date, each listed.
       {"EqualDatesEach",
        {"WB_11352026.hiz", NameDaysAgo(0)},
        {"0-7 Days Ago", "0-6 Days Ago", "0 Days Ago 12/5 <>", "0 Days Ago 12/5 <>"}},
       {"FutureNeverListed", {NameDaysAgo(-1), NameDaysAgo(3)}, {"0-7 Days Ago", "0-6 Days Ago", "3 Days Ago 12/2 <>"}},
-      {"OnlyFutureFiles", {NameDaysAgo(-1)}, {}},
+      {"OnlyFutureFiles", {NameDaysAgo(-1)}, {"0-7 Days Ago"}},
       // A week without files has no entry, the weeks around it do.
       {"EmptyWeekLeftOut",
        {NameDaysAgo(20), NameDaysAgo(2)},
@@ -85,13 +87,15 @@ TEST(PeriodSelector, WhichFilesAreListed) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
-    EXPECT_EQ(Texts(PeriodEntries(DayFilesNewestFirst(row.names, kToday), kToday, 7, FakeShortDate)), row.want);
+    EXPECT_EQ(
+        Texts(PeriodEntries(DayFilesNewestFirst(row.names, kToday), kToday, 7, !row.names.empty(), FakeShortDate)),
+        row.want);
   }
 }
 
 TEST(PeriodSelector, PeriodsCoverTheirDaysOnly) {
   const auto files = DayFilesNewestFirst({NameDaysAgo(0), NameDaysAgo(6), NameDaysAgo(7), NameDaysAgo(13)}, kToday);
-  const auto entries = PeriodEntries(files, kToday, 7, FakeShortDate);
+  const auto entries = PeriodEntries(files, kToday, 7, true, FakeShortDate);
   auto namesIn = [&](const std::string& text) {
     std::vector<std::string> out;
     for (const auto& e : entries)
@@ -220,6 +224,20 @@ TEST_F(SearchTest, CancelLeavesNoRows) {
   EXPECT_EQ(r.status, SearchResult::Status::Cancelled);
   EXPECT_TRUE(r.rows.empty());
   EXPECT_EQ(r.pages, 0u);
+}
+
+// Memory running out half-way (here thrown from the progress report, which
+// runs where the search allocates) ends the search with an error, not the
+// program: the search runs on a thread where an exception would abort.
+TEST_F(SearchTest, RunningOutOfMemoryIsAFailedSearch) {
+  SearchRequest req;
+  req.historyDir = dir.path();
+  req.files = DayFilesNewestFirst(fileops::ListNames(dir.path()), kToday);
+  req.mode = SearchMode::HostSort;
+  SearchResult r;
+  ASSERT_NO_THROW(r = SearchHistory(req, cancel, [](const SearchProgress&) { throw std::bad_alloc(); }));
+  EXPECT_EQ(r.status, SearchResult::Status::FileError);
+  EXPECT_TRUE(r.rows.empty());
 }
 
 TEST(SearchFiles, TodayGrowingDuringTheSearch) {

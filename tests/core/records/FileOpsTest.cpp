@@ -61,6 +61,62 @@ TEST(WriteTemps, AFailedWriteLeavesTheOldFileAndNoTemporaryFile) {
   EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"a.dab", "b.dab"}));
 }
 
+mode_t ModeOf(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+// A rewrite or a copy onto an existing file keeps the mode its owner gave it.
+TEST(WriteModes, RewritesKeepTheFilesMode) {
+  struct Row {
+    const char* name;
+    mode_t before;  // 0: no file yet
+    mode_t after;
+  };
+  const Row rows[] = {
+      {"NewFile", 0, 0644},
+      {"PrivateFile", 0600, 0600},
+      {"GroupWritable", 0664, 0664},
+      {"ReadOnlyForOthers", 0640, 0640},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    TempDir dir;
+    const std::string written = dir / "written.dab", copied = dir / "copied.dab", source = dir / "source.dab";
+    WriteString(source, "new");
+    if (row.before != 0) {
+      for (const auto& p : {written, copied}) {
+        WriteString(p, "old");
+        ASSERT_EQ(::chmod(p.c_str(), row.before), 0);
+      }
+    }
+    ASSERT_TRUE(fileops::WriteAtomic(written, {1, 2}));
+    ASSERT_TRUE(fileops::CopyFilesDurably({{source, copied}}));
+    EXPECT_EQ(ModeOf(written), row.after);
+    EXPECT_EQ(ModeOf(copied), row.after);
+  }
+}
+
+// Replacing a folder leaves the whole new set in its place, the old set and
+// the fresh folder's name gone.
+TEST(ReplaceDir, TheNewSetTakesThePlaceOfTheOld) {
+  for (const bool existed : {true, false}) {
+    SCOPED_TRACE(existed ? "OverAnOldSet" : "NoOldSet");
+    TempDir dir;
+    MakeDirs(dir / "set.new");
+    if (existed) {
+      MakeDirs(dir / "set");
+      WriteString(dir / "set/old.dab", "old");
+      WriteString(dir / "set/both.dab", "old");
+    }
+    WriteString(dir / "set.new/both.dab", "new");
+    ASSERT_TRUE(fileops::ReplaceDirDurably(dir / "set.new", dir / "set"));
+    EXPECT_EQ(Names(dir / "set"), (std::vector<std::string>{"both.dab"}));
+    EXPECT_EQ(ReadBytes(dir / "set/both.dab"), (std::vector<unsigned char>{'n', 'e', 'w'}));
+    EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"set"}));
+  }
+}
+
 TEST(CutTo, ShortensOnlyALongerFile) {
   TempDir dir;
   WriteString(dir / "f", "0123456789");

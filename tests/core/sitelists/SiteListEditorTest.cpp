@@ -234,6 +234,47 @@ TEST_F(Editor, MoveThatCannotWriteTheDestinationKeepsTheSources) {
 
 // ---- back-up, restore, undo ----
 
+// A list file that is there but cannot be read is never written back with
+// only the edit in it: every operation reports an error and leaves it alone.
+TEST_F(Editor, UnreadableListsAreNeverOverwritten) {
+  const std::string site = Site(1), other = Site(2);
+  struct Row {
+    const char* name;
+    bool catListUnreadable;
+    std::function<Outcome()> edit;
+    EditResult want;
+  };
+  const Row rows[] = {
+      {"AddCategory", true, [&] { return AddCategory(dirs.live, "New"); }, EditResult::NoFreeNumber},
+      {"DeleteCategory", true, [&] { return DeleteCategory(dirs.live, 0); }, EditResult::FileError},
+      {"RenameCategory", true, [&] { return RenameCategory(dirs.live, 0, "B"); }, EditResult::FileError},
+      {"SortCategories", true, [&] { return SortCategories(dirs.live, true, 0); }, EditResult::FileError},
+      {"AddTypedAddress", false, [&] { return AddTypedAddress(site, "http://x.org/"); }, EditResult::FileError},
+      {"AddPage", false, [&] { return AddPage(site, "X", "http://x.org/"); }, EditResult::FileError},
+      {"AppendSites", false,
+       [&] {
+         return AppendSites(site, {{"X", "http://x.org/"}});
+       },
+       EditResult::FileError},
+      {"MoveSite", false, [&] { return MoveSite(site, 0, Move::Down); }, EditResult::FileError},
+      {"CopyInto", false, [&] { return CopySites(other, {0}, site); }, EditResult::FileError},
+      {"MoveInto", false, [&] { return MoveSites(other, {0}, site); }, EditResult::FileError},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    WriteCats({{"A", 1}, {"B", 2}});
+    WriteSites(1, {{"a", "http://a.org/"}, {"b", "http://b.org/"}});
+    WriteSites(2, {{"c", "http://c.org/"}});
+    const std::string broken = row.catListUnreadable ? CatList() : site;
+    MakeUnreadable(broken);
+    EXPECT_EQ(row.edit().result, row.want);
+    EXPECT_TRUE(StillUnreadable(broken));
+    EXPECT_EQ(ReadSites(other), (Sites{{"c", "http://c.org/"}}));
+  }
+  MakeUnreadable(CatList());
+  EXPECT_EQ(NewSiteFileNumber(CatList()), std::nullopt);
+}
+
 TEST_F(Editor, BackUpReplacesTheWholeSetButNeedsSomethingToBackUp) {
   WriteString(dirs.backup + "/OnlyInOldBackup.dab", "old");
   WriteString(dirs.backup + "/CatList.dab", "old cats");
@@ -244,6 +285,30 @@ TEST_F(Editor, BackUpReplacesTheWholeSetButNeedsSomethingToBackUp) {
   EXPECT_EQ(BackUpLists(dirs), DirResult::Done);
   EXPECT_EQ(FilesOf(dirs.backup), (Names{"CatList.dab", "Sites00001.dab"}));
   EXPECT_EQ(ReadBytes(dirs.backup + "/CatList.dab"), ReadBytes(CatList()));
+}
+
+// A back-up that cannot finish (an unreadable list, as a full disk would)
+// leaves the previous back-up whole; one that died earlier leaves nothing
+// in the way of the next.
+TEST_F(Editor, BackUpThatFailsKeepsThePreviousBackUp) {
+  WriteString(dirs.backup + "/CatList.dab", "old cats");
+  WriteString(dirs.backup + "/Sites00001.dab", "old sites");
+  WriteCats({{"News", 1}});
+  WriteSites(1, {{"A", "a"}});
+  fs::create_symlink(data / "nowhere.dab", dirs.live + "/Sites00002.dab");
+  EXPECT_EQ(BackUpLists(dirs), DirResult::Error);
+  EXPECT_EQ(FilesOf(dirs.backup), (Names{"CatList.dab", "Sites00001.dab"}));
+  const std::string oldCats = "old cats";
+  EXPECT_EQ(ReadBytes(dirs.backup + "/CatList.dab"), std::vector<unsigned char>(oldCats.begin(), oldCats.end()));
+  EXPECT_FALSE(Exists(dirs.backup + ".new"));
+
+  fs::remove(dirs.live + "/Sites00002.dab");
+  MakeDirs(dirs.backup + ".new");
+  WriteString(dirs.backup + ".new/Stale.dab", "half a back-up");
+  EXPECT_EQ(BackUpLists(dirs), DirResult::Done);
+  EXPECT_EQ(FilesOf(dirs.backup), (Names{"CatList.dab", "Sites00001.dab"}));
+  EXPECT_EQ(ReadBytes(dirs.backup + "/Sites00001.dab"), ReadBytes(Site(1)));
+  EXPECT_FALSE(Exists(dirs.backup + ".new"));
 }
 
 // Whatever a restore meets, the user's lists wait in the undo directory
@@ -306,9 +371,14 @@ TEST_F(Editor, RestoreOrUndoThatCannotProceedLeavesTheListsAlone) {
   WriteCats({{"Current", 1}});
   WriteString(dirs.backup + "/CatList.dab", "");
   MakeDirs(dirs.undo + "/sub");  // clearing an undo directory removes files only
+  for (const bool pendingBefore : {false, true}) {
+    SCOPED_TRACE(pendingBefore ? "after a restore in this window" : "left by an earlier run");
+    bool pending = pendingBefore;
+    EXPECT_EQ(RestoreLists(dirs, pending), DirResult::UndoInTheWay);
+    EXPECT_FALSE(pending);  // a half-removed undo directory is never offered as an undo
+    EXPECT_EQ(ReadCategories(CatList()), (Cats{{"Current", 1}}));
+  }
   bool pending = false;
-  EXPECT_EQ(RestoreLists(dirs, pending), DirResult::UndoInTheWay);
-  EXPECT_EQ(ReadCategories(CatList()), (Cats{{"Current", 1}}));
 
   fs::remove_all(dirs.undo);
   pending = true;  // pending, but its undo directory is gone
