@@ -42,6 +42,20 @@ TEST_F(AdBlockingTab, TheSwitchIsSavedWithTheOtherOptionsAndCancelDropsIt) {
   EXPECT_TRUE(SavedChoice());
 }
 
+TEST_F(AdBlockingTab, RestoreDefaultsOnTheTabSwitchesBlockingBackOnAndLeavesTheOtherTabsAlone) {
+  ScriptedAnswers answers;
+  SetMsgAnswerer(answers.Answerer());
+  Form4* f = Open();
+  ASSERT_NE(f, nullptr);
+  f->Text5.set_text("My Mail");
+  f->CheckBlockAds.set_active(false);
+  f->TabStrip1.set_current_page(f->TabStrip1.get_n_pages() - 1);
+  f->Command5_Click();
+  EXPECT_TRUE(f->CheckBlockAds.get_active());
+  EXPECT_EQ(f->Text5.get_text(), "My Mail");
+  SetMsgAnswerer({});
+}
+
 TEST_F(AdBlockingTab, TheTabNamesEachListWithItsFilterCount) {
   Form4* f = Open();
   ASSERT_NE(f, nullptr);

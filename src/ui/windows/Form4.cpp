@@ -322,7 +322,9 @@ void Form4::Command2_Click() { BrowseProgram(Text2); }
 void Form4::Command3_Click() { BrowseProgram(Text3); }
 
 void Form4::Command5_Click() {
-  switch (TabStrip1.get_current_page()) {
+  switch (RestoreAdBlockingDefaults() ? -1 : TabStrip1.get_current_page()) {
+    case -1:
+      break;
     case 0: {
       const RestoredStartPage r = RestoreStartPage(Places());
       if (!r.message.empty()) MsgBox(r.message, MsgButtons::Ok, this);

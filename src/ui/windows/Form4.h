@@ -66,7 +66,9 @@ class Form4 : public Gtk::Window {
   Gtk::Box* AddTab(const char* caption);  // a tab page with the others' padding and colours
   void BuildAdBlockingTab();
   void ShowFilterLists();
-  void ApplyAdBlocking();  // with the other options, on Save
+  void ApplyAdBlocking();            // with the other options, on Save
+  bool RestoreAdBlockingDefaults();  // false when another tab is on show
+  Gtk::Box* adBlockingTab_ = nullptr;
   void ConnectEvents();
   void ShowPending();
   void ShowOptionsTab();

@@ -29,7 +29,7 @@ std::string ListLine(const Module1State& m, const adblock::FilterList& list) {
 }  // namespace
 
 void Form4::BuildAdBlockingTab() {
-  Gtk::Box* tab = AddTab("Ad Blocking");
+  Gtk::Box* tab = adBlockingTab_ = AddTab("Ad Blocking");
   CheckBlockAds.set_label("Block Ads And Trackers In Pages");
   CheckBlockAds.set_active(prefs::Load(Module1().UserDataDir).BlockAdsInPages);
   CheckBlockAds.signal_toggled().connect([this] { changed_ = true; });
@@ -71,4 +71,10 @@ void Form4::ApplyAdBlocking() {
   p.BlockAdsInPages = CheckBlockAds.get_active();
   if (!prefs::Save(dataDir, p)) return;
   adblocking::SetEnabled(p.BlockAdsInPages);
+}
+
+bool Form4::RestoreAdBlockingDefaults() {
+  if (TabStrip1.get_nth_page(TabStrip1.get_current_page()) != adBlockingTab_) return false;
+  CheckBlockAds.set_active(prefs::Preferences().BlockAdsInPages);
+  return true;
 }
