@@ -1,5 +1,7 @@
 // In-page ad blocking with the real engine: small filter lists compiled by
 // the engine, pages from a loopback server that counts what reaches it.
+#include <utime.h>
+
 #include "core/adblock/FilterLists.h"
 #include "core/records/FileOps.h"
 #include "gui/GuiTest.h"
@@ -168,6 +170,31 @@ TEST_F(AdBlockEngine, UpdateFromThePublisherReplacesTheListAndABrokenOneChangesN
 
   ASSERT_TRUE(update("/broken.txt"));
   EXPECT_EQ(adblock::ReadList(lists.path(), data.path(), easyList), newer);
+}
+
+// A list is fetched again once its copy in use is older than its header
+// allows: the shipped copy's age counts until a downloaded one exists.
+TEST_F(AdBlockEngine, ListsAreDueByTheAgeOfTheCopyInUseAndTheirExpiresHeader) {
+  const auto age = [](const std::string& path, long long seconds) {
+    const utimbuf times{static_cast<time_t>(seconds), static_cast<time_t>(seconds)};
+    ASSERT_EQ(::utime(path.c_str(), &times), 0) << path;
+  };
+  const long long now = 2000000000;
+  const std::string shipped = lists.path() + "/FilterLists/";
+  age(shipped + "easylist.txt", now - 3 * 24 * 3600);     // "4 days": still current
+  age(shipped + "easyprivacy.txt", now - 5 * 24 * 3600);  // no header, so 4 days: due
+  auto due = adblocking::DueLists(lists.path(), data.path(), now);
+  ASSERT_EQ(due.size(), 1u);
+  EXPECT_STREQ(due[0].list.name, "EasyPrivacy");
+  EXPECT_EQ(due[0].url, "https://easylist.to/easylist/easyprivacy.txt");
+
+  std::string fresh = "[Adblock Plus 2.0]\n";
+  for (int i = 0; i < 20; ++i) fresh += "||t" + std::to_string(i) + ".example^\n";
+  std::string why;
+  ASSERT_TRUE(adblock::StoreDownloadedList(data.path(), due[0].list, fresh, &why)) << why;
+  age(adblock::DownloadedListPath(data.path(), due[0].list), now - 3600);
+  EXPECT_TRUE(adblocking::DueLists(lists.path(), data.path(), now).empty());
+  EXPECT_EQ(adblocking::DueLists(lists.path(), data.path(), now + 2 * 24 * 3600).size(), 1u);  // EasyList then
 }
 
 }  // namespace
