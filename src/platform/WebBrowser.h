@@ -56,6 +56,10 @@ class WebBrowser {
   virtual void SetSilent(bool silent) = 0;
   // A browser for a window that a page or the user asked to open from this one.
   virtual std::unique_ptr<WebBrowser> CreateRelated() = 0;
+  // A browser for a new private window: nothing of its pages reaches the
+  // disk. The windows it opens (CreateRelated) are private too.
+  virtual std::unique_ptr<WebBrowser> CreatePrivate() = 0;
+  virtual bool IsPrivate() const = 0;
   // Made because a page asked for a window (not the user).
   virtual bool OpenedByPage() const { return false; }
 

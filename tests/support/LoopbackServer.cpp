@@ -53,7 +53,7 @@ LoopbackServer::~LoopbackServer() {
 }
 
 void LoopbackServer::Page(const std::string& path, const std::string& body, const std::string& type) {
-  pages_[path] = {body, type, "", false};
+  pages_[path] = {body, type, "", false, ""};
 }
 
 void LoopbackServer::TitledPage(const std::string& path, const std::string& title, const std::string& extra) {
@@ -63,11 +63,20 @@ void LoopbackServer::TitledPage(const std::string& path, const std::string& titl
 
 void LoopbackServer::Attachment(const std::string& path, const std::string& body, const std::string& fileName,
                                 bool held) {
-  pages_[path] = {body, "application/octet-stream", fileName, held};
+  pages_[path] = {body, "application/octet-stream", fileName, held, ""};
 }
 
 std::string LoopbackServer::Url(const std::string& path) const {
   return std::string(https_ ? "https" : "http") + "://127.0.0.1:" + std::to_string(port_) + path;
+}
+
+void LoopbackServer::SetsCookie(const std::string& path, const std::string& setCookie) {
+  pages_[path].setCookie = setCookie;
+}
+
+std::string LoopbackServer::CookieSent(const std::string& path) const {
+  const auto it = cookies_.find(path);
+  return it == cookies_.end() ? "" : it->second;
 }
 
 int LoopbackServer::Requests(const std::string& path) const {
@@ -79,6 +88,8 @@ void LoopbackServer::Handle(SoupServer*, SoupServerMessage* msg, const char* pat
   auto* self = static_cast<LoopbackServer*>(p);
   ++self->total_;
   ++self->requests_[path];
+  const char* cookie = soup_message_headers_get_one(soup_server_message_get_request_headers(msg), "Cookie");
+  self->cookies_[path] = cookie ? cookie : "";
   const auto it = self->pages_.find(path);
   if (it == self->pages_.end()) {
     const char* body = "<!DOCTYPE html><html><head><title>Not Found</title></head><body>Not found</body></html>";
@@ -88,6 +99,7 @@ void LoopbackServer::Handle(SoupServer*, SoupServerMessage* msg, const char* pat
   }
   const Resource& r = it->second;
   SoupMessageHeaders* headers = soup_server_message_get_response_headers(msg);
+  if (!r.setCookie.empty()) soup_message_headers_append(headers, "Set-Cookie", r.setCookie.c_str());
   if (!r.fileName.empty())
     soup_message_headers_append(headers, "Content-Disposition",
                                 ("attachment; filename=\"" + r.fileName + "\"").c_str());

@@ -24,6 +24,10 @@ class LoopbackServer {
   // A file offered for saving ("Content-Disposition: attachment"). A held one
   // sends its first 64 kB and then nothing more, as a slow server does.
   void Attachment(const std::string& path, const std::string& body, const std::string& fileName, bool held = false);
+  // The page answers with this Set-Cookie header.
+  void SetsCookie(const std::string& path, const std::string& setCookie);
+  // The Cookie header of the last request for `path` ("" for none).
+  std::string CookieSent(const std::string& path) const;
   std::string Url(const std::string& path) const;
   int Requests(const std::string& path) const;
   int TotalRequests() const { return total_; }
@@ -34,6 +38,7 @@ class LoopbackServer {
   struct Resource {
     std::string body, type, fileName;
     bool held = false;
+    std::string setCookie;
   };
   SoupServer* server_ = nullptr;
   bool https_ = false;
@@ -41,5 +46,6 @@ class LoopbackServer {
   int port_ = 0;
   std::map<std::string, Resource> pages_;
   std::map<std::string, int> requests_;
+  std::map<std::string, std::string> cookies_;
   int total_ = 0;
 };

@@ -82,4 +82,14 @@ std::string FakeBrowser::LocationName() const {
   return slash == std::string::npos ? location_ : location_.substr(slash + 1);
 }
 
-std::unique_ptr<WebBrowser> FakeBrowser::CreateRelated() { return std::make_unique<FakeBrowser>(); }
+std::unique_ptr<WebBrowser> FakeBrowser::CreateRelated() {
+  auto fresh = std::make_unique<FakeBrowser>();
+  fresh->isPrivate = isPrivate;
+  return fresh;
+}
+
+std::unique_ptr<WebBrowser> FakeBrowser::CreatePrivate() {
+  auto fresh = std::make_unique<FakeBrowser>();
+  fresh->isPrivate = true;
+  return fresh;
+}

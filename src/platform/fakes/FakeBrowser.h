@@ -22,6 +22,8 @@ class FakeBrowser : public WebBrowser {
   std::string LocationName() const override;
   void SetSilent(bool s) override { silent = s; }
   std::unique_ptr<WebBrowser> CreateRelated() override;
+  std::unique_ptr<WebBrowser> CreatePrivate() override;
+  bool IsPrivate() const override { return isPrivate; }
   bool OpenedByPage() const override { return openedByPage; }
   void SetTextSize(int level) override { textSize = level; }
   void SelectAll() override { ++selectAlls; }
@@ -57,6 +59,7 @@ class FakeBrowser : public WebBrowser {
   bool silent = false;
   bool autoComplete = true;  // Navigate plays the whole load at once
   bool openedByPage = false;
+  bool isPrivate = false;
   int textSize = -1;  // not set yet
   int selectAlls = 0, findFinishes = 0, printDialogs = 0;
   struct FindCall {

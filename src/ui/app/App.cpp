@@ -5,6 +5,7 @@
 #include "core/app/Module1.h"
 #include "core/app/Options.h"
 #include "core/app/ToolTips.h"
+#include "core/browser/Completion.h"
 #include "core/history/HistoryLog.h"
 #include "platform/WebBrowser.h"
 #include "ui/app/Form8.h"
@@ -17,6 +18,13 @@
 #include "ui/windows/Form4.h"
 #include "ui/windows/Form5.h"
 #include "ui/windows/Form9.h"
+
+namespace {
+int64_t Today() {
+  const LocalDateTime now = dates::NowLocal();
+  return dates::DayNumber(now.year, now.month, now.day);
+}
+}  // namespace
 
 App::App() : toolkit_(Gtk::Application::create("", Gio::APPLICATION_NON_UNIQUE)) {
   // Registering runs the toolkit's start-up, which opens the display.
@@ -83,6 +91,8 @@ void App::ForEachMainWindow(const std::function<void(Form1&)>& action) const {
 
 void App::RefillSelectors() const {
   ForEachMainWindow([](Form1& w) { w.FillSelectors(); });
+  const Module1State& m = Module1();
+  SharedCompletion().ListsChanged(ListedSites(m.CatListPath, m.SiteListsDir), Today());
 }
 
 void App::ShowTextSizeEverywhere() const {
@@ -215,14 +225,13 @@ void App::ApplyOptions(const AppliedOptions& applied) {
 }
 
 void App::PurgeHistory() {
-  // The open History window purges and shows what is left.
-  if (history_) {
-    history_->DaysToKeepLowered();
-    return;
-  }
   const Module1State& m = Module1();
-  const LocalDateTime now = dates::NowLocal();
-  DumpOldHistory(m.HistoryDir, m.Working.HistoryDays, dates::DayNumber(now.year, now.month, now.day));
+  // The open History window purges and shows what is left.
+  if (history_)
+    history_->DaysToKeepLowered();
+  else
+    DumpOldHistory(m.HistoryDir, m.Working.HistoryDays, Today());
+  SharedCompletion().HistoryPurged(Today() + 1 - m.Working.HistoryDays);
 }
 
 void App::OpenSuggestions(Gtk::Window* parent) {
@@ -256,6 +265,9 @@ void App::OpenAbout(Gtk::Window* parent) {
 void App::AboutUnloaded() { Retire(std::move(about_)); }
 
 Form5& App::FullScreen(WebBrowser& source) {
+  // A private window's page never shows in a normal full-screen window, nor
+  // the other way round.
+  if (fullScreen_ && fullScreen_->WebBrowser1.IsPrivate() != source.IsPrivate()) fullScreen_->Form_QueryUnload();
   if (!fullScreen_) {
     fullScreen_ = std::make_unique<Form5>(*this, source.CreateRelated());
     fullScreen_->Form_Load();

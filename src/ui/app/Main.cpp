@@ -8,6 +8,7 @@
 
 #include "core/app/Marker.h"
 #include "core/app/Module1.h"
+#include "core/app/Preferences.h"
 #include "core/records/FileOps.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
@@ -92,6 +93,7 @@ int RunProgram(App& app, const StartupInputs& inputs, const InstancePaths* chann
     return 1;
   }
   UseProgramIcon(m.AppDir);
+  prefs::Current() = prefs::Load(m.UserDataDir);
   WebKitBrowser::ConfigureEngine(m.UserDataDir + "/WebData", std::string(g_get_user_cache_dir()) + "/" + kAppTitle);
   app.OpenMainWindow(std::make_unique<WebKitBrowser>());
   // Further addresses of the command line, each in a window of its own.

@@ -2,6 +2,7 @@
 //   Form1.cpp            lifecycle, layout, toolbar and check boxes
 //   Form1Selector.cpp    the drop-down site selector
 //   Form1Navigation.cpp  address box, browser events, page checks, new windows
+//   Form1Completion.cpp  the completions offered under the address box
 //   Form1Menus.cpp       the Menu button's pop-up menu and the keyboard
 //   Form1Commands.cpp    what the menu commands do: files, page, fonts, text size, programs
 //   Form1Refresh.cpp     the auto-refresh timer and the refresh button
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "core/browser/AutoRefresh.h"
+#include "core/browser/Completion.h"
 #include "core/browser/Form1Layout.h"
 #include "core/history/HistoryLog.h"
 #include "core/popups/PopupKiller.h"
@@ -69,7 +71,8 @@ class Form1 : public Gtk::Window {
   Gtk::MenuItem mnuTextFonts, mnuFonts, mnuTextSize;
   Gtk::RadioMenuItem mnuLargest, mnuLarge, mnuMedium, mnuSmall, mnuSmallest;
   Gtk::MenuItem mnuMainOptions, mnuDefStartPage, mnuIEnetOptions;
-  Gtk::MenuItem mnuNewWind, mnuViewInFullScrn, mnuHistList, mnuEditSiteWindow, mnuDontKillPopsEdit, mnuNavToIeFav;
+  Gtk::MenuItem mnuNewWind, mnuNewPrivateWind, mnuViewInFullScrn, mnuHistList, mnuEditSiteWindow, mnuDontKillPopsEdit,
+      mnuNavToIeFav;
   Gtk::MenuItem mnuWinMessenger, mnuOutlookExp, mnuOutlookOpen, mnuOutlookMail, mnuQuillbox;
   Gtk::MenuItem mnuMhelp, mnuHelp, mnuAbout, mnuBugsSuggest, mnuProps, mnuClosWind;
   Gtk::CheckMenuItem mnuStatusBar, mnuOffline, mnuKillPops, mnuKillPopsBoom, mnuScriptErr;
@@ -77,6 +80,9 @@ class Form1 : public Gtk::Window {
   Gtk::Box PermissionBar{Gtk::ORIENTATION_HORIZONTAL, 6};
   Gtk::Label PermissionText;
   Gtk::Button PermissionAllow{"_Allow", true}, PermissionDeny{"_Deny", true};
+  // The completions offered under the address box while the user types.
+  Gtk::Popover CompletionPopup;
+  Gtk::ListBox CompletionList;
   Gtk::Menu mnuPop2;
   Gtk::MenuItem mnuPop2OpenMailApp, mnuPop2Mail, mnuPop2Quillbox;
 
@@ -87,6 +93,8 @@ class Form1 : public Gtk::Window {
   // The selectors in the arrangement the settings choose, with their headers.
   void FillSelectors();
   void NewApplWindo();
+  // A private main window on the start page (Shift+Ctrl+N).
+  void mnuNewPrivateWind_Click();
   void SedUpTimerButtons(int toggle);
   // Applies the process-wide text size to the page and checks its menu item.
   void ShowTextSize();
@@ -114,6 +122,12 @@ class Form1 : public Gtk::Window {
   void ListView_ColumnClick(DeferredAction action);
   void ListView_LostFocus();
   bool Text1_KeyPress(GdkEventKey* key);
+  void Text1_Change();
+  // Up, Down, Enter, Esc, Tab and Right while completions show; true when
+  // the key was theirs.
+  bool Completion_KeyDown(GdkEventKey* key);
+  void CompletionList_RowActivated(Gtk::ListBoxRow* row);
+  const std::vector<CompletionMatch>& Completions() const { return completions_; }
   void Timer1_Timer();
   void Timer2_Timer();
   void Timer3_Timer();
@@ -211,6 +225,11 @@ class Form1 : public Gtk::Window {
   void CloseFindBar();
   void PlaceFindBar();
   bool FocusLocked() const;
+  void ConnectCompletion();
+  void ShowCompletions(const std::vector<CompletionMatch>& matches, const std::string& typed);
+  void HideCompletions();
+  void EndTyping() { typing_ = false; }
+  void StartCompletionIndex();
   void ApplyLayout();
   void Place(Gtk::Widget& w, const TwipRect& r);
   void ApplyListFont();
@@ -248,6 +267,8 @@ class Form1 : public Gtk::Window {
   void ApplyScriptGeometry();
   void StartTimer4();
   void LogPageIfDue();
+  void ShowPrivateCue();
+  std::string Caption(const std::string& pageTitle) const;
   // The open History window's today list, null while it is not loaded.
   TodayListListener* TodayList() const;
   static WorkAreaTwips WorkAreaNow();
@@ -291,4 +312,6 @@ class Form1 : public Gtk::Window {
   sigc::connection permissionTimer_;
   unsigned permissionWaitMs_ = 60000;
   int lastWidth_ = 0, lastHeight_ = 0;
+  std::vector<CompletionMatch> completions_;
+  bool typing_ = false;  // the address box changes by a key, not by the program
 };

@@ -86,30 +86,31 @@ void Form1::BuildMenu() {
                         {&mnuQuillbox, "_Quillbox email"}}});
   FillMenu(helpMenu_,
            {{{&mnuHelp, "_Help Page (Local)"}, {&mnuAbout, "_About"}, {&mnuBugsSuggest, "_Suggestions & Bugs"}}});
-  FillMenu(mnuPop1,
-           {
-               {{&mnufile, "_File", 0, {}, &fileMenu_}},
-               {{&mnuEdit, "_Edit", 0, {}, &editMenu_}},
-               {{&mnuView, "_View", 0, {}, &viewMenu_}},
-               {{&mnuTextFonts, "F_onts & Text Size", 0, {}, &textFontsMenu_}},
-               {{&mnuMainOptions, "O_ptions", 0, {}, &optionsMenu_}},
-               {{&mnuNewWind, "_New Browser Window"}, {&mnuViewInFullScrn, "Full _Screen Window", GDK_KEY_F11}},
-               {
-                   {&mnuHistList, "_History Window"},
-                   {&mnuEditSiteWindow, "_List Window  (Edit Selectors)"},
-               },
-               {{&mnuKillPops, "_Kill Pop-Up Ad Windows"},
-                {&mnuKillPopsBoom, "_Kill Pop-Up Ads w/Boom"},
-                {&mnuDontKillPopsEdit, "_Don't-Kill Pop-Up List Window"},
-                {&mnuScriptErr, "_Disable Script Error Msg"}},
-               {{&mnuNavToIeFav, "_Internet Explorer Favorites"}},
-               {{&mnuWinMessenger, NameCaption(s.MessengerName)},
-                {&mnuOutlookExp, NameCaption(s.MailName), 0, {}, &mailMenu_}},
-               {{&mnuMhelp, "Help & _About", 0, {}, &helpMenu_}},
-               {{&mnuProps, "_Properties"}},
-               {{&mnuOffline, "_Work Offline"}},
-               {{&mnuClosWind, "_Close"}},
-           });
+  FillMenu(mnuPop1, {
+                        {{&mnufile, "_File", 0, {}, &fileMenu_}},
+                        {{&mnuEdit, "_Edit", 0, {}, &editMenu_}},
+                        {{&mnuView, "_View", 0, {}, &viewMenu_}},
+                        {{&mnuTextFonts, "F_onts & Text Size", 0, {}, &textFontsMenu_}},
+                        {{&mnuMainOptions, "O_ptions", 0, {}, &optionsMenu_}},
+                        {{&mnuNewWind, "_New Browser Window"},
+                         {&mnuNewPrivateWind, "New _Private Window", GDK_KEY_n, ctrl | Gdk::SHIFT_MASK},
+                         {&mnuViewInFullScrn, "Full _Screen Window", GDK_KEY_F11}},
+                        {
+                            {&mnuHistList, "_History Window"},
+                            {&mnuEditSiteWindow, "_List Window  (Edit Selectors)"},
+                        },
+                        {{&mnuKillPops, "_Kill Pop-Up Ad Windows"},
+                         {&mnuKillPopsBoom, "_Kill Pop-Up Ads w/Boom"},
+                         {&mnuDontKillPopsEdit, "_Don't-Kill Pop-Up List Window"},
+                         {&mnuScriptErr, "_Disable Script Error Msg"}},
+                        {{&mnuNavToIeFav, "_Internet Explorer Favorites"}},
+                        {{&mnuWinMessenger, NameCaption(s.MessengerName)},
+                         {&mnuOutlookExp, NameCaption(s.MailName), 0, {}, &mailMenu_}},
+                        {{&mnuMhelp, "Help & _About", 0, {}, &helpMenu_}},
+                        {{&mnuProps, "_Properties"}},
+                        {{&mnuOffline, "_Work Offline"}},
+                        {{&mnuClosWind, "_Close"}},
+                    });
   // The menu button shows the menu for a click, a key and an assistive
   // tool's action alike, and lists the items as its accessible children.
   Command8.set_popup(mnuPop1);
@@ -141,6 +142,7 @@ void Form1::ConnectMenu() {
   on(mnuDefStartPage, &Form1::mnuDefStartPage_Click);
   on(mnuIEnetOptions, &Form1::mnuIEnetOptions_Click);
   on(mnuNewWind, &Form1::NewApplWindo);
+  on(mnuNewPrivateWind, &Form1::mnuNewPrivateWind_Click);
   on(mnuViewInFullScrn, &Form1::mnuViewInFullScrn_Click);
   on(mnuHistList, &Form1::mnuHistList_Click);
   on(mnuEditSiteWindow, &Form1::Command5_Click);
@@ -190,6 +192,7 @@ void Form1::Command8_Toggled() {
 bool Form1::FocusLocked() const { return Text1.is_focus() || FindBar1.Text1.is_focus(); }
 
 bool Form1::Form_KeyDown(GdkEventKey* key) {
+  if (Completion_KeyDown(key)) return true;
   const auto mods = key->state & (GDK_CONTROL_MASK | GDK_SHIFT_MASK | GDK_MOD1_MASK);
   switch (key->keyval) {
     case GDK_KEY_Escape:
@@ -213,6 +216,10 @@ bool Form1::Form_KeyDown(GdkEventKey* key) {
   if (mods == GDK_MOD1_MASK) {  // Alt with any key: the menu
     Command8.grab_focus();
     Command8.set_active(true);
+    return true;
+  }
+  if (mods == (GDK_CONTROL_MASK | GDK_SHIFT_MASK) && gdk_keyval_to_lower(key->keyval) == GDK_KEY_n) {
+    mnuNewPrivateWind_Click();
     return true;
   }
   if (mods == (GDK_CONTROL_MASK | GDK_SHIFT_MASK)) {

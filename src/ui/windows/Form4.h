@@ -8,6 +8,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/app/Module1.h"
 #include "core/app/Options.h"
@@ -28,6 +29,10 @@ class Form4 : public Gtk::Window {
   std::array<Gtk::RadioButton, 3> Option2;  // index = HideControlsMode
   Gtk::CheckButton Check1, Check2, Check3, Check4, Check5, Check6, Check7;
   Gtk::Button Command1, Command2, Command3, Command4, Command5, Command10, Command11;
+  // The "Search" tab: one choice per engine, in the order of SearchEngines(),
+  // and the custom search address.
+  std::vector<Gtk::RadioButton*> SearchEngineOption;
+  Gtk::Entry SearchCustomUrl;
 
   void SissyColors2();
   // Stores the pending values in the settings and makes every open window
@@ -58,6 +63,12 @@ class Form4 : public Gtk::Window {
 
  private:
   void BuildControls();
+  // The search engine tab: built, shown from the preferences, restored to the
+  // default, checked and stored on saving.
+  void BuildSearchTab();
+  void ShowSearchTab(const std::string& engineId, const std::string& customUrl);
+  bool SearchTabProblem();
+  void ApplySearchTab();
   void ConnectEvents();
   void ShowPending();
   void ShowDays();
@@ -77,5 +88,6 @@ class Form4 : public Gtk::Window {
   int daysDelta_ = 0;
   bool daysCtrl_ = false;
   sigc::connection daysTimer_, themeChange_;
+  Gtk::Box* searchTab_ = nullptr;
   std::optional<FlagScope> busy_, optionsOpen_;
 };
