@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <string_view>
 
 #include "core/history/HistoryRecord.h"
 #include "core/records/Coding.h"
@@ -33,15 +34,19 @@ std::string CompletionKey(const std::string& text) {
   return key;
 }
 
-CompletionIndex::Entry& CompletionIndex::EntryFor(const std::string& url) {
+std::size_t CompletionIndex::IndexFor(const std::string& url) {
   const std::string key = CompletionKey(url);
   const auto [it, added] = byKey_.emplace(key, entries_.size());
   if (added) {
     entries_.emplace_back();
     entries_.back().url = url;
     entries_.back().key = key;
+    if (ordered_) {
+      rank_.push_back(order_.size());
+      order_.push_back({it->second, Stored(key), static_cast<uint32_t>(key.size()), 0, 0});
+    }
   }
-  return entries_[it->second];
+  return it->second;
 }
 
 void CompletionIndex::Rescore(Entry& e) {
@@ -49,9 +54,59 @@ void CompletionIndex::Rescore(Entry& e) {
   for (const auto& [day, visits] : e.days) e.score += visits * VisitWeight(day);
 }
 
+bool CompletionIndex::Better(std::size_t a, std::size_t b) const {
+  return entries_[a].score > entries_[b].score || (entries_[a].score == entries_[b].score && a < b);
+}
+
+uint32_t CompletionIndex::Stored(const std::string& s) {
+  const auto at = static_cast<uint32_t>(text_.size());
+  text_ += s;
+  return at;
+}
+
+void CompletionIndex::Order() {
+  std::vector<std::size_t> sorted(entries_.size());
+  for (std::size_t i = 0; i < sorted.size(); ++i) sorted[i] = i;
+  std::sort(sorted.begin(), sorted.end(), [this](std::size_t a, std::size_t b) { return Better(a, b); });
+  text_.clear();
+  order_.clear();
+  order_.reserve(sorted.size());
+  rank_.resize(entries_.size());
+  for (const std::size_t i : sorted) {
+    const Entry& e = entries_[i];
+    rank_[i] = order_.size();
+    const uint32_t key = Stored(e.key);
+    order_.push_back({i, key, static_cast<uint32_t>(e.key.size()), Stored(e.lowerTitle),
+                      static_cast<uint32_t>(e.lowerTitle.size())});
+  }
+  ordered_ = true;
+}
+
+// The old copy of the title stays in the text: titles change seldom.
+void CompletionIndex::TitleChanged(std::size_t i) {
+  if (!ordered_) return;
+  Row& row = order_[rank_[i]];
+  row.title = Stored(entries_[i].lowerTitle);
+  row.titleLength = static_cast<uint32_t>(entries_[i].lowerTitle.size());
+}
+
+void CompletionIndex::Reposition(std::size_t i) {
+  if (!ordered_) return;
+  std::size_t at = rank_[i];
+  const auto swapWith = [&](std::size_t other) {
+    std::swap(order_[at], order_[other]);
+    rank_[order_[at].entry] = at;
+    rank_[i] = other;
+    at = other;
+  };
+  while (at > 0 && Better(i, order_[at - 1].entry)) swapWith(at - 1);
+  while (at + 1 < order_.size() && Better(order_[at + 1].entry, i)) swapWith(at + 1);
+}
+
 void CompletionIndex::AddListed(const std::string& name, const std::string& url, int64_t today) {
   if (CompletionKey(url).empty()) return;
-  Entry& e = EntryFor(url);
+  const std::size_t i = IndexFor(url);
+  Entry& e = entries_[i];
   // The name the user gave it says more than a page's title.
   e.title = name;
   e.lowerTitle = coding::ToLower(name);
@@ -59,14 +114,18 @@ void CompletionIndex::AddListed(const std::string& name, const std::string& url,
   e.listed = true;
   e.listedWeight = VisitWeight(today);
   Rescore(e);
+  TitleChanged(i);
+  Reposition(i);
 }
 
 void CompletionIndex::AddVisits(const std::string& title, const std::string& url, int64_t day, int32_t visits) {
   if (CompletionKey(url).empty() || visits <= 0) return;
-  Entry& e = EntryFor(url);
-  if (!e.listed && !title.empty()) {
+  const std::size_t i = IndexFor(url);
+  Entry& e = entries_[i];
+  if (!e.listed && !title.empty() && title != e.title) {
     e.title = title;
     e.lowerTitle = coding::ToLower(title);
+    TitleChanged(i);
   }
   const auto d = static_cast<int32_t>(day);
   auto at = std::find_if(e.days.begin(), e.days.end(), [d](const auto& p) { return p.first == d; });
@@ -75,6 +134,7 @@ void CompletionIndex::AddVisits(const std::string& title, const std::string& url
   else
     at->second += visits;
   e.score += visits * VisitWeight(day);
+  Reposition(i);
 }
 
 void CompletionIndex::ForgetBefore(int64_t firstKeptDay) {
@@ -90,6 +150,7 @@ void CompletionIndex::ForgetBefore(int64_t firstKeptDay) {
     kept.push_back(std::move(e));
   }
   entries_ = std::move(kept);
+  if (ordered_) Order();
 }
 
 void CompletionIndex::ReplaceListed(const std::vector<std::pair<std::string, std::string>>& nameAndUrl, int64_t today) {
@@ -102,28 +163,40 @@ void CompletionIndex::ReplaceListed(const std::vector<std::pair<std::string, std
   ForgetBefore(std::numeric_limits<int32_t>::min());
 }
 
+CompletionMatch CompletionIndex::MatchOf(std::size_t i, const std::string& key, const std::string& words) const {
+  const Entry& e = entries_[i];
+  return {e.title, e.url, e.listed, e.lowerTitle.find(words), coding::ToLower(e.url).find(key)};
+}
+
 std::vector<CompletionMatch> CompletionIndex::Find(const std::string& typed, std::size_t max) const {
   const std::string key = CompletionKey(typed);
   const std::string words = coding::ToLower(coding::TrimBlanks(typed));
   if (key.empty() || max == 0) return {};
-  std::vector<std::pair<double, std::size_t>> hits;
+  if (!ordered_) return FindUnordered(key, words, max);
+  // Best first: the first matches met are the best ones.
+  std::vector<CompletionMatch> out;
+  const std::string_view text(text_);
+  for (const Row& row : order_) {
+    const bool startsAddress = row.keyLength >= key.size() && text.compare(row.key, key.size(), key) == 0;
+    if (!startsAddress && text.substr(row.title, row.titleLength).find(words) == std::string_view::npos) continue;
+    out.push_back(MatchOf(row.entry, key, words));
+    if (out.size() == max) break;
+  }
+  return out;
+}
+
+std::vector<CompletionMatch> CompletionIndex::FindUnordered(const std::string& key, const std::string& words,
+                                                            std::size_t max) const {
+  std::vector<std::size_t> hits;
   for (std::size_t i = 0; i < entries_.size(); ++i) {
     const Entry& e = entries_[i];
-    if (e.key.compare(0, key.size(), key) == 0 || e.lowerTitle.find(words) != std::string::npos)
-      hits.emplace_back(e.score, i);
+    if (e.key.compare(0, key.size(), key) == 0 || e.lowerTitle.find(words) != std::string::npos) hits.push_back(i);
   }
-  const auto best = [](const auto& a, const auto& b) {
-    return a.first > b.first || (a.first == b.first && a.second < b.second);
-  };
   const std::size_t n = std::min(max, hits.size());
-  std::partial_sort(hits.begin(), hits.begin() + static_cast<std::ptrdiff_t>(n), hits.end(), best);
+  std::partial_sort(hits.begin(), hits.begin() + static_cast<std::ptrdiff_t>(n), hits.end(),
+                    [this](std::size_t a, std::size_t b) { return Better(a, b); });
   std::vector<CompletionMatch> out;
-  out.reserve(n);
-  for (std::size_t k = 0; k < n; ++k) {
-    const Entry& e = entries_[hits[k].second];
-    CompletionMatch m{e.title, e.url, e.listed, e.lowerTitle.find(words), coding::ToLower(e.url).find(key)};
-    out.push_back(std::move(m));
-  }
+  for (std::size_t k = 0; k < n; ++k) out.push_back(MatchOf(hits[k], key, words));
   return out;
 }
 
@@ -146,6 +219,7 @@ CompletionIndex BuildCompletionIndex(const std::string& catListPath, const std::
     for (const HistoryRecord& r : ReadDayFile(fileops::Join(historyDir, name)))
       index.AddVisits(r.Title, r.URL, *day, r.Hits);
   }
+  index.Order();
   return index;
 }
 

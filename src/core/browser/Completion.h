@@ -46,6 +46,10 @@ class CompletionIndex {
   // address (prefixes ignored) or is found in the title or name.
   std::vector<CompletionMatch> Find(const std::string& typed, std::size_t max = kMaxMatches) const;
   std::size_t Size() const { return entries_.size(); }
+  // Keeps the entries best first from now on, so that a look-up stops at the
+  // first matches instead of ranking them all. Building calls it once at the
+  // end; each change after it moves only the entry it changed.
+  void Order();
 
  private:
   struct Entry {
@@ -56,11 +60,27 @@ class CompletionIndex {
     std::vector<std::pair<int32_t, int32_t>> days;  // day, visits
     double score = 0;
   };
-  Entry& EntryFor(const std::string& url);
+  std::size_t IndexFor(const std::string& url);
   static void Rescore(Entry& e);
+  bool Better(std::size_t a, std::size_t b) const;
+  void Reposition(std::size_t i);  // after a change of its score
+  std::vector<CompletionMatch> FindUnordered(const std::string& key, const std::string& words, std::size_t max) const;
+  CompletionMatch MatchOf(std::size_t i, const std::string& key, const std::string& words) const;
 
   std::vector<Entry> entries_;
   std::unordered_map<std::string, std::size_t> byKey_;
+  // While ordered: the entries best first, each with its key and lower-case
+  // title copied into one text, so that a look-up reads memory in a row.
+  struct Row {
+    std::size_t entry;
+    uint32_t key, keyLength, title, titleLength;  // in text_
+  };
+  bool ordered_ = false;
+  std::vector<Row> order_;
+  std::vector<std::size_t> rank_;  // each entry's place in order_
+  std::string text_;
+  uint32_t Stored(const std::string& s);
+  void TitleChanged(std::size_t i);
 };
 
 // Every site of the lists, as name and address.

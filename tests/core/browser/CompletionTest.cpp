@@ -98,6 +98,32 @@ TEST(Completion, FollowsRetentionAndEditedLists) {
   EXPECT_EQ(index.Find("new").size(), 1u);
 }
 
+// The ordered index stops at the first matches; it must find what ranking
+// every match would, also after the changes that move entries.
+TEST(Completion, AnOrderedIndexFindsWhatRankingAllMatchesFinds) {
+  CompletionIndex plain;
+  for (int i = 0; i < 400; ++i) {
+    const std::string url = "http://host" + std::to_string(i % 37) + ".test/page" + std::to_string(i);
+    plain.AddVisits("Title " + std::to_string(i * 7919 % 400), url, kToday - (i * 31 % 90), 1 + i % 5);
+  }
+  plain.AddListed("Listed host", "http://host3.test/listed", kToday);
+  CompletionIndex ordered = plain;
+  ordered.Order();
+  const char* const typed[] = {"h", "host1", "host3.test/p", "title 1", "listed", "nothing"};
+  auto same = [&](const char* step) {
+    for (const char* t : typed) EXPECT_EQ(Urls(ordered.Find(t)), Urls(plain.Find(t))) << step << ": " << t;
+  };
+  same("built");
+  for (CompletionIndex* index : {&plain, &ordered}) {
+    index->AddVisits("Title new", "http://host5.test/new", kToday, 40);    // a new entry to the top
+    index->AddVisits("Title 9", "http://host9.test/page9", kToday, 3);     // one that climbs
+    index->AddListed("Demoted", "http://host1.test/page1", kToday - 200);  // one that falls
+  }
+  same("changed");
+  for (CompletionIndex* index : {&plain, &ordered}) index->ForgetBefore(kToday - 30);
+  same("purged");
+}
+
 TEST(Completion, TheSharedIndexIsBuiltFromTheFilesAndFollowsLogging) {
   TempDir dir;
   MakeDirs(dir / "SiteLists");
