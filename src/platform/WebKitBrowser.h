@@ -41,6 +41,7 @@ class WebKitBrowser : public WebBrowser {
   std::unique_ptr<WebBrowser> CreateRelated() override;
   std::unique_ptr<WebBrowser> CreatePrivate() override { return NewPrivate(); }
   bool IsPrivate() const override;
+  std::unique_ptr<SiteData> CreateSiteData() override;  // WebKitSiteData.cpp
 
   // Page commands (WebKitBrowserCommands.cpp).
   void SetTextSize(int level) override;

@@ -5,11 +5,13 @@
 #include "core/app/Module1.h"
 #include "core/app/Preferences.h"
 #include "core/browser/Completion.h"
+#include "core/history/ClearHistory.h"
 #include "core/history/HistoryRecord.h"
 #include "gui/GuiTest.h"
 #include "platform/Dialogs.h"
 #include "platform/fakes/FakeBrowser.h"
 #include "ui/browser/Form1.h"
+#include "ui/windows/ClearDataWindow.h"
 #include "ui/windows/Form4.h"
 
 namespace {
@@ -173,6 +175,37 @@ TEST_F(AddressBox, CompletionsFollowTypingAndTheKeys) {
   ASSERT_EQ(Fake(w).navigations.size(), before + 1);
   EXPECT_EQ(Fake(w).navigations.back(), "http://example.test/");
   EXPECT_FALSE(w->CompletionPopup.get_visible());
+}
+
+TEST_F(AddressBox, ClearingBrowsingDataClearsTheChosenKindsAndOneSitesCookies) {
+  Module1().Working.HistoryDays = 7;
+  FakeSiteData& data = FakeBrowser::TheSiteData();
+  data.sites = {"a.test", "b.test"};
+  data.clears.clear();
+  const std::string today = Module1().HistoryDir + "/" + DayFileName(dates::NowLocal());
+  WriteString(today, "");
+  Form1* w = OpenWindow(std::make_unique<FakeBrowser>());
+  w->mnuClearData.activate();
+  ClearDataWindow* c = TheApp().ClearData();
+  ASSERT_NE(c, nullptr);
+  EXPECT_EQ(c->ComboSites.get_active_text(), "a.test");
+
+  c->ComboSites.set_active(1);
+  c->CommandRemoveSite_Click();
+  EXPECT_EQ(data.sites, std::vector<std::string>{"a.test"});
+  EXPECT_EQ(c->ComboSites.get_active_text(), "a.test");  // the list follows
+
+  c->CheckCookies.set_active(false);
+  c->OptionPeriod[static_cast<int>(ClearPeriod::Today)].set_active(true);
+  c->CommandClear_Click();
+  ASSERT_EQ(data.clears.size(), 1u);
+  EXPECT_EQ(data.clears[0].kinds, SiteData::kCache);
+  EXPECT_GT(data.clears[0].seconds, 0);
+  EXPECT_EQ(data.sites, std::vector<std::string>{"a.test"});
+  EXPECT_FALSE(Exists(today));
+  EXPECT_EQ(c->LabelStatus.get_text(), "Cleared.");
+  c->Form_QueryUnload();
+  EXPECT_EQ(TheApp().ClearData(), nullptr);
 }
 
 }  // namespace

@@ -79,6 +79,29 @@ std::string LoopbackServer::CookieSent(const std::string& path) const {
   return it == cookies_.end() ? "" : it->second;
 }
 
+std::string LoopbackServer::UrlOn(const std::string& loopbackIp, const std::string& path) {
+  int& port = otherPorts_[loopbackIp];
+  if (port == 0) {
+    GInetAddress* ip = g_inet_address_new_from_string(loopbackIp.c_str());
+    if (!ip || !g_inet_address_get_is_loopback(ip)) throw std::runtime_error("not a loopback address: " + loopbackIp);
+    GSocketAddress* address = g_inet_socket_address_new(ip, 0);
+    g_object_unref(ip);
+    GError* error = nullptr;
+    const gboolean ok = soup_server_listen(server_, address, static_cast<SoupServerListenOptions>(0), &error);
+    g_object_unref(address);
+    if (!ok) {
+      const std::string message = error ? error->message : "listen failed";
+      g_clear_error(&error);
+      throw std::runtime_error(message);
+    }
+    GSList* uris = soup_server_get_uris(server_);
+    for (GSList* u = uris; u; u = u->next)
+      if (loopbackIp == g_uri_get_host(static_cast<GUri*>(u->data))) port = g_uri_get_port(static_cast<GUri*>(u->data));
+    g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
+  }
+  return "http://" + loopbackIp + ":" + std::to_string(port) + path;
+}
+
 int LoopbackServer::Requests(const std::string& path) const {
   const auto it = requests_.find(path);
   return it == requests_.end() ? 0 : it->second;

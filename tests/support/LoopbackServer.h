@@ -29,6 +29,9 @@ class LoopbackServer {
   // The Cookie header of the last request for `path` ("" for none).
   std::string CookieSent(const std::string& path) const;
   std::string Url(const std::string& path) const;
+  // The same pages from another loopback address (another site for cookies):
+  // its address for `path`.
+  std::string UrlOn(const std::string& loopbackIp, const std::string& path);
   int Requests(const std::string& path) const;
   int TotalRequests() const { return total_; }
 
@@ -44,6 +47,7 @@ class LoopbackServer {
   bool https_ = false;
   std::vector<SoupServerMessage*> held_;
   int port_ = 0;
+  std::map<std::string, int> otherPorts_;
   std::map<std::string, Resource> pages_;
   std::map<std::string, int> requests_;
   std::map<std::string, std::string> cookies_;

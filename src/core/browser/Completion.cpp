@@ -235,6 +235,16 @@ void CompletionStore::StartBuilding(std::function<CompletionIndex()> build) {
   });
 }
 
+void CompletionStore::Rebuild(std::function<CompletionIndex()> build) {
+  WaitUntilBuilt();
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    ready_ = false;
+    index_ = CompletionIndex();
+  }
+  StartBuilding(std::move(build));
+}
+
 bool CompletionStore::Ready() const {
   const std::lock_guard<std::mutex> lock(mutex_);
   return ready_;

@@ -104,6 +104,8 @@ class CompletionStore {
 
   // Runs `build` in the background, once; later calls do nothing.
   void StartBuilding(std::function<CompletionIndex()> build);
+  // Builds anew (the history was cleared): look-ups find nothing until then.
+  void Rebuild(std::function<CompletionIndex()> build);
   bool Ready() const;
   std::vector<CompletionMatch> Find(const std::string& typed) const;
   void PageLogged(const std::string& title, const std::string& url, int64_t day);

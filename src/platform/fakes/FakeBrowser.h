@@ -8,6 +8,24 @@
 
 #include "platform/WebBrowser.h"
 
+// Site data kept in memory; answers at once.
+class FakeSiteData : public SiteData {
+ public:
+  struct Cleared {
+    int kinds;
+    long long seconds;
+  };
+  void Clear(int kinds, long long seconds, const std::function<void(bool)>& done) override {
+    clears.push_back({kinds, seconds});
+    if (kinds & kCookiesAndStorage) sites.clear();
+    done(true);
+  }
+  void SitesWithCookies(const std::function<void(std::vector<std::string>)>& done) override { done(sites); }
+  void RemoveCookiesOf(const std::string& site, const std::function<void(bool)>& done) override;
+  std::vector<std::string> sites;
+  std::vector<Cleared> clears;
+};
+
 class FakeBrowser : public WebBrowser {
  public:
   FakeBrowser();
@@ -24,6 +42,9 @@ class FakeBrowser : public WebBrowser {
   std::unique_ptr<WebBrowser> CreateRelated() override;
   std::unique_ptr<WebBrowser> CreatePrivate() override;
   bool IsPrivate() const override { return isPrivate; }
+  // A store over `siteData`, which the test fills and reads.
+  std::unique_ptr<SiteData> CreateSiteData() override;
+  static FakeSiteData& TheSiteData();
   bool OpenedByPage() const override { return openedByPage; }
   void SetTextSize(int level) override { textSize = level; }
   void SelectAll() override { ++selectAlls; }

@@ -7,6 +7,7 @@
 #include "core/app/ToolTips.h"
 #include "core/browser/Completion.h"
 #include "core/history/HistoryLog.h"
+#include "platform/SiteData.h"
 #include "platform/WebBrowser.h"
 #include "ui/app/Form8.h"
 #include "ui/browser/Form1.h"
@@ -14,6 +15,7 @@
 #include "ui/popups/Form10.h"
 #include "ui/popups/Form7.h"
 #include "ui/sitelists/Form2.h"
+#include "ui/windows/ClearDataWindow.h"
 #include "ui/windows/Form3.h"
 #include "ui/windows/Form4.h"
 #include "ui/windows/Form5.h"
@@ -36,6 +38,7 @@ App::~App() {
   freeRetired_.disconnect();
   // Secondary windows first: their close sequences may still read main windows.
   suggestions_.reset();
+  clearData_.reset();
   options_.reset();
   dontKill_.reset();
   fullScreen_.reset();
@@ -133,6 +136,7 @@ void App::CloseSecondaryWindows() {
   if (fullScreen_) fullScreen_->Form_QueryUnload();
   if (dontKill_) dontKill_->Form_QueryUnload();
   if (suggestions_) suggestions_->Form_QueryUnload();
+  if (clearData_) clearData_->Form_QueryUnload();
 }
 
 // ---- the list editor ----
@@ -248,6 +252,30 @@ void App::OpenSuggestions(Gtk::Window* parent) {
   });
   if (parent) suggestions_->set_transient_for(*parent);
   suggestions_->present();
+}
+
+// ---- clearing browsing data ----
+
+void App::OpenClearData(Gtk::Window* parent, std::unique_ptr<SiteData> data) {
+  if (clearData_) {
+    clearData_->present();
+    return;
+  }
+  clearData_ = std::make_unique<ClearDataWindow>(*this, std::move(data));
+  clearData_->Unloaded.connect([this] { Retire(std::move(clearData_)); });
+  if (parent) clearData_->set_transient_for(*parent);
+  clearData_->present();
+}
+
+void App::HistoryCleared() {
+  if (history_) {
+    history_->DaysToKeepLowered();
+    history_->LoadTodayList();
+  }
+  const Module1State& m = Module1();
+  SharedCompletion().Rebuild([cat = m.CatListPath, lists = m.SiteListsDir, history = m.HistoryDir] {
+    return BuildCompletionIndex(cat, lists, history, Today());
+  });
 }
 
 // ---- the About window and the full-screen window ----

@@ -24,6 +24,8 @@ class Form4;
 class Form9;
 struct AppliedOptions;
 class WebBrowser;
+class SiteData;
+class ClearDataWindow;
 
 // What another window may read of a main window.
 struct MainWindowPage {
@@ -95,6 +97,13 @@ class App {
   void OpenSuggestions(Gtk::Window* parent);
   Form9* Suggestions() const { return suggestions_.get(); }
 
+  // ---- clearing browsing data ----
+  // One window at a time, over `parent`, on the engine's store `data`.
+  void OpenClearData(Gtk::Window* parent, std::unique_ptr<SiteData> data);
+  ClearDataWindow* ClearData() const { return clearData_.get(); }
+  // History files were cleared: the History window and the completions follow.
+  void HistoryCleared();
+
   // ---- the About window and the full-screen window ----
   // Shows the one About window over `parent`, making it on first use.
   void OpenAbout(Gtk::Window* parent);
@@ -136,6 +145,7 @@ class App {
   std::unique_ptr<Form6> history_;
   std::unique_ptr<Form4> options_;
   std::unique_ptr<Form9> suggestions_;
+  std::unique_ptr<ClearDataWindow> clearData_;
   std::unique_ptr<Form7> boom_;
   std::unique_ptr<Form8> marker_;
   // Closed windows wait here for the main loop: their close may be running

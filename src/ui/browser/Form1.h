@@ -71,8 +71,8 @@ class Form1 : public Gtk::Window {
   Gtk::MenuItem mnuTextFonts, mnuFonts, mnuTextSize;
   Gtk::RadioMenuItem mnuLargest, mnuLarge, mnuMedium, mnuSmall, mnuSmallest;
   Gtk::MenuItem mnuMainOptions, mnuDefStartPage, mnuIEnetOptions;
-  Gtk::MenuItem mnuNewWind, mnuNewPrivateWind, mnuViewInFullScrn, mnuHistList, mnuEditSiteWindow, mnuDontKillPopsEdit,
-      mnuNavToIeFav;
+  Gtk::MenuItem mnuNewWind, mnuNewPrivateWind, mnuViewInFullScrn, mnuHistList, mnuClearData, mnuEditSiteWindow,
+      mnuDontKillPopsEdit, mnuNavToIeFav;
   Gtk::MenuItem mnuWinMessenger, mnuOutlookExp, mnuOutlookOpen, mnuOutlookMail, mnuQuillbox;
   Gtk::MenuItem mnuMhelp, mnuHelp, mnuAbout, mnuBugsSuggest, mnuProps, mnuClosWind;
   Gtk::CheckMenuItem mnuStatusBar, mnuOffline, mnuKillPops, mnuKillPopsBoom, mnuScriptErr;
@@ -140,6 +140,7 @@ class Form1 : public Gtk::Window {
   void mnuScriptErr_Click();
   void mnuDontKillPopsEdit_Click();
   void mnuHistList_Click();
+  void mnuClearData_Click();
   void WebBrowser1_WindowSetLeft(int pixels);
   void WebBrowser1_WindowSetTop(int pixels);
   void WebBrowser1_WindowSetWidth(int pixels);

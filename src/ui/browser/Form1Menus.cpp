@@ -97,6 +97,7 @@ void Form1::BuildMenu() {
                          {&mnuViewInFullScrn, "Full _Screen Window", GDK_KEY_F11}},
                         {
                             {&mnuHistList, "_History Window"},
+                            {&mnuClearData, "Clear _Browsing Data..."},
                             {&mnuEditSiteWindow, "_List Window  (Edit Selectors)"},
                         },
                         {{&mnuKillPops, "_Kill Pop-Up Ad Windows"},
@@ -145,6 +146,7 @@ void Form1::ConnectMenu() {
   on(mnuNewPrivateWind, &Form1::mnuNewPrivateWind_Click);
   on(mnuViewInFullScrn, &Form1::mnuViewInFullScrn_Click);
   on(mnuHistList, &Form1::mnuHistList_Click);
+  on(mnuClearData, &Form1::mnuClearData_Click);
   on(mnuEditSiteWindow, &Form1::Command5_Click);
   auto toggle = [this](Gtk::CheckMenuItem& item, void (Form1::*handler)()) {
     item.signal_activate().connect([this, handler] {
