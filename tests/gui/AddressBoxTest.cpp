@@ -124,6 +124,17 @@ TEST_F(AddressBox, PrivateWindowsOpenFromTheMenuAndTheKeysAndLogNothing) {
   EXPECT_TRUE(MainWindows().back()->WebBrowser1.IsPrivate());
   EXPECT_FALSE(w->WebBrowser1.IsPrivate());
   EXPECT_EQ(w->get_title().find("Private"), std::string::npos);
+
+  // A second start's window is a normal one, though a private window is the oldest.
+  CloseWindow(w);
+  TheApp().OpenNewMainWindow();
+  ASSERT_EQ(MainWindows().size(), 4u);
+  EXPECT_TRUE(MainWindows().back()->WebBrowser1.IsPrivate());  // only private ones were left
+  Form1* normal = OpenWindow(std::make_unique<FakeBrowser>());
+  TheApp().OpenNewMainWindow();
+  ASSERT_EQ(MainWindows().size(), 6u);
+  EXPECT_FALSE(MainWindows().back()->WebBrowser1.IsPrivate());
+  EXPECT_NE(MainWindows().back(), normal);
 }
 
 TEST_F(AddressBox, CompletionsFollowTypingAndTheKeys) {

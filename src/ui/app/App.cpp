@@ -104,6 +104,13 @@ void App::ShowTextSizeEverywhere() const {
 }
 
 void App::OpenNewMainWindow() {
+  // A handed-over address opens as a normal window while one is there to
+  // open it: a private window would make it private.
+  for (const auto& w : mainWindows_)
+    if (!w->WebBrowser1.IsPrivate()) {
+      w->NewApplWindo();
+      return;
+    }
   if (!mainWindows_.empty()) mainWindows_.front()->NewApplWindo();
 }
 

@@ -60,7 +60,7 @@ class App {
   // The process-wide text size applied to every page and menu.
   void ShowTextSizeEverywhere() const;
   // A new main window for the start page or a handed-over address, opened as
-  // the oldest main window opens one.
+  // the oldest normal (else the oldest) main window opens one.
   void OpenNewMainWindow();
   // The page of `preferred` while it is loaded, else of the active window.
   std::optional<MainWindowPage> PageOf(const Form1* preferred) const;

@@ -73,7 +73,7 @@ void ClearDataWindow::BuildControls() {
 }
 
 void ClearDataWindow::LoadSites() {
-  data_->SitesWithCookies([alive = Alive(), this](std::vector<std::string> sites) {
+  data_->SitesWithCookies([alive = Alive(), this](const std::vector<std::string>& sites) {
     if (alive.expired()) return;
     ComboSites.remove_all();
     for (const std::string& s : sites) ComboSites.append(s);
