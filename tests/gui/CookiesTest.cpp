@@ -150,4 +150,17 @@ TEST_F(SiteCookies, RemovingOneSitesCookiesLeavesAnothers) {
   EXPECT_EQ(server.CookieSent("/check"), "login=1");
 }
 
+TEST_F(SiteCookies, AFramesCookieFromAnotherSiteIsRefused) {
+  LoopbackServer server;
+  server.TitledPage("/tracker", "Done");
+  server.SetsCookie("/tracker", "track=1; Max-Age=86400; Path=/");
+  server.TitledPage("/check", "Done");
+  server.TitledPage("/outer", "Done", "<iframe src=\"" + server.UrlOn("127.0.0.2", "/tracker") + "\"></iframe>");
+  Form1* w = OpenWindow(std::make_unique<WebKitBrowser>());
+  Visit(w, server.Url("/outer"));
+  ASSERT_TRUE(RunUntil([&] { return server.Requests("/tracker") == 1; }));
+  Visit(w, server.UrlOn("127.0.0.2", "/check"));
+  EXPECT_EQ(server.CookieSent("/check"), "");
+}
+
 }  // namespace
