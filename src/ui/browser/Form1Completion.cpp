@@ -73,6 +73,8 @@ void Form1::ShowCompletions(const std::vector<CompletionMatch>& matches, const s
   }
   CompletionList.unselect_all();
   CompletionList.show_all();
+  // Under the start of the text, where the typing is.
+  CompletionPopup.set_pointing_to(Gdk::Rectangle(0, 0, 48, Text1.get_allocated_height()));
   CompletionPopup.show();
 }
 
