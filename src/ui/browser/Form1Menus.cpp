@@ -60,6 +60,7 @@ void FillMenu(Gtk::Menu& menu, const MenuGroups& groups) {
 void Form1::BuildMenu() {
   const Settings& s = Module1().Working;
   const auto ctrl = Gdk::CONTROL_MASK;
+  const auto ctrlShift = Gdk::CONTROL_MASK | Gdk::SHIFT_MASK;
   // In the order the menu shows them; each inner list is one group.
   FillMenu(fileMenu_, {{{&mnuopen, "_Open"}, {&mnuSaveAs, "_SaveAs"}}});
   FillMenu(editMenu_, {{{&mnuEditSelectAll, "_Select All", GDK_KEY_a, ctrl},
@@ -86,32 +87,32 @@ void Form1::BuildMenu() {
                         {&mnuQuillbox, "_Quillbox email"}}});
   FillMenu(helpMenu_,
            {{{&mnuHelp, "_Help Page (Local)"}, {&mnuAbout, "_About"}, {&mnuBugsSuggest, "_Suggestions & Bugs"}}});
-  FillMenu(mnuPop1, {
-                        {{&mnufile, "_File", 0, {}, &fileMenu_}},
-                        {{&mnuEdit, "_Edit", 0, {}, &editMenu_}},
-                        {{&mnuView, "_View", 0, {}, &viewMenu_}},
-                        {{&mnuTextFonts, "F_onts & Text Size", 0, {}, &textFontsMenu_}},
-                        {{&mnuMainOptions, "O_ptions", 0, {}, &optionsMenu_}},
-                        {{&mnuNewWind, "_New Browser Window"},
-                         {&mnuNewPrivateWind, "New _Private Window", GDK_KEY_n, ctrl | Gdk::SHIFT_MASK},
-                         {&mnuViewInFullScrn, "Full _Screen Window", GDK_KEY_F11}},
-                        {
-                            {&mnuHistList, "_History Window"},
-                            {&mnuClearData, "Clear _Browsing Data..."},
-                            {&mnuEditSiteWindow, "_List Window  (Edit Selectors)"},
-                        },
-                        {{&mnuKillPops, "_Kill Pop-Up Ad Windows"},
-                         {&mnuKillPopsBoom, "_Kill Pop-Up Ads w/Boom"},
-                         {&mnuDontKillPopsEdit, "_Don't-Kill Pop-Up List Window"},
-                         {&mnuScriptErr, "_Disable Script Error Msg"}},
-                        {{&mnuNavToIeFav, "_Internet Explorer Favorites"}},
-                        {{&mnuWinMessenger, NameCaption(s.MessengerName)},
-                         {&mnuOutlookExp, NameCaption(s.MailName), 0, {}, &mailMenu_}},
-                        {{&mnuMhelp, "Help & _About", 0, {}, &helpMenu_}},
-                        {{&mnuProps, "_Properties"}},
-                        {{&mnuOffline, "_Work Offline"}},
-                        {{&mnuClosWind, "_Close"}},
-                    });
+  FillMenu(mnuPop1,
+           {
+               {{&mnufile, "_File", 0, {}, &fileMenu_}},
+               {{&mnuEdit, "_Edit", 0, {}, &editMenu_}},
+               {{&mnuView, "_View", 0, {}, &viewMenu_}},
+               {{&mnuTextFonts, "F_onts & Text Size", 0, {}, &textFontsMenu_}},
+               {{&mnuMainOptions, "O_ptions", 0, {}, &optionsMenu_}},
+               {{&mnuNewWind, "_New Browser Window"}, {&mnuViewInFullScrn, "Full _Screen Window", GDK_KEY_F11}},
+               {{&mnuNewPrivateWind, "New _Private Window", GDK_KEY_n, ctrlShift}},
+               {
+                   {&mnuHistList, "_History Window"},
+                   {&mnuClearData, "Clear _Browsing Data..."},
+                   {&mnuEditSiteWindow, "_List Window  (Edit Selectors)"},
+               },
+               {{&mnuKillPops, "_Kill Pop-Up Ad Windows"},
+                {&mnuKillPopsBoom, "_Kill Pop-Up Ads w/Boom"},
+                {&mnuDontKillPopsEdit, "_Don't-Kill Pop-Up List Window"},
+                {&mnuScriptErr, "_Disable Script Error Msg"}},
+               {{&mnuNavToIeFav, "_Internet Explorer Favorites"}},
+               {{&mnuWinMessenger, NameCaption(s.MessengerName)},
+                {&mnuOutlookExp, NameCaption(s.MailName), 0, {}, &mailMenu_}},
+               {{&mnuMhelp, "Help & _About", 0, {}, &helpMenu_}},
+               {{&mnuProps, "_Properties"}},
+               {{&mnuOffline, "_Work Offline"}},
+               {{&mnuClosWind, "_Close"}},
+           });
   // The menu button shows the menu for a click, a key and an assistive
   // tool's action alike, and lists the items as its accessible children.
   Command8.set_popup(mnuPop1);
