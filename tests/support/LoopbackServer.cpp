@@ -25,21 +25,31 @@ LoopbackServer::LoopbackServer(const std::string& certificatePem) {
 void LoopbackServer::Listen(bool https) {
   https_ = https;
   soup_server_add_handler(server_, nullptr, Handle, this, nullptr);
-  GError* error = nullptr;
   GInetAddress* loopback = g_inet_address_new_loopback(G_SOCKET_FAMILY_IPV4);
-  GSocketAddress* address = g_inet_socket_address_new(loopback, 0);
+  port_ = ListenAt(loopback, https ? SOUP_SERVER_LISTEN_HTTPS : static_cast<SoupServerListenOptions>(0));
   g_object_unref(loopback);
-  const gboolean ok = soup_server_listen(
-      server_, address, https ? SOUP_SERVER_LISTEN_HTTPS : static_cast<SoupServerListenOptions>(0), &error);
+}
+
+// Listens on a free port of `ip` and answers that port.
+int LoopbackServer::ListenAt(GInetAddress* ip, SoupServerListenOptions options) {
+  GError* error = nullptr;
+  GSocketAddress* address = g_inet_socket_address_new(ip, 0);
+  const gboolean ok = soup_server_listen(server_, address, options, &error);
   g_object_unref(address);
   if (!ok) {
     const std::string message = error ? error->message : "listen failed";
     g_clear_error(&error);
     throw std::runtime_error(message);
   }
+  gchar* host = g_inet_address_to_string(ip);
+  int port = 0;
   GSList* uris = soup_server_get_uris(server_);
-  port_ = g_uri_get_port(static_cast<GUri*>(uris->data));
+  for (GSList* u = uris; u; u = u->next)
+    if (g_strcmp0(host, g_uri_get_host(static_cast<GUri*>(u->data))) == 0)
+      port = g_uri_get_port(static_cast<GUri*>(u->data));
   g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
+  g_free(host);
+  return port;
 }
 
 LoopbackServer::~LoopbackServer() {
@@ -84,20 +94,8 @@ std::string LoopbackServer::UrlOn(const std::string& loopbackIp, const std::stri
   if (port == 0) {
     GInetAddress* ip = g_inet_address_new_from_string(loopbackIp.c_str());
     if (!ip || !g_inet_address_get_is_loopback(ip)) throw std::runtime_error("not a loopback address: " + loopbackIp);
-    GSocketAddress* address = g_inet_socket_address_new(ip, 0);
+    port = ListenAt(ip, static_cast<SoupServerListenOptions>(0));
     g_object_unref(ip);
-    GError* error = nullptr;
-    const gboolean ok = soup_server_listen(server_, address, static_cast<SoupServerListenOptions>(0), &error);
-    g_object_unref(address);
-    if (!ok) {
-      const std::string message = error ? error->message : "listen failed";
-      g_clear_error(&error);
-      throw std::runtime_error(message);
-    }
-    GSList* uris = soup_server_get_uris(server_);
-    for (GSList* u = uris; u; u = u->next)
-      if (loopbackIp == g_uri_get_host(static_cast<GUri*>(u->data))) port = g_uri_get_port(static_cast<GUri*>(u->data));
-    g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
   }
   return "http://" + loopbackIp + ":" + std::to_string(port) + path;
 }

@@ -38,6 +38,7 @@ class LoopbackServer {
  private:
   static void Handle(SoupServer*, SoupServerMessage*, const char* path, GHashTable*, gpointer p);
   void Listen(bool https);
+  int ListenAt(GInetAddress* ip, SoupServerListenOptions options);
   struct Resource {
     std::string body, type, fileName;
     bool held = false;
