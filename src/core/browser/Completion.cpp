@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <limits>
 #include <string_view>
 
@@ -34,8 +35,7 @@ std::string CompletionKey(const std::string& text) {
   return key;
 }
 
-std::size_t CompletionIndex::IndexFor(const std::string& url) {
-  const std::string key = CompletionKey(url);
+std::size_t CompletionIndex::IndexFor(const std::string& url, std::string key) {
   const auto [it, added] = byKey_.emplace(key, entries_.size());
   if (added) {
     entries_.emplace_back();
@@ -62,6 +62,11 @@ uint32_t CompletionIndex::Stored(const std::string& s) {
   const auto at = static_cast<uint32_t>(text_.size());
   text_ += s;
   return at;
+}
+
+void CompletionIndex::Reserve(std::size_t entries) {
+  entries_.reserve(entries);
+  byKey_.reserve(entries);
 }
 
 void CompletionIndex::Order() {
@@ -104,8 +109,9 @@ void CompletionIndex::Reposition(std::size_t i) {
 }
 
 void CompletionIndex::AddListed(const std::string& name, const std::string& url, int64_t today) {
-  if (CompletionKey(url).empty()) return;
-  const std::size_t i = IndexFor(url);
+  std::string key = CompletionKey(url);
+  if (key.empty()) return;
+  const std::size_t i = IndexFor(url, std::move(key));
   Entry& e = entries_[i];
   // The name the user gave it says more than a page's title.
   e.title = name;
@@ -119,8 +125,9 @@ void CompletionIndex::AddListed(const std::string& name, const std::string& url,
 }
 
 void CompletionIndex::AddVisits(const std::string& title, const std::string& url, int64_t day, int32_t visits) {
-  if (CompletionKey(url).empty() || visits <= 0) return;
-  const std::size_t i = IndexFor(url);
+  std::string key = CompletionKey(url);
+  if (key.empty() || visits <= 0) return;
+  const std::size_t i = IndexFor(url, std::move(key));
   Entry& e = entries_[i];
   if (!e.listed && !title.empty() && title != e.title) {
     e.title = title;
@@ -212,13 +219,21 @@ std::vector<std::pair<std::string, std::string>> ListedSites(const std::string& 
 CompletionIndex BuildCompletionIndex(const std::string& catListPath, const std::string& siteListsDir,
                                      const std::string& historyDir, int64_t today) {
   CompletionIndex index;
-  for (const auto& [name, url] : ListedSites(catListPath, siteListsDir)) index.AddListed(name, url, today);
+  std::vector<std::pair<std::string, int64_t>> dayFiles;
+  std::size_t records = 0;
   for (const std::string& name : fileops::ListNames(historyDir)) {
     const auto day = DayFileDate(name);
     if (!day) continue;
-    for (const HistoryRecord& r : ReadDayFile(fileops::Join(historyDir, name)))
-      index.AddVisits(r.Title, r.URL, *day, r.Hits);
+    dayFiles.emplace_back(fileops::Join(historyDir, name), *day);
+    std::error_code error;
+    records += static_cast<std::size_t>(std::filesystem::file_size(dayFiles.back().first, error)) /
+               history_layout::kRecordSize;
   }
+  // As many entries as records at most; growing step by step costs more.
+  index.Reserve(std::min<std::size_t>(records, 1u << 20));
+  for (const auto& [name, url] : ListedSites(catListPath, siteListsDir)) index.AddListed(name, url, today);
+  for (const auto& [path, day] : dayFiles)
+    for (const HistoryRecord& r : ReadDayFile(path)) index.AddVisits(r.Title, r.URL, day, r.Hits);
   index.Order();
   return index;
 }

@@ -50,6 +50,7 @@ class CompletionIndex {
   // first matches instead of ranking them all. Building calls it once at the
   // end; each change after it moves only the entry it changed.
   void Order();
+  void Reserve(std::size_t entries);
 
  private:
   struct Entry {
@@ -60,7 +61,7 @@ class CompletionIndex {
     std::vector<std::pair<int32_t, int32_t>> days;  // day, visits
     double score = 0;
   };
-  std::size_t IndexFor(const std::string& url);
+  std::size_t IndexFor(const std::string& url, std::string key);
   static void Rescore(Entry& e);
   bool Better(std::size_t a, std::size_t b) const;
   void Reposition(std::size_t i);  // after a change of its score
