@@ -35,7 +35,7 @@ std::string CompletionKey(const std::string& text) {
   return key;
 }
 
-std::size_t CompletionIndex::IndexFor(const std::string& url, std::string key) {
+std::size_t CompletionIndex::IndexFor(const std::string& url, const std::string& key) {
   const auto [it, added] = byKey_.emplace(key, entries_.size());
   if (added) {
     entries_.emplace_back();
@@ -109,9 +109,9 @@ void CompletionIndex::Reposition(std::size_t i) {
 }
 
 void CompletionIndex::AddListed(const std::string& name, const std::string& url, int64_t today) {
-  std::string key = CompletionKey(url);
+  const std::string key = CompletionKey(url);
   if (key.empty()) return;
-  const std::size_t i = IndexFor(url, std::move(key));
+  const std::size_t i = IndexFor(url, key);
   Entry& e = entries_[i];
   // The name the user gave it says more than a page's title.
   e.title = name;
@@ -125,9 +125,9 @@ void CompletionIndex::AddListed(const std::string& name, const std::string& url,
 }
 
 void CompletionIndex::AddVisits(const std::string& title, const std::string& url, int64_t day, int32_t visits) {
-  std::string key = CompletionKey(url);
+  const std::string key = CompletionKey(url);
   if (key.empty() || visits <= 0) return;
-  const std::size_t i = IndexFor(url, std::move(key));
+  const std::size_t i = IndexFor(url, key);
   Entry& e = entries_[i];
   if (!e.listed && !title.empty() && title != e.title) {
     e.title = title;

@@ -61,7 +61,7 @@ class CompletionIndex {
     std::vector<std::pair<int32_t, int32_t>> days;  // day, visits
     double score = 0;
   };
-  std::size_t IndexFor(const std::string& url, std::string key);
+  std::size_t IndexFor(const std::string& url, const std::string& key);
   static void Rescore(Entry& e);
   bool Better(std::size_t a, std::size_t b) const;
   void Reposition(std::size_t i);  // after a change of its score
