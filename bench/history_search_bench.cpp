@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "YearOfHistory.h"
 #include "core/history/HistoryPeriods.h"
 #include "core/history/HistorySearch.h"
 #include "core/records/FileOps.h"
@@ -22,7 +23,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kDays = 365, kPagesPerDay = 300, kHosts = 400;
 const int64_t kToday = dates::DayNumber(2026, 12, 5);
 
 struct Year {
@@ -31,24 +31,7 @@ struct Year {
   Year() {
     std::string tmpl = (fs::temp_directory_path() / "skelvornax-year.XXXXXX").string();
     dir = ::mkdtemp(tmpl.data());
-    for (int ago = 0; ago < kDays; ++ago) {
-      const int64_t day = kToday - ago;
-      std::ofstream out(dir / DayFileName(dates::FromDayNumber(day)), std::ios::binary);
-      for (int i = 0; i < kPagesPerDay; ++i) {
-        // Every host comes back on many days; a third of the pages repeat
-        // from day to day.
-        const int host = (i * 7 + ago) % kHosts;
-        const int page = i % 3 == 0 ? i : i * 1000 + ago;
-        HistoryRecord r;
-        r.VisitTime = static_cast<double>(day) + i / 400.0;
-        r.Hits = 1 + i % 4;
-        r.Title = "Page " + std::to_string(page) + " of site number " + std::to_string(host);
-        r.Host = "site" + std::to_string(host) + ".example.org";
-        r.URL = "http://" + r.Host + "/articles/" + std::to_string(page) + ".html";
-        const auto bytes = EncodeHistoryRecord(r);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-      }
-    }
+    WriteYearOfHistory(dir, kToday);
     files = DayFilesNewestFirst(fileops::ListNames(dir.string()), kToday);
   }
   ~Year() { fs::remove_all(dir); }

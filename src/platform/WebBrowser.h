@@ -13,6 +13,7 @@
 
 #include "core/browser/ErrorPages.h"
 #include "core/browser/PageCommands.h"
+#include "platform/SiteData.h"
 
 // A file the engine saves for a page, in the user's download folder.
 class FileDownload {
@@ -56,6 +57,12 @@ class WebBrowser {
   virtual void SetSilent(bool silent) = 0;
   // A browser for a window that a page or the user asked to open from this one.
   virtual std::unique_ptr<WebBrowser> CreateRelated() = 0;
+  // A browser for a new private window: nothing of its pages reaches the
+  // disk. The windows it opens (CreateRelated) are private too.
+  virtual std::unique_ptr<WebBrowser> CreatePrivate() = 0;
+  virtual bool IsPrivate() const = 0;
+  // What the engine keeps of visited sites in its lasting store.
+  virtual std::unique_ptr<SiteData> CreateSiteData() = 0;
   // Made because a page asked for a window (not the user).
   virtual bool OpenedByPage() const { return false; }
 

@@ -54,6 +54,19 @@ WebKitSettings* BrowserSettings() {
   return settings;
 }
 
+const char* const kCookieFile = "cookies.sqlite";
+
+// The private windows' data store is made by the engine with the first
+// ephemeral view; it refuses third-party cookies like the lasting one.
+void RefuseThirdPartyCookies(WebKitWebView* view) {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  WebKitWebsiteDataManager* data = webkit_web_view_get_website_data_manager(view);
+  webkit_cookie_manager_set_accept_policy(webkit_website_data_manager_get_cookie_manager(data),
+                                          WEBKIT_COOKIE_POLICY_ACCEPT_NO_THIRD_PARTY);
+}
+
 }  // namespace
 
 namespace {
@@ -232,6 +245,12 @@ void WebKitBrowser::ConfigureEngine(const std::string& dataDir, const std::strin
   if (Context()) return;
   WebKitWebsiteDataManager* data = webkit_website_data_manager_new("base-data-directory", dataDir.c_str(),
                                                                    "base-cache-directory", cacheDir.c_str(), nullptr);
+  // Persistent cookies survive a restart; the engine opens the database
+  // itself when a page first needs it.
+  WebKitCookieManager* cookies = webkit_website_data_manager_get_cookie_manager(data);
+  webkit_cookie_manager_set_persistent_storage(cookies, (dataDir + "/" + kCookieFile).c_str(),
+                                               WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
+  webkit_cookie_manager_set_accept_policy(cookies, WEBKIT_COOKIE_POLICY_ACCEPT_NO_THIRD_PARTY);
   WebKitWebContext* context = webkit_web_context_new_with_website_data_manager(data);
   g_object_unref(data);
   webkit_web_context_set_sandbox_enabled(context, TRUE);
@@ -242,24 +261,23 @@ void WebKitBrowser::ConfigureEngine(const std::string& dataDir, const std::strin
   Glib::signal_timeout().connect_once([] { CompileOfflineFilter(); }, 3000);
 }
 
-WebKitBrowser::WebKitBrowser() : WebKitBrowser(nullptr) {}
+WebKitBrowser::WebKitBrowser() : WebKitBrowser(nullptr, false) {}
 
-WebKitBrowser::WebKitBrowser(WebKitWebView* relatedTo) {
-  // Every view has content of its own, so that a page's requests can be
-  // told apart from those of the page that opened it.
-  content_ = webkit_user_content_manager_new();
-  WebKitUserScript* script = webkit_user_script_new(kWindowRequestScript, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
-                                                    WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
-  webkit_user_content_manager_add_script(content_, script);
-  webkit_user_script_unref(script);
-  g_signal_connect(content_, "script-message-received::skelvornaxWindow", G_CALLBACK(OnWindowRequest), this);
-  webkit_user_content_manager_register_script_message_handler(content_, "skelvornaxWindow");
+std::unique_ptr<WebKitBrowser> WebKitBrowser::NewPrivate() {
+  return std::unique_ptr<WebKitBrowser>(new WebKitBrowser(nullptr, true));
+}
+
+WebKitBrowser::WebKitBrowser(WebKitWebView* relatedTo, bool ephemeral) {
+  SetUpContent();
+  // A related view shares its opener's process and data store, so the
+  // windows a private window opens are private too.
   GObject* w = relatedTo ? G_OBJECT(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", relatedTo,
                                                  "user-content-manager", content_, nullptr))
                          : G_OBJECT(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context",
                                                  Context() ? Context() : webkit_web_context_get_default(),
-                                                 "user-content-manager", content_, nullptr));
+                                                 "is-ephemeral", ephemeral, "user-content-manager", content_, nullptr));
   view_ = WEBKIT_WEB_VIEW(g_object_ref_sink(w));
+  if (ephemeral) RefuseThirdPartyCookies(view_);
   webkit_web_view_set_settings(view_, BrowserSettings());
   widget_ = Glib::wrap(GTK_WIDGET(view_));
   Connect();
@@ -267,6 +285,21 @@ WebKitBrowser::WebKitBrowser(WebKitWebView* relatedTo) {
   if (Offline()) ApplyOfflineFilter(true);
   ApplyAdFilter();
 }
+
+// Every view has content of its own, so that a page's requests can be told
+// apart from those of the page that opened it. Scripts and filters every
+// view carries are added here.
+void WebKitBrowser::SetUpContent() {
+  content_ = webkit_user_content_manager_new();
+  WebKitUserScript* script = webkit_user_script_new(kWindowRequestScript, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+                                                    WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
+  webkit_user_content_manager_add_script(content_, script);
+  webkit_user_script_unref(script);
+  g_signal_connect(content_, "script-message-received::skelvornaxWindow", G_CALLBACK(OnWindowRequest), this);
+  webkit_user_content_manager_register_script_message_handler(content_, "skelvornaxWindow");
+}
+
+bool WebKitBrowser::IsPrivate() const { return webkit_web_view_is_ephemeral(view_); }
 
 WebKitBrowser::~WebKitBrowser() {
   LiveBrowsers().erase(this);
@@ -329,7 +362,7 @@ std::string WebKitBrowser::LocationName() const {
 }
 
 std::unique_ptr<WebBrowser> WebKitBrowser::CreateRelated() {
-  return std::unique_ptr<WebBrowser>(new WebKitBrowser(view_));
+  return std::unique_ptr<WebBrowser>(new WebKitBrowser(view_, IsPrivate()));
 }
 
 void WebKitBrowser::UpdateCommandState() {

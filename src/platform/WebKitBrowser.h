@@ -12,7 +12,8 @@
 class WebKitBrowser : public WebBrowser {
  public:
   // Once per process, before the first view: the engine's own storage (kept
-  // apart from the program's data files) and its sandbox.
+  // apart from the program's data files), its cookie database and policy,
+  // and its sandbox.
   static void ConfigureEngine(const std::string& dataDir, const std::string& cacheDir);
 
   // The offline mode of every view: a content filter blocks every network
@@ -26,6 +27,9 @@ class WebKitBrowser : public WebBrowser {
   static bool SetOfflineFilterFolderForTest(const std::string& dir);
 
   WebKitBrowser();
+  // A browser of a private window: an ephemeral data store shared by every
+  // private view of this run, never written to disk.
+  static std::unique_ptr<WebKitBrowser> NewPrivate();
   ~WebKitBrowser() override;
 
   Gtk::Widget& Widget() override { return *widget_; }
@@ -38,6 +42,9 @@ class WebKitBrowser : public WebBrowser {
   std::string LocationName() const override;
   void SetSilent(bool silent) override { silent_ = silent; }
   std::unique_ptr<WebBrowser> CreateRelated() override;
+  std::unique_ptr<WebBrowser> CreatePrivate() override { return NewPrivate(); }
+  bool IsPrivate() const override;
+  std::unique_ptr<SiteData> CreateSiteData() override;  // WebKitSiteData.cpp
 
   // Page commands (WebKitBrowserCommands.cpp).
   void SetTextSize(int level) override;
@@ -59,7 +66,8 @@ class WebKitBrowser : public WebBrowser {
   void RemoveAdFilter();
 
  private:
-  explicit WebKitBrowser(WebKitWebView* relatedTo);
+  WebKitBrowser(WebKitWebView* relatedTo, bool ephemeral);
+  void SetUpContent();
   static void ApplyOfflineMode(bool offline);
   void Connect();
   void UpdateCommandState();

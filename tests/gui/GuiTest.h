@@ -29,8 +29,8 @@ class GuiTest : public ::testing::Test {
   static void CloseWindow(Form1* window);
   // The same for every main window.
   static void CloseAllMainWindows();
-  static std::string Home() { return home_->path(); }
-  static std::string DataHome() { return home_->path() + "/.local/share"; }
+  static std::string Home() { return homePath_; }
+  static std::string DataHome() { return homePath_ + "/.local/share"; }
   // Start-up inputs of this machine, with the build tree as program folder.
   static StartupInputs ProgramInputs();
   // Runs start-up into Module1 (false, with the breadcrumb, on failure);
@@ -45,6 +45,7 @@ class GuiTest : public ::testing::Test {
  private:
   static void SetUpHome();
   static std::unique_ptr<TempDir> home_;
+  static std::string homePath_;
   static std::unique_ptr<App> app_;
 };
 

@@ -25,21 +25,31 @@ LoopbackServer::LoopbackServer(const std::string& certificatePem) {
 void LoopbackServer::Listen(bool https) {
   https_ = https;
   soup_server_add_handler(server_, nullptr, Handle, this, nullptr);
-  GError* error = nullptr;
   GInetAddress* loopback = g_inet_address_new_loopback(G_SOCKET_FAMILY_IPV4);
-  GSocketAddress* address = g_inet_socket_address_new(loopback, 0);
+  port_ = ListenAt(loopback, https ? SOUP_SERVER_LISTEN_HTTPS : static_cast<SoupServerListenOptions>(0));
   g_object_unref(loopback);
-  const gboolean ok = soup_server_listen(
-      server_, address, https ? SOUP_SERVER_LISTEN_HTTPS : static_cast<SoupServerListenOptions>(0), &error);
+}
+
+// Listens on a free port of `ip` and answers that port.
+int LoopbackServer::ListenAt(GInetAddress* ip, SoupServerListenOptions options) {
+  GError* error = nullptr;
+  GSocketAddress* address = g_inet_socket_address_new(ip, 0);
+  const gboolean ok = soup_server_listen(server_, address, options, &error);
   g_object_unref(address);
   if (!ok) {
     const std::string message = error ? error->message : "listen failed";
     g_clear_error(&error);
     throw std::runtime_error(message);
   }
+  gchar* host = g_inet_address_to_string(ip);
+  int port = 0;
   GSList* uris = soup_server_get_uris(server_);
-  port_ = g_uri_get_port(static_cast<GUri*>(uris->data));
+  for (GSList* u = uris; u; u = u->next)
+    if (g_strcmp0(host, g_uri_get_host(static_cast<GUri*>(u->data))) == 0)
+      port = g_uri_get_port(static_cast<GUri*>(u->data));
   g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
+  g_free(host);
+  return port;
 }
 
 LoopbackServer::~LoopbackServer() {
@@ -53,7 +63,7 @@ LoopbackServer::~LoopbackServer() {
 }
 
 void LoopbackServer::Page(const std::string& path, const std::string& body, const std::string& type) {
-  pages_[path] = {body, type, "", false};
+  pages_[path] = {body, type, "", false, ""};
 }
 
 void LoopbackServer::TitledPage(const std::string& path, const std::string& title, const std::string& extra) {
@@ -63,11 +73,31 @@ void LoopbackServer::TitledPage(const std::string& path, const std::string& titl
 
 void LoopbackServer::Attachment(const std::string& path, const std::string& body, const std::string& fileName,
                                 bool held) {
-  pages_[path] = {body, "application/octet-stream", fileName, held};
+  pages_[path] = {body, "application/octet-stream", fileName, held, ""};
 }
 
 std::string LoopbackServer::Url(const std::string& path) const {
   return std::string(https_ ? "https" : "http") + "://127.0.0.1:" + std::to_string(port_) + path;
+}
+
+void LoopbackServer::SetsCookie(const std::string& path, const std::string& setCookie) {
+  pages_[path].setCookie = setCookie;
+}
+
+std::string LoopbackServer::CookieSent(const std::string& path) const {
+  const auto it = cookies_.find(path);
+  return it == cookies_.end() ? "" : it->second;
+}
+
+std::string LoopbackServer::UrlOn(const std::string& loopbackIp, const std::string& path) {
+  int& port = otherPorts_[loopbackIp];
+  if (port == 0) {
+    GInetAddress* ip = g_inet_address_new_from_string(loopbackIp.c_str());
+    if (!ip || !g_inet_address_get_is_loopback(ip)) throw std::runtime_error("not a loopback address: " + loopbackIp);
+    port = ListenAt(ip, static_cast<SoupServerListenOptions>(0));
+    g_object_unref(ip);
+  }
+  return "http://" + loopbackIp + ":" + std::to_string(port) + path;
 }
 
 int LoopbackServer::Requests(const std::string& path) const {
@@ -79,6 +109,8 @@ void LoopbackServer::Handle(SoupServer*, SoupServerMessage* msg, const char* pat
   auto* self = static_cast<LoopbackServer*>(p);
   ++self->total_;
   ++self->requests_[path];
+  const char* cookie = soup_message_headers_get_one(soup_server_message_get_request_headers(msg), "Cookie");
+  self->cookies_[path] = cookie ? cookie : "";
   const auto it = self->pages_.find(path);
   if (it == self->pages_.end()) {
     const char* body = "<!DOCTYPE html><html><head><title>Not Found</title></head><body>Not found</body></html>";
@@ -88,6 +120,7 @@ void LoopbackServer::Handle(SoupServer*, SoupServerMessage* msg, const char* pat
   }
   const Resource& r = it->second;
   SoupMessageHeaders* headers = soup_server_message_get_response_headers(msg);
+  if (!r.setCookie.empty()) soup_message_headers_append(headers, "Set-Cookie", r.setCookie.c_str());
   if (!r.fileName.empty())
     soup_message_headers_append(headers, "Content-Disposition",
                                 ("attachment; filename=\"" + r.fileName + "\"").c_str());

@@ -24,22 +24,33 @@ class LoopbackServer {
   // A file offered for saving ("Content-Disposition: attachment"). A held one
   // sends its first 64 kB and then nothing more, as a slow server does.
   void Attachment(const std::string& path, const std::string& body, const std::string& fileName, bool held = false);
+  // The page answers with this Set-Cookie header.
+  void SetsCookie(const std::string& path, const std::string& setCookie);
+  // The Cookie header of the last request for `path` ("" for none).
+  std::string CookieSent(const std::string& path) const;
   std::string Url(const std::string& path) const;
+  // The same pages from another loopback address (another site for cookies):
+  // its address for `path`.
+  std::string UrlOn(const std::string& loopbackIp, const std::string& path);
   int Requests(const std::string& path) const;
   int TotalRequests() const { return total_; }
 
  private:
   static void Handle(SoupServer*, SoupServerMessage*, const char* path, GHashTable*, gpointer p);
   void Listen(bool https);
+  int ListenAt(GInetAddress* ip, SoupServerListenOptions options);
   struct Resource {
     std::string body, type, fileName;
     bool held = false;
+    std::string setCookie;
   };
   SoupServer* server_ = nullptr;
   bool https_ = false;
   std::vector<SoupServerMessage*> held_;
   int port_ = 0;
+  std::map<std::string, int> otherPorts_;
   std::map<std::string, Resource> pages_;
   std::map<std::string, int> requests_;
+  std::map<std::string, std::string> cookies_;
   int total_ = 0;
 };

@@ -68,6 +68,11 @@ const std::vector<SearchEngine>& SearchEngines() {
   return engines;
 }
 
+Preferences& Current() {
+  static Preferences current;
+  return current;
+}
+
 Preferences Parse(const std::string& text) {
   Preferences p;
   // Invalid UTF-8 or bad JSON gives a discarded value instead of an exception.

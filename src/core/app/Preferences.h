@@ -38,6 +38,10 @@ constexpr const char* kFileName = "Preferences.json";
 Preferences Parse(const std::string& text);
 std::string Serialize(const Preferences& p);
 
+// The running program's preferences: loaded at start-up, changed by the
+// options window (which saves them).
+Preferences& Current();
+
 // The file in a data folder; defaults when it is missing or damaged.
 Preferences Load(const std::string& userDataDir);
 // Crash-safe rewrite; false (old file kept) on error.

@@ -29,6 +29,31 @@ std::string CompleteAddress(const std::string& typed) {
   return "http://" + text;
 }
 
+namespace {
+bool IsLocalhost(const std::string& text) {
+  const std::string lc = coding::ToLower(text);
+  return lc == "localhost" || lc.rfind("localhost:", 0) == 0;
+}
+}  // namespace
+
+TypedKind ClassifyTyped(const std::string& typed) {
+  const std::string text = coding::TrimBlanks(typed);
+  if (!text.empty() && text[0] == '/') return TypedKind::LocalFile;
+  if (coding::ToLower(text).rfind("file:", 0) == 0) return TypedKind::LocalFile;
+  const bool blank = text.find_first_of(" \t") != std::string::npos;
+  // A full address with a blank in it ("http://host/a b") is still one.
+  if (blank) return HasScheme(text) && text.find("://") != std::string::npos ? TypedKind::Address : TypedKind::Search;
+  if (text.empty() || HasScheme(text) || IsLocalhost(text) || text[0] == '[' ||
+      text.find_first_of("./") != std::string::npos)
+    return TypedKind::Address;
+  return TypedKind::Search;
+}
+
+std::string AddressForTyped(const std::string& typed, const prefs::Preferences& preferences) {
+  if (ClassifyTyped(typed) != TypedKind::Search) return CompleteAddress(typed);
+  return prefs::SearchUrl(preferences, coding::TrimBlanks(typed));
+}
+
 std::string AddressBoxText(const std::string& locationUrl) {
   if (coding::ToUpper(locationUrl) == "HTTP:///") return "http://";
   return MyComboTex(locationUrl);

@@ -58,45 +58,46 @@ std::string ExtractHost(const std::string& url, bool includeSecure) {
   return "";
 }
 
-void LogHistoryPage(const HistoryLogContext& ctx, const std::string& title, const std::string& url) {
-  if (ctx.HistoryDays <= 0 || url.empty()) return;
+bool LogHistoryPage(const HistoryLogContext& ctx, const std::string& title, const std::string& url) {
+  if (ctx.HistoryDays <= 0 || url.empty()) return false;
   const std::string path = fileops::Join(ctx.historyDir, DayFileName(ctx.now));
   const auto existing = fileops::ReadAll(path);
   // A day file that is there but cannot be read is left alone: an append at
   // record 1 would overwrite it.
-  if (!existing && FileTest(path) != ENOENT) return;
+  if (!existing && FileTest(path) != ENOENT) return false;
   const coding::Bytes file = existing ? *existing : coding::Bytes();
   // An append cut short by a crash leaves a partial record at the end: cut
   // the file back to its whole records first, so that every record after it
   // stands whole at its own place.
   const std::size_t count = file.size() / kRecordSize;
-  if (file.size() % kRecordSize != 0 && !fileops::CutTo(path, count * kRecordSize)) return;
+  if (file.size() % kRecordSize != 0 && !fileops::CutTo(path, count * kRecordSize)) return false;
   if (count < 1 && ctx.listener) ctx.listener->TodayCleared();
 
   if (count >= 1 && ctx.StoreDupUrls == 0) {
     const long i = FindRecord(file, count, coding::Utf8ToCp1252(url));
     if (i >= 0) {
       const int32_t stored = DecodeHistoryRecord(file, i * kRecordSize).Hits;
-      if (stored == std::numeric_limits<int32_t>::max()) return;  // a count cannot go higher
+      if (stored == std::numeric_limits<int32_t>::max()) return false;  // a count cannot go higher
       const int32_t hits = stored + 1;
       // Only the counter is written: the rest of the record stays as it was.
       coding::Bytes field;
       coding::PutI32(field, 0, hits);
-      if (fileops::WriteAt(path, i * kRecordSize + kHits, field) && ctx.listener)
-        ctx.listener->HitsChanged(static_cast<std::size_t>(i) + 1, hits);
-      return;
+      if (!fileops::WriteAt(path, i * kRecordSize + kHits, field)) return false;
+      if (ctx.listener) ctx.listener->HitsChanged(static_cast<std::size_t>(i) + 1, hits);
+      return true;
     }
   }
 
   HistoryRecord rec;
   rec.Host = ExtractHost(url, ctx.SkipSecurePages == 0);
-  if (rec.Host.empty()) return;
+  if (rec.Host.empty()) return false;
   rec.VisitTime = dates::ToOleDate(ctx.now);
   rec.Hits = 1;
   rec.Title = title.empty() ? "(no title)" : title;
   rec.URL = url;
-  if (fileops::WriteAt(path, count * kRecordSize, EncodeHistoryRecord(rec)) && ctx.listener)
-    ctx.listener->RowAppended(rec, count + 1);
+  if (!fileops::WriteAt(path, count * kRecordSize, EncodeHistoryRecord(rec))) return false;
+  if (ctx.listener) ctx.listener->RowAppended(rec, count + 1);
+  return true;
 }
 
 bool PageLogCheck(const PageLogCheckInput& in, PageLogMarks& marks) {

@@ -32,8 +32,9 @@ struct HistoryLogContext {
 // addresses that are not logged.
 std::string ExtractHost(const std::string& url, bool includeSecure);
 
-// Adds the page to today's file or counts another visit. Silent on any error.
-void LogHistoryPage(const HistoryLogContext& ctx, const std::string& title, const std::string& url);
+// Adds the page to today's file or counts another visit. Silent on any
+// error; true when the visit was written.
+bool LogHistoryPage(const HistoryLogContext& ctx, const std::string& title, const std::string& url);
 
 // The prefix of an automatic-search redirect; such addresses are never logged.
 extern const char* const kAutoSearchPrefix;

@@ -91,4 +91,44 @@ std::string FakeBrowser::LocationName() const {
   return slash == std::string::npos ? location_ : location_.substr(slash + 1);
 }
 
-std::unique_ptr<WebBrowser> FakeBrowser::CreateRelated() { return std::make_unique<FakeBrowser>(); }
+std::unique_ptr<WebBrowser> FakeBrowser::CreateRelated() {
+  auto fresh = std::make_unique<FakeBrowser>();
+  fresh->isPrivate = isPrivate;
+  return fresh;
+}
+
+std::unique_ptr<WebBrowser> FakeBrowser::CreatePrivate() {
+  auto fresh = std::make_unique<FakeBrowser>();
+  fresh->isPrivate = true;
+  return fresh;
+}
+
+void FakeSiteData::RemoveCookiesOf(const std::string& site, const std::function<void(bool)>& done) {
+  const auto at = std::find(sites.begin(), sites.end(), site);
+  const bool found = at != sites.end();
+  if (found) sites.erase(at);
+  done(found);
+}
+
+FakeSiteData& FakeBrowser::TheSiteData() {
+  static FakeSiteData data;
+  return data;
+}
+
+namespace {
+// Hands out the one fake store; the window owns only this wrapper.
+class FakeSiteDataView : public SiteData {
+ public:
+  void Clear(int kinds, long long seconds, const std::function<void(bool)>& done) override {
+    FakeBrowser::TheSiteData().Clear(kinds, seconds, done);
+  }
+  void SitesWithCookies(const std::function<void(std::vector<std::string>)>& done) override {
+    FakeBrowser::TheSiteData().SitesWithCookies(done);
+  }
+  void RemoveCookiesOf(const std::string& site, const std::function<void(bool)>& done) override {
+    FakeBrowser::TheSiteData().RemoveCookiesOf(site, done);
+  }
+};
+}  // namespace
+
+std::unique_ptr<SiteData> FakeBrowser::CreateSiteData() { return std::make_unique<FakeSiteDataView>(); }

@@ -32,6 +32,24 @@ class FakeDownload : public FileDownload {
   bool running_ = true;
 };
 
+// Site data kept in memory; answers at once.
+class FakeSiteData : public SiteData {
+ public:
+  struct Cleared {
+    int kinds;
+    long long seconds;
+  };
+  void Clear(int kinds, long long seconds, const std::function<void(bool)>& done) override {
+    clears.push_back({kinds, seconds});
+    if (kinds & kCookiesAndStorage) sites.clear();
+    done(true);
+  }
+  void SitesWithCookies(const std::function<void(std::vector<std::string>)>& done) override { done(sites); }
+  void RemoveCookiesOf(const std::string& site, const std::function<void(bool)>& done) override;
+  std::vector<std::string> sites;
+  std::vector<Cleared> clears;
+};
+
 class FakeBrowser : public WebBrowser {
  public:
   FakeBrowser();
@@ -46,6 +64,11 @@ class FakeBrowser : public WebBrowser {
   std::string LocationName() const override;
   void SetSilent(bool s) override { silent = s; }
   std::unique_ptr<WebBrowser> CreateRelated() override;
+  std::unique_ptr<WebBrowser> CreatePrivate() override;
+  bool IsPrivate() const override { return isPrivate; }
+  // A store over `siteData`, which the test fills and reads.
+  std::unique_ptr<SiteData> CreateSiteData() override;
+  static FakeSiteData& TheSiteData();
   bool OpenedByPage() const override { return openedByPage; }
   void SetTextSize(int level) override { textSize = level; }
   void SelectAll() override { ++selectAlls; }
@@ -81,6 +104,7 @@ class FakeBrowser : public WebBrowser {
   bool silent = false;
   bool autoComplete = true;  // Navigate plays the whole load at once
   bool openedByPage = false;
+  bool isPrivate = false;
   int textSize = -1;  // not set yet
   int selectAlls = 0, findFinishes = 0, printDialogs = 0;
   struct FindCall {

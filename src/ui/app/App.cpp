@@ -5,8 +5,10 @@
 #include "core/app/Module1.h"
 #include "core/app/Options.h"
 #include "core/app/ToolTips.h"
+#include "core/browser/Completion.h"
 #include "core/history/HistoryLog.h"
 #include "platform/ModalLoop.h"
+#include "platform/SiteData.h"
 #include "platform/WebBrowser.h"
 #include "ui/app/Form8.h"
 #include "ui/app/OpenPagesKeeper.h"
@@ -15,10 +17,18 @@
 #include "ui/popups/Form10.h"
 #include "ui/popups/Form7.h"
 #include "ui/sitelists/Form2.h"
+#include "ui/windows/ClearDataWindow.h"
 #include "ui/windows/Form3.h"
 #include "ui/windows/Form4.h"
 #include "ui/windows/Form5.h"
 #include "ui/windows/Form9.h"
+
+namespace {
+int64_t Today() {
+  const LocalDateTime now = dates::NowLocal();
+  return dates::DayNumber(now.year, now.month, now.day);
+}
+}  // namespace
 
 App::App()
     : toolkit_(Gtk::Application::create("", Gio::APPLICATION_NON_UNIQUE)),
@@ -31,6 +41,7 @@ App::App()
 App::~App() {
   // Secondary windows first: their close sequences may still read main windows.
   suggestions_.reset();
+  clearData_.reset();
   options_.reset();
   dontKill_.reset();
   fullScreen_.reset();
@@ -88,6 +99,8 @@ void App::ForEachMainWindow(const std::function<void(Form1&)>& action) const {
 
 void App::RefillSelectors() const {
   ForEachMainWindow([](Form1& w) { w.FillSelectors(); });
+  const Module1State& m = Module1();
+  SharedCompletion().ListsChanged(ListedSites(m.CatListPath, m.SiteListsDir), Today());
 }
 
 void App::SiteFileChanged(int16_t fileNumber) const {
@@ -100,6 +113,13 @@ void App::ShowTextSizeEverywhere() const {
 }
 
 void App::OpenNewMainWindow() {
+  // A handed-over address opens as a normal window while one is there to
+  // open it: a private window would make it private.
+  for (const auto& w : mainWindows_)
+    if (!w->WebBrowser1.IsPrivate()) {
+      w->NewApplWindo();
+      return;
+    }
   if (!mainWindows_.empty()) mainWindows_.front()->NewApplWindo();
 }
 
@@ -137,6 +157,7 @@ void App::CloseSecondaryWindows() {
   if (fullScreen_) fullScreen_->Form_QueryUnload();
   if (dontKill_) dontKill_->Form_QueryUnload();
   if (suggestions_) suggestions_->Form_QueryUnload();
+  if (clearData_) clearData_->Form_QueryUnload();
 }
 
 // ---- the list editor ----
@@ -229,14 +250,13 @@ void App::ApplyOptions(const AppliedOptions& applied) {
 }
 
 void App::PurgeHistory() {
-  // The open History window purges and shows what is left.
-  if (history_) {
-    history_->DaysToKeepLowered();
-    return;
-  }
   const Module1State& m = Module1();
-  const LocalDateTime now = dates::NowLocal();
-  DumpOldHistory(m.HistoryDir, m.Working.HistoryDays, dates::DayNumber(now.year, now.month, now.day));
+  // The open History window purges and shows what is left.
+  if (history_)
+    history_->DaysToKeepLowered();
+  else
+    DumpOldHistory(m.HistoryDir, m.Working.HistoryDays, Today());
+  SharedCompletion().HistoryPurged(Today() + 1 - m.Working.HistoryDays);
 }
 
 void App::OpenSuggestions(Gtk::Window* parent) {
@@ -255,6 +275,30 @@ void App::OpenSuggestions(Gtk::Window* parent) {
   suggestions_->present();
 }
 
+// ---- clearing browsing data ----
+
+void App::OpenClearData(Gtk::Window* parent, std::unique_ptr<SiteData> data) {
+  if (clearData_) {
+    clearData_->present();
+    return;
+  }
+  clearData_ = std::make_unique<ClearDataWindow>(*this, std::move(data));
+  clearData_->Unloaded.connect([this] { Retire(std::move(clearData_)); });
+  if (parent) clearData_->set_transient_for(*parent);
+  clearData_->present();
+}
+
+void App::HistoryCleared() {
+  if (history_) {
+    history_->DaysToKeepLowered();
+    history_->LoadTodayList();
+  }
+  const Module1State& m = Module1();
+  SharedCompletion().Rebuild([cat = m.CatListPath, lists = m.SiteListsDir, history = m.HistoryDir] {
+    return BuildCompletionIndex(cat, lists, history, Today());
+  });
+}
+
 // ---- the About window and the full-screen window ----
 
 void App::OpenAbout(Gtk::Window* parent) {
@@ -270,6 +314,9 @@ void App::OpenAbout(Gtk::Window* parent) {
 void App::AboutUnloaded() { Retire(std::move(about_)); }
 
 Form5& App::FullScreen(WebBrowser& source) {
+  // A private window's page never shows in a normal full-screen window, nor
+  // the other way round.
+  if (fullScreen_ && fullScreen_->WebBrowser1.IsPrivate() != source.IsPrivate()) fullScreen_->Form_QueryUnload();
   if (!fullScreen_) {
     fullScreen_ = std::make_unique<Form5>(*this, source.CreateRelated());
     fullScreen_->Form_Load();

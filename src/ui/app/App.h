@@ -25,6 +25,8 @@ class Form9;
 struct AppliedOptions;
 class WebBrowser;
 class OpenPagesKeeper;
+class SiteData;
+class ClearDataWindow;
 
 // What another window may read of a main window.
 struct MainWindowPage {
@@ -60,7 +62,7 @@ class App : public sigc::trackable {
   // The process-wide text size applied to every page and menu.
   void ShowTextSizeEverywhere() const;
   // A new main window for the start page or a handed-over address, opened as
-  // the oldest main window opens one.
+  // the oldest normal (else the oldest) main window opens one.
   void OpenNewMainWindow();
   // The page of `preferred` while it is loaded, else of the active window.
   std::optional<MainWindowPage> PageOf(const Form1* preferred) const;
@@ -96,6 +98,13 @@ class App : public sigc::trackable {
   // One suggestions window at a time (the mail window mode).
   void OpenSuggestions(Gtk::Window* parent);
   Form9* Suggestions() const { return suggestions_.get(); }
+
+  // ---- clearing browsing data ----
+  // One window at a time, over `parent`, on the engine's store `data`.
+  void OpenClearData(Gtk::Window* parent, std::unique_ptr<SiteData> data);
+  ClearDataWindow* ClearData() const { return clearData_.get(); }
+  // History files were cleared: the History window and the completions follow.
+  void HistoryCleared();
 
   // ---- the About window and the full-screen window ----
   // Shows the one About window over `parent`, making it on first use.
@@ -141,6 +150,7 @@ class App : public sigc::trackable {
   std::unique_ptr<Form6> history_;
   std::unique_ptr<Form4> options_;
   std::unique_ptr<Form9> suggestions_;
+  std::unique_ptr<ClearDataWindow> clearData_;
   std::unique_ptr<Form7> boom_;
   std::unique_ptr<Form8> marker_;
   std::unique_ptr<OpenPagesKeeper> openPages_;

@@ -9,6 +9,7 @@
 
 #include "core/app/Marker.h"
 #include "core/app/Module1.h"
+#include "core/app/Preferences.h"
 #include "core/records/FileOps.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
@@ -102,6 +103,7 @@ int RunProgram(App& app, const StartupInputs& inputs, const InstancePaths* chann
     return 1;
   }
   UseProgramIcon(m.AppDir);
+  prefs::Current() = prefs::Load(m.UserDataDir);
   const std::string cacheDir = std::string(g_get_user_cache_dir()) + "/" + kAppTitle;
   WebKitBrowser::ConfigureEngine(m.UserDataDir + "/WebData", cacheDir);
   StartAdBlocking(app, cacheDir);

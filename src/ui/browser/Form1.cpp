@@ -69,6 +69,7 @@ Form1::Form1(App& app, std::unique_ptr<WebBrowser> browser)
   set_name("skelvornax-main");
   set_title(kAppTitle);
   BuildControls();
+  if (WebBrowser1.IsPrivate()) ShowPrivateCue();
   BuildMenu();
   ConnectEvents();
   ConnectRefreshEvents();
@@ -76,6 +77,7 @@ Form1::Form1(App& app, std::unique_ptr<WebBrowser> browser)
   ConnectPopupEvents();
   ConnectPromptEvents();
   ConnectBrowser();
+  ConnectCompletion();
 }
 
 Form1::~Form1() {

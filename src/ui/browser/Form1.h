@@ -2,6 +2,7 @@
 //   Form1.cpp            lifecycle, layout, toolbar and check boxes
 //   Form1Selector.cpp    the drop-down site selector
 //   Form1Navigation.cpp  address box, browser events, page checks, new windows
+//   Form1Completion.cpp  the completions offered under the address box
 //   Form1Menus.cpp       the Menu button's pop-up menu and the keyboard
 //   Form1Commands.cpp    what the menu commands do: files, page, fonts, text size, programs
 //   Form1Refresh.cpp     the auto-refresh timer and the refresh button
@@ -19,6 +20,7 @@
 #include <vector>
 
 #include "core/browser/AutoRefresh.h"
+#include "core/browser/Completion.h"
 #include "core/browser/Form1Layout.h"
 #include "core/history/HistoryLog.h"
 #include "core/popups/PopupKiller.h"
@@ -71,7 +73,8 @@ class Form1 : public Gtk::Window {
   Gtk::MenuItem mnuTextFonts, mnuFonts, mnuTextSize;
   Gtk::RadioMenuItem mnuLargest, mnuLarge, mnuMedium, mnuSmall, mnuSmallest;
   Gtk::MenuItem mnuMainOptions, mnuDefStartPage, mnuIEnetOptions;
-  Gtk::MenuItem mnuNewWind, mnuViewInFullScrn, mnuHistList, mnuEditSiteWindow, mnuDontKillPopsEdit, mnuNavToIeFav;
+  Gtk::MenuItem mnuNewWind, mnuNewPrivateWind, mnuViewInFullScrn, mnuHistList, mnuClearData, mnuEditSiteWindow,
+      mnuDontKillPopsEdit, mnuNavToIeFav;
   Gtk::MenuItem mnuWinMessenger, mnuOutlookExp, mnuOutlookOpen, mnuOutlookMail, mnuQuillbox;
   Gtk::MenuItem mnuMhelp, mnuHelp, mnuAbout, mnuBugsSuggest, mnuProps, mnuClosWind;
   Gtk::CheckMenuItem mnuStatusBar, mnuOffline, mnuKillPops, mnuKillPopsBoom, mnuScriptErr;
@@ -82,6 +85,9 @@ class Form1 : public Gtk::Window {
   Gtk::Button PermissionAllow{"_Allow", true}, PermissionDeny{"_Deny", true};
   // The offer of the pages a run that did not end normally left open.
   ReopenBar ReopenBar1;
+  // The completions offered under the address box while the user types.
+  Gtk::Popover CompletionPopup;
+  Gtk::ListBox CompletionList;
   Gtk::Menu mnuPop2;
   Gtk::MenuItem mnuPop2OpenMailApp, mnuPop2Mail, mnuPop2Quillbox;
 
@@ -93,6 +99,8 @@ class Form1 : public Gtk::Window {
   // The selectors in the arrangement the settings choose, with their headers.
   void FillSelectors();
   void NewApplWindo();
+  // A private main window on the start page (Shift+Ctrl+N).
+  void mnuNewPrivateWind_Click();
   void SedUpTimerButtons(int toggle);
   // Applies the process-wide text size to the page and checks its menu item.
   void ShowTextSize();
@@ -122,6 +130,12 @@ class Form1 : public Gtk::Window {
   void ListView_ColumnClick(DeferredAction action);
   void ListView_LostFocus();
   bool Text1_KeyPress(GdkEventKey* key);
+  void Text1_Change();
+  // Up, Down, Enter, Esc, Tab and Right while completions show; true when
+  // the key was theirs.
+  bool Completion_KeyDown(GdkEventKey* key);
+  void CompletionList_RowActivated(Gtk::ListBoxRow* row);
+  const std::vector<CompletionMatch>& Completions() const { return completions_; }
   void Timer1_Timer();
   void Timer2_Timer();
   void Timer3_Timer();
@@ -140,6 +154,7 @@ class Form1 : public Gtk::Window {
   void mnuScriptErr_Click();
   void mnuDontKillPopsEdit_Click();
   void mnuHistList_Click();
+  void mnuClearData_Click();
   void WebBrowser1_WindowSetLeft(int pixels);
   void WebBrowser1_WindowSetTop(int pixels);
   void WebBrowser1_WindowSetWidth(int pixels);
@@ -229,6 +244,11 @@ class Form1 : public Gtk::Window {
   void CloseFindBar();
   void PlaceFindBar();
   bool FocusLocked() const;
+  void ConnectCompletion();
+  void ShowCompletions(const std::vector<CompletionMatch>& matches, const std::string& typed);
+  void HideCompletions();
+  void EndTyping() { typing_ = false; }
+  void StartCompletionIndex();
   void ApplyLayout();
   void Place(Gtk::Widget& w, const TwipRect& r);
   void ApplyListFont();
@@ -268,6 +288,8 @@ class Form1 : public Gtk::Window {
   void ApplyScriptGeometry();
   void StartTimer4();
   void LogPageIfDue();
+  void ShowPrivateCue();
+  std::string Caption(const std::string& pageTitle) const;
   // The open History window's today list, null while it is not loaded.
   TodayListListener* TodayList() const;
   static WorkAreaTwips WorkAreaNow();
@@ -319,4 +341,6 @@ class Form1 : public Gtk::Window {
   // starts from the stored ones, and a closing window stores its own.
   int16_t timerSwap_ = 0, cycleMode12_ = 0, cycleMode9_ = 0;
   int16_t shownSiteFile_ = 0;  // the site file the separate site list shows (0: none)
+  std::vector<CompletionMatch> completions_;
+  bool typing_ = false;  // the address box changes by a key, not by the program
 };

@@ -7,6 +7,8 @@
 
 void Form1::mnuHistList_Click() { app_.OpenHistory(); }
 
+void Form1::mnuClearData_Click() { app_.OpenClearData(this, WebBrowser1.CreateSiteData()); }
+
 TodayListListener* Form1::TodayList() const {
   if (Module1().HistoryWindowLoaded != 1) return nullptr;
   return app_.History();

@@ -60,6 +60,7 @@ void FillMenu(Gtk::Menu& menu, const MenuGroups& groups) {
 void Form1::BuildMenu() {
   const Settings& s = Module1().Working;
   const auto ctrl = Gdk::CONTROL_MASK;
+  const auto ctrlShift = Gdk::CONTROL_MASK | Gdk::SHIFT_MASK;
   // In the order the menu shows them; each inner list is one group.
   FillMenu(fileMenu_, {{{&mnuopen, "_Open"}, {&mnuSaveAs, "_SaveAs"}}});
   FillMenu(editMenu_, {{{&mnuEditSelectAll, "_Select All", GDK_KEY_a, ctrl},
@@ -94,8 +95,10 @@ void Form1::BuildMenu() {
                {{&mnuTextFonts, "F_onts & Text Size", 0, {}, &textFontsMenu_}},
                {{&mnuMainOptions, "O_ptions", 0, {}, &optionsMenu_}},
                {{&mnuNewWind, "_New Browser Window"}, {&mnuViewInFullScrn, "Full _Screen Window", GDK_KEY_F11}},
+               {{&mnuNewPrivateWind, "New _Private Window", GDK_KEY_n, ctrlShift}},
                {
                    {&mnuHistList, "_History Window"},
+                   {&mnuClearData, "Clear _Browsing Data..."},
                    {&mnuEditSiteWindow, "_List Window  (Edit Selectors)"},
                },
                {{&mnuKillPops, "_Kill Pop-Up Ad Windows"},
@@ -142,8 +145,10 @@ void Form1::ConnectMenu() {
   on(mnuDefStartPage, &Form1::mnuDefStartPage_Click);
   on(mnuIEnetOptions, &Form1::mnuIEnetOptions_Click);
   on(mnuNewWind, &Form1::NewApplWindo);
+  on(mnuNewPrivateWind, &Form1::mnuNewPrivateWind_Click);
   on(mnuViewInFullScrn, &Form1::mnuViewInFullScrn_Click);
   on(mnuHistList, &Form1::mnuHistList_Click);
+  on(mnuClearData, &Form1::mnuClearData_Click);
   on(mnuEditSiteWindow, &Form1::Command5_Click);
   auto toggle = [this](Gtk::CheckMenuItem& item, void (Form1::*handler)()) {
     item.signal_activate().connect([this, handler] {
@@ -193,6 +198,7 @@ void Form1::Command8_Toggled() {
 bool Form1::FocusLocked() const { return Text1.is_focus() || FindBar1.Text1.is_focus(); }
 
 bool Form1::Form_KeyDown(GdkEventKey* key) {
+  if (Completion_KeyDown(key)) return true;
   const auto mods = key->state & (GDK_CONTROL_MASK | GDK_SHIFT_MASK | GDK_MOD1_MASK);
   switch (key->keyval) {
     case GDK_KEY_Escape:
@@ -216,6 +222,10 @@ bool Form1::Form_KeyDown(GdkEventKey* key) {
   if (mods == GDK_MOD1_MASK) {  // Alt with any key: the menu
     Command8.grab_focus();
     Command8.set_active(true);
+    return true;
+  }
+  if (mods == (GDK_CONTROL_MASK | GDK_SHIFT_MASK) && gdk_keyval_to_lower(key->keyval) == GDK_KEY_n) {
+    mnuNewPrivateWind_Click();
     return true;
   }
   if (mods == (GDK_CONTROL_MASK | GDK_SHIFT_MASK)) {

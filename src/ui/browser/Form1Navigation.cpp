@@ -7,6 +7,7 @@
 #include "core/browser/Addresses.h"
 #include "core/browser/MainWindowRules.h"
 #include "core/records/Coding.h"
+#include "platform/Desktop.h"
 #include "platform/Dialogs.h"
 #include "platform/Sound.h"
 #include "ui/app/App.h"
@@ -22,6 +23,15 @@ std::vector<std::string> OwnPages(const Module1State& m) {
 }
 
 std::string ClickSoundPath() { return Module1().AppDir + "/Images/Click.wav"; }
+
+// A new main window opens a step right of and below the last one.
+void CascadeNextWindow() {
+  Module1State& m = Module1();
+  m.Working.MainLeft = CascadeStep(m.Working.MainLeft);
+  m.Working.MainTop = CascadeStep(m.Working.MainTop);
+}
+
+const char* const kPrivateSuffix = " (Private Window)";
 }  // namespace
 
 void Form1::ConnectBrowser() {
@@ -54,15 +64,19 @@ void Form1::OpenPage(const std::string& url) {
 void Form1::Command1_Click() {
   PlaySound(ClickSoundPath());
   RestartCountdown();
-  const std::string address = Text1.get_text();
-  if (!address.empty()) OpenPage(address);
+  const std::string typed = Text1.get_text();
+  if (!typed.empty()) OpenPage(AddressForTyped(typed, prefs::Current()));
 }
 
 bool Form1::Text1_KeyPress(GdkEventKey* key) {
   if (key->keyval == GDK_KEY_Return || key->keyval == GDK_KEY_KP_Enter) {
+    HideCompletions();
     Command1_Click();
     return true;
   }
+  // What this key changes in the box is the user's typing.
+  typing_ = true;
+  Glib::signal_idle().connect_once(sigc::mem_fun(*this, &Form1::EndTyping));
   return false;
 }
 
@@ -92,7 +106,7 @@ void Form1::WebBrowser1_NavigateComplete2(const std::string&) {
 void Form1::WebBrowser1_TitleChange(const std::string& text) {
   if (text != "KillPopUps.htm") Module1().LastPageTitle = text;
   pageTitle_ = text;
-  set_title(text + " - " + kAppTitle);
+  set_title(Caption(text));
 }
 
 // A running download keeps its line while the pointer is on no link.
@@ -137,7 +151,9 @@ void Form1::LogPageIfDue() {
   check.pageTitle = pageTitle_;
   check.locationUrl = WebBrowser1.LocationURL();
   check.ownPages = OwnPages(m);
-  if (!PageLogCheck(check, logMarks_)) return;
+  // A private window leaves no trace in the history.
+  if (!PageLogCheck(check, logMarks_) || WebBrowser1.IsPrivate()) return;
+  StartCompletionIndex();
   HistoryLogContext ctx;
   ctx.historyDir = m.HistoryDir;
   ctx.HistoryDays = m.Working.HistoryDays;
@@ -145,14 +161,15 @@ void Form1::LogPageIfDue() {
   ctx.SkipSecurePages = m.Working.SkipSecurePages;
   ctx.now = dates::NowLocal();
   ctx.listener = TodayList();
-  LogHistoryPage(ctx, pageTitle_, check.locationUrl);
+  if (LogHistoryPage(ctx, pageTitle_, check.locationUrl))
+    SharedCompletion().PageLogged(pageTitle_, check.locationUrl,
+                                  dates::DayNumber(ctx.now.year, ctx.now.month, ctx.now.day));
 }
 
 WebBrowser* Form1::WebBrowser1_NewWindow2() {
   Module1State& m = Module1();
   if (m.MsgBoxOpen != 0) return nullptr;  // no window opens under a message box
-  m.Working.MainLeft = CascadeStep(m.Working.MainLeft);
-  m.Working.MainTop = CascadeStep(m.Working.MainTop);
+  CascadeNextWindow();
   if (m.Working.HoldNewWindowBox == 0) Check1.set_active(false);
   if (Check2.get_active()) {
     Check2.set_active(false);
@@ -161,11 +178,41 @@ WebBrowser* Form1::WebBrowser1_NewWindow2() {
   return &app_.OpenMainWindow(WebBrowser1.CreateRelated()).WebBrowser1;
 }
 
-void Form1::NewApplWindo() {
+namespace {
+std::string NewWindowPage() {
   const Module1State& m = Module1();
   std::string url = m.Working.StartPage;
   if (url.empty() && FileTest(m.DefPagePath) == 0) url = m.DefPagePath;
   if (!m.CommandLineArg.empty()) url = m.CommandLineArg;
+  return url;
+}
+}  // namespace
+
+void Form1::mnuNewPrivateWind_Click() {
+  if (Module1().MsgBoxOpen == 1) return;
+  const std::string url = NewWindowPage();
+  CascadeNextWindow();
+  Form1& window = app_.OpenMainWindow(WebBrowser1.CreatePrivate());
+  if (!url.empty()) window.WebBrowser1.Navigate(url);
+}
+
+// A private window looks different at a glance: a violet toolbar and a mask
+// in the address box, besides its caption.
+void Form1::ShowPrivateCue() {
+  AddStyle("#skelvornax-main.private .toolbar { background: linear-gradient(#e6dcf7, #c9b6ec); }");
+  get_style_context()->add_class("private");
+  Text1.set_icon_from_icon_name("security-high-symbolic", Gtk::ENTRY_ICON_PRIMARY);
+  Text1.set_icon_tooltip_text("Private Window: no history, cookies and site data go when the program ends",
+                              Gtk::ENTRY_ICON_PRIMARY);
+  set_title(std::string(kAppTitle) + kPrivateSuffix);
+}
+
+std::string Form1::Caption(const std::string& pageTitle) const {
+  return pageTitle + " - " + kAppTitle + (WebBrowser1.IsPrivate() ? kPrivateSuffix : "");
+}
+
+void Form1::NewApplWindo() {
+  const std::string url = NewWindowPage();
   Check1.set_active(false);
   Check2.set_active(false);
   int& startPageFlag = Module1().StartPageFlag;

@@ -57,6 +57,8 @@ class Form6 : public Gtk::Window, public TodayListListener {
   // After the options window lowered the days to keep: purge, then show
   // what is left.
   void DaysToKeepLowered();
+  // Today's list read anew from today's file (after history was cleared).
+  void LoadTodayList();
   // The selected rows with an address of the visible list, first to last,
   // as (title, address): what the list editor's "Add Selected History
   // Item(s)" copies.
@@ -110,7 +112,6 @@ class Form6 : public Gtk::Window, public TodayListListener {
   void ConnectEvents();
   void ApplyLayout();
   void ApplyFonts();
-  void LoadTodayList();
   void ShowTodayCaption();
   void StartSearch(bool hostPages);
   void SetBusy(bool busy);

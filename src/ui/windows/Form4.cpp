@@ -4,6 +4,7 @@
 
 #include <tuple>
 
+#include "core/app/Preferences.h"
 #include "core/app/SharedRoutines.h"
 #include "core/browser/AutoRefresh.h"
 #include "platform/Desktop.h"
@@ -140,6 +141,7 @@ void Form4::BuildControls() {
   mail->pack_start(Label8, false, false);
   mail->pack_start(*row(Text5, Text3, Command3), false, false);
 
+  BuildSearchTab();
   BuildAdBlockingTab();
 
   auto* buttons = Gtk::manage(new Gtk::ButtonBox(Gtk::ORIENTATION_HORIZONTAL));
@@ -214,6 +216,7 @@ void Form4::ShowPending() {
   Text5.set_text(pending_.MailName);
   Text3.set_text(pending_.MailPath);
   settingControls_ = false;
+  ShowSearchTab(prefs::Current().SearchEngineId, prefs::Current().CustomSearchUrl);
 }
 
 // The "Options" tab alone: its "Restore Defaults" must leave the other tabs'
@@ -322,6 +325,12 @@ void Form4::Command2_Click() { BrowseProgram(Text2); }
 void Form4::Command3_Click() { BrowseProgram(Text3); }
 
 void Form4::Command5_Click() {
+  if (TabStrip1.get_nth_page(TabStrip1.get_current_page()) == searchTab_) {
+    ShowSearchTab(prefs::kDefaultSearchEngine, SearchCustomUrl.get_text());
+    MsgBox(kDefaultsRestoredText, MsgButtons::Ok, this);
+    changed_ = true;
+    return;
+  }
   switch (RestoreAdBlockingDefaults() ? -1 : TabStrip1.get_current_page()) {
     case -1:
       break;
@@ -356,6 +365,7 @@ void Form4::Command5_Click() {
 }
 
 bool Form4::ApplyOptions() {
+  if (SearchTabProblem()) return false;
   pending_.MessengerName = Text4.get_text();
   pending_.MessengerPath = Text2.get_text();
   pending_.MailName = Text5.get_text();
@@ -375,6 +385,7 @@ bool Form4::ApplyOptions() {
     }
   }
   app_.ApplyOptions(ApplyPendingOptions(pending_, Module1().Working));
+  ApplySearchTab();
   ApplyAdBlocking();
   return true;
 }
@@ -418,4 +429,64 @@ void Form4::Unload() {
   optionsOpen_.reset();
   hide();
   Unloaded.emit();
+}
+
+// ---- the Search tab ----
+
+void Form4::BuildSearchTab() {
+  searchTab_ = Panel(TabStrip1, "Search");
+  auto* heading = Gtk::manage(new Gtk::Label("Search With", Gtk::ALIGN_START));
+  heading->get_style_context()->add_class("heading");
+  auto* note = Gtk::manage(
+      new Gtk::Label("Words typed into the address box that are not an address are looked up with this search engine.",
+                     Gtk::ALIGN_START));
+  note->set_line_wrap(true);
+  searchTab_->pack_start(*heading, false, false);
+  searchTab_->pack_start(*note, false, false);
+  for (const auto& engine : prefs::SearchEngines()) {
+    auto* option = Gtk::manage(new Gtk::RadioButton(engine.name));
+    if (!SearchEngineOption.empty()) option->join_group(*SearchEngineOption.front());
+    option->signal_toggled().connect([this] {
+      SearchCustomUrl.set_sensitive(SearchEngineOption.back()->get_active());
+      if (!settingControls_) changed_ = true;
+    });
+    SearchEngineOption.push_back(option);
+    searchTab_->pack_start(*option, false, false);
+  }
+  SearchEngineOption.back()->set_label("Custom Search Address (%s stands for the words):");
+  SearchCustomUrl.set_placeholder_text("https://search.example/?q=%s");
+  SearchCustomUrl.get_accessible()->set_name("Custom Search Address");
+  SearchCustomUrl.signal_changed().connect([this] {
+    if (!settingControls_) changed_ = true;
+  });
+  searchTab_->pack_start(SearchCustomUrl, false, false);
+}
+
+void Form4::ShowSearchTab(const std::string& engineId, const std::string& customUrl) {
+  settingControls_ = true;
+  const auto& engines = prefs::SearchEngines();
+  for (std::size_t i = 0; i < engines.size(); ++i)
+    if (engineId == engines[i].id) SearchEngineOption[i]->set_active(true);
+  SearchCustomUrl.set_text(customUrl);
+  SearchCustomUrl.set_sensitive(SearchEngineOption.back()->get_active());
+  settingControls_ = false;
+}
+
+// A custom engine needs a place for the words.
+bool Form4::SearchTabProblem() {
+  if (!SearchEngineOption.back()->get_active() || SearchCustomUrl.get_text().find("%s") != Glib::ustring::npos)
+    return false;
+  MsgBox("The Custom Search Address Needs %s Where The Words Go.", MsgButtons::Ok, this);
+  TabStrip1.set_current_page(TabStrip1.page_num(*searchTab_));
+  SearchCustomUrl.grab_focus();
+  return true;
+}
+
+void Form4::ApplySearchTab() {
+  prefs::Preferences& p = prefs::Current();
+  const auto& engines = prefs::SearchEngines();
+  for (std::size_t i = 0; i < engines.size(); ++i)
+    if (SearchEngineOption[i]->get_active()) p.SearchEngineId = engines[i].id;
+  p.CustomSearchUrl = SearchCustomUrl.get_text();
+  prefs::Save(Module1().UserDataDir, p);
 }

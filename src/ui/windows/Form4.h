@@ -8,6 +8,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/app/Module1.h"
 #include "core/app/Options.h"
@@ -32,6 +33,10 @@ class Form4 : public Gtk::Window {
   Gtk::CheckButton CheckBlockAds;
   Gtk::Label LabelFilterLists;
   Gtk::Button CommandUpdateLists;
+  // The "Search" tab: one choice per engine, in the order of SearchEngines(),
+  // and the custom search address.
+  std::vector<Gtk::RadioButton*> SearchEngineOption;
+  Gtk::Entry SearchCustomUrl;
 
   void SissyColors2();
   // Stores the pending values in the settings and makes every open window
@@ -69,6 +74,12 @@ class Form4 : public Gtk::Window {
   void ApplyAdBlocking();            // with the other options, on Save
   bool RestoreAdBlockingDefaults();  // false when another tab is on show
   Gtk::Box* adBlockingTab_ = nullptr;
+  // The search engine tab: built, shown from the preferences, restored to the
+  // default, checked and stored on saving.
+  void BuildSearchTab();
+  void ShowSearchTab(const std::string& engineId, const std::string& customUrl);
+  bool SearchTabProblem();
+  void ApplySearchTab();
   void ConnectEvents();
   void ShowPending();
   void ShowOptionsTab();
@@ -89,5 +100,6 @@ class Form4 : public Gtk::Window {
   int daysDelta_ = 0;
   bool daysCtrl_ = false;
   sigc::connection daysTimer_, themeChange_;
+  Gtk::Box* searchTab_ = nullptr;
   std::optional<FlagScope> busy_, optionsOpen_;
 };

@@ -70,6 +70,8 @@ void Form4::ApplyAdBlocking() {
   if (p.BlockAdsInPages == CheckBlockAds.get_active()) return;
   p.BlockAdsInPages = CheckBlockAds.get_active();
   if (!prefs::Save(dataDir, p)) return;
+  // The running copy follows, so a later save of other choices keeps this one.
+  prefs::Current().BlockAdsInPages = p.BlockAdsInPages;
   adblocking::SetEnabled(p.BlockAdsInPages);
 }
 
