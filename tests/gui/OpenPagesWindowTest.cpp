@@ -68,11 +68,11 @@ TEST_F(OpenPagesWindow, ARunThatEndsWithTwoWindowsLeavesNoRecordAfterANormalClos
   EXPECT_FALSE(Exists(path_));
 }
 
-TEST_F(OpenPagesWindow, AClosedWindowAWindowSwitchedOffAndTheBlankPageAreNotListed) {
+TEST_F(OpenPagesWindow, AClosedWindowAPrivateWindowAndTheBlankPageAreNotListed) {
   StartWith({});
   Form1* first = OpenOn("http://example.com/a", "A");
   Form1* hidden = OpenOn("", "");
-  hidden->SetRecordsItsPage(false);  // as a private window does, before the loop runs again
+  Fake(hidden).isPrivate = true;
   Fake(hidden).Navigate("http://example.com/private");
   OpenOn("http://example.com/b", "B");
   OpenOn(Module1().DefPageUrl, "Pre-Navigate Default Page");

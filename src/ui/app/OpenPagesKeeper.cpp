@@ -60,7 +60,8 @@ openpages::Pages OpenPagesKeeper::OpenNow() const {
     const std::string url = w->WebBrowser1.LocationURL();
     if (w->RecordsItsPage() && Listed(url)) pages.push_back({url, w->PageTitle()});
   }
-  if (Form5* full = app_.FullScreenWindow(); full && full->get_visible()) {
+  // A private page is never written down, in either kind of window.
+  if (Form5* full = app_.FullScreenWindow(); full && full->get_visible() && !full->WebBrowser1.IsPrivate()) {
     const std::string url = full->WebBrowser1.LocationURL();
     if (Listed(url)) pages.push_back({url, full->PageTitle()});
   }

@@ -210,9 +210,8 @@ class Form1 : public Gtk::Window {
   void WebBrowser1_WindowClosing();
 
   // Whether the record of open pages lists this window's page: not while it
-  // closes, nor ever for a window that is switched off (a private window).
-  bool RecordsItsPage() const { return recordsItsPage_ && !unloading_; }
-  void SetRecordsItsPage(bool on) { recordsItsPage_ = on; }
+  // closes, and never a private window's.
+  bool RecordsItsPage() const { return !unloading_ && !WebBrowser1.IsPrivate(); }
 
   // State the tests read.
   const std::string& PageTitle() const { return pageTitle_; }
@@ -327,7 +326,6 @@ class Form1 : public Gtk::Window {
   bool selectorInUse_ = false;
   float rowHeightUnit_ = 240;
   bool unloading_ = false;
-  bool recordsItsPage_ = true;
   std::vector<std::shared_ptr<FileDownload>> downloads_;  // this window's, running
   std::string downloadStatus_;                            // what the status bar shows of them
   std::string downloadNote_;                              // a failure told beside a running download
