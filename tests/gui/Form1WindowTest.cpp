@@ -136,6 +136,40 @@ TEST_F(Form1Window, SelectorClicks) {
   EXPECT_EQ(fake.navigations.size(), 2u);
 }
 
+// From the keyboard: the drop-down button, a row highlighted, Enter. The
+// first click after a fill stays swallowed; Enter is no such click.
+TEST_F(Form1Window, EnterOnAHighlightedSelectorRowOpensIt) {
+  WriteLists({{{"Plain", "http://example.com/a"}, {"Other", "http://example.com/b"}}});
+  const auto highlight = [](ListView& list, int row) {
+    Gtk::TreeModel::Path path;
+    path.push_back(row);
+    list.Tree().set_cursor(path);
+  };
+  for (const int16_t separate : {0, 1}) {
+    SCOPED_TRACE(separate ? "SeparateSelectors" : "SingleSelector");
+    Module1().Working.SeparateSelectors = separate;
+    Form1* w = OpenWindow();
+    FakeBrowser& fake = Fake(w);
+    // The lists take keys only in the active window.
+    w->present();
+    ASSERT_TRUE(RunUntil([&] { return w->is_active(); }));
+    w->Command14_Click();
+    ASSERT_TRUE(w->ListView2.Tree().has_focus());
+    if (separate) {
+      highlight(w->ListView2, 0);  // the category
+      PressKey(*w, GDK_KEY_Return);
+      ASSERT_TRUE(w->ListView1.get_visible());
+      w->ListView1.Tree().grab_focus();
+      highlight(w->ListView1, 0);  // its first page
+    } else {
+      highlight(w->ListView2, 1);  // the first page under the heading
+    }
+    PressKey(*w, GDK_KEY_Return);
+    EXPECT_EQ(fake.navigations, std::vector<std::string>{"http://example.com/a"});
+    CloseWindow(w);
+  }
+}
+
 TEST_F(Form1Window, AddressCaptionAndHistoryButtonsFollowLoads) {
   Form1* w = OpenWindow();
   FakeBrowser& fake = Fake(w);

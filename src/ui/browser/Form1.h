@@ -211,6 +211,7 @@ class Form1 : public Gtk::Window {
   void CloseFindBar();
   void PlaceFindBar();
   bool FocusLocked() const;
+  void FocusAddress();
   void ApplyLayout();
   void Place(Gtk::Widget& w, const TwipRect& r);
   void ApplyListFont();
