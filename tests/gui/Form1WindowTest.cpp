@@ -170,6 +170,25 @@ TEST_F(Form1Window, EnterOnAHighlightedSelectorRowOpensIt) {
   }
 }
 
+TEST_F(Form1Window, ProgressBarShowsTheFractionLeftOfTheClockAndGoesWhenDone) {
+  Form1* w = OpenWindow();
+  ASSERT_TRUE(RunUntil([&] { return w->get_mapped(); }));
+  for (const int width : {600, 1000}) {
+    SCOPED_TRACE(width);
+    w->resize(width, 500);
+    w->WebBrowser1.ProgressChange.emit(250, 1000);
+    EXPECT_TRUE(w->ProgressBar1.get_visible());
+    EXPECT_DOUBLE_EQ(w->ProgressBar1.get_fraction(), 0.25);
+    ASSERT_TRUE(RunUntil([&] { return w->ProgressBar1.get_mapped() && w->get_allocated_width() == width; }));
+    RunFor(100);
+    int x = 0, y = 0;
+    ASSERT_TRUE(w->ProgressBar1.translate_coordinates(w->StatusBar1, 0, 0, x, y));
+    EXPECT_LE(x + w->ProgressBar1.get_allocated_width(), w->StatusBar1.PanelLeft(2));  // the clock
+    w->WebBrowser1.ProgressChange.emit(1000, 1000);
+    EXPECT_FALSE(w->ProgressBar1.get_visible());
+  }
+}
+
 TEST_F(Form1Window, AddressCaptionAndHistoryButtonsFollowLoads) {
   Form1* w = OpenWindow();
   FakeBrowser& fake = Fake(w);

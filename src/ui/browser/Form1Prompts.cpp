@@ -62,8 +62,10 @@ void Form1::ShowDownloadStatus() {
     if (!(*it)->Running()) continue;
     const std::string name = (*it)->Name().empty() ? std::string("file") : (*it)->Name();
     downloadStatus_ = DownloadProgressText(name, (*it)->Received(), (*it)->Total());
+    ShowProgress(static_cast<int64_t>((*it)->Received()), static_cast<int64_t>((*it)->Total()));
     break;
   }
+  if (downloadStatus_.empty()) ShowProgress(0, 0);  // the last one ended
   if (!downloadStatus_.empty()) StatusBar1.SetText(1, downloadStatus_);
 }
 
