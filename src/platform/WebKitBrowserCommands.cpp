@@ -198,6 +198,7 @@ void WebKitBrowser::PageProperties(const std::function<void(const PageInfo&)>& d
     std::weak_ptr<int> alive;
     std::function<void(const PageInfo&)> done;
     PageInfo info;
+    WebKitWebView* view;  // valid while `alive` is
   };
   webkit_web_resource_get_data(
       resource, nullptr,
@@ -209,7 +210,30 @@ void WebKitBrowser::PageProperties(const std::function<void(const PageInfo&)>& d
         if (data) asked->info.size = static_cast<int64_t>(length);
         g_free(data);
         if (error) g_error_free(error);
-        if (!asked->alive.expired() && asked->done) asked->done(asked->info);
+        if (asked->alive.expired() || !asked->done) return;
+        if (!asked->info.mimeType.empty()) {
+          asked->done(asked->info);
+          return;
+        }
+        // An answer that named no type (a page from a cache, say): the
+        // document knows what it was read as.
+        WebKitWebView* view = asked->view;
+        webkit_web_view_evaluate_javascript(
+            view, "document.contentType", -1, nullptr, nullptr, nullptr,
+            [](GObject* view, GAsyncResult* result, gpointer p) {
+              std::unique_ptr<Asked> typed(static_cast<Asked*>(p));
+              if (JSCValue* value =
+                      webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(view), result, nullptr)) {
+                if (jsc_value_is_string(value)) {
+                  gchar* text = jsc_value_to_string(value);
+                  typed->info.mimeType = OrEmpty(text).substr(0, 100);
+                  g_free(text);
+                }
+                g_object_unref(value);
+              }
+              if (!typed->alive.expired()) typed->done(typed->info);
+            },
+            asked.release());
       },
-      new Asked{alive_, done, info});
+      new Asked{alive_, done, info, view_});
 }

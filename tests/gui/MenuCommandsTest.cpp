@@ -18,6 +18,7 @@
 #include "core/app/Module1.h"
 #include "core/browser/MenuCommands.h"
 #include "gui/GuiTest.h"
+#include "platform/Desktop.h"
 #include "platform/Dialogs.h"
 #include "platform/FileDialogs.h"
 #include "platform/Network.h"
@@ -300,6 +301,34 @@ TEST_F(MenuCommands, PropertiesShowThePageAndItsCertificate) {
                       std::pair<std::string, std::string>{"Certificate Subject", "CN=bank.example"}),
             shown[0].end());
   EXPECT_EQ(Module1().MsgBoxOpen, 0);
+}
+
+// However many rows, the details dialog fits on the screen with its Close
+// button in reach.
+TEST_F(MenuCommands, ALongDetailsDialogFitsOnTheScreen) {
+  DetailRows rows;
+  for (int i = 0; i < 150; ++i) rows.emplace_back("Row " + std::to_string(i), "value " + std::to_string(i));
+  const WorkArea area = PrimaryWorkArea();
+  bool checked = false;
+  ScopedConnection watch{Glib::signal_timeout().connect(
+      [&] {
+        for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
+          auto* dialog = dynamic_cast<Gtk::Dialog*>(window);
+          if (!dialog || !dialog->get_mapped() || dialog->get_title() != "Properties") continue;
+          int least = 0, natural = 0;  // what it needs to show everything, Close included
+          dialog->get_preferred_height(least, natural);
+          EXPECT_LE(natural, area.height);
+          Gtk::Widget* close = dialog->get_widget_for_response(Gtk::RESPONSE_CLOSE);
+          EXPECT_TRUE(close && close->get_mapped());
+          checked = true;
+          dialog->response(Gtk::RESPONSE_CLOSE);
+          return false;
+        }
+        return true;
+      },
+      50)};
+  ShowDetails("Properties", rows);
+  EXPECT_TRUE(checked);
 }
 
 TEST_F(MenuCommands, AChosenFontIsTheListFontOfEveryWindowAtOnce) {
