@@ -112,6 +112,7 @@ class WebKitBrowser : public WebBrowser {
   std::string errorPageUri_;   // an error page being loaded for this address  // the end of a failed load; its error
                                // page follows
   bool findConnected_ = false;
+  WebKitUserStyleSheet* findStyle_ = nullptr;  // in force while a find runs
   // Engine work that finishes later holds a weak copy: once the browser is
   // gone, its answer is dropped.
   std::shared_ptr<int> alive_ = std::make_shared<int>(0);

@@ -66,6 +66,8 @@ void WebKitBrowser::ConnectFind() {
 
 void WebKitBrowser::DisconnectCommands() {
   if (findConnected_) g_signal_handlers_disconnect_by_data(webkit_web_view_get_find_controller(view_), this);
+  if (findStyle_) webkit_user_style_sheet_unref(findStyle_);
+  findStyle_ = nullptr;
 }
 
 void WebKitBrowser::OnFoundText(WebKitFindController*, guint matches, gpointer p) {
@@ -76,8 +78,19 @@ void WebKitBrowser::OnFindFailed(WebKitFindController*, gpointer p) {
   static_cast<WebKitBrowser*>(p)->FindFailed.emit();
 }
 
+// The engine shows the current match as the selection, which turns pale
+// while the keys are in the find bar: paler than the other matches. A strong
+// colour of its own marks it instead, for as long as the find runs.
+const char* const kFindSelectionStyle =
+    "::selection { background-color: rgb(255, 150, 50) !important; color: black !important; }";
+
 void WebKitBrowser::Find(const std::string& text, bool matchCase, FindStep step) {
   ConnectFind();
+  if (!findStyle_) {
+    findStyle_ = webkit_user_style_sheet_new(kFindSelectionStyle, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+                                             WEBKIT_USER_STYLE_LEVEL_USER, nullptr, nullptr);
+    webkit_user_content_manager_add_style_sheet(content_, findStyle_);
+  }
   guint32 options = WEBKIT_FIND_OPTIONS_WRAP_AROUND;
   if (!matchCase) options |= WEBKIT_FIND_OPTIONS_CASE_INSENSITIVE;
   if (step == FindStep::Previous) options |= WEBKIT_FIND_OPTIONS_BACKWARDS;
@@ -95,6 +108,11 @@ void WebKitBrowser::Find(const std::string& text, bool matchCase, FindStep step)
 
 void WebKitBrowser::FindFinish() {
   if (findConnected_) webkit_find_controller_search_finish(webkit_web_view_get_find_controller(view_));
+  if (findStyle_) {
+    webkit_user_content_manager_remove_style_sheet(content_, findStyle_);
+    webkit_user_style_sheet_unref(findStyle_);
+    findStyle_ = nullptr;
+  }
 }
 
 // ---- print ----

@@ -100,6 +100,13 @@ TEST_F(PageCommands, FindBarCountsWrapsReportsAMissingWordAndEscGivesThePageTheK
   EXPECT_TRUE(RunUntil([&] { return bar.Count.get_text() == "1 of 3"; }, 10000)) << bar.Count.get_text();
   EXPECT_EQ(showing(), "p1");
 
+  // The current match stands out from the others' pale marking, also while
+  // the keys are in the find bar.
+  const auto selectionColour = [&] {
+    return Script(w->WebBrowser1, "getComputedStyle(document.getElementById('p1'), '::selection').backgroundColor");
+  };
+  EXPECT_EQ(selectionColour(), "rgb(255, 150, 50)");
+
   bar.Text1.set_text("zebra");
   EXPECT_TRUE(RunUntil([&] { return bar.Count.get_text() == "Not Found"; }, 10000));
   EXPECT_TRUE(bar.Text1.get_style_context()->has_class("not-found"));
@@ -110,6 +117,7 @@ TEST_F(PageCommands, FindBarCountsWrapsReportsAMissingWordAndEscGivesThePageTheK
   key->key.keyval = GDK_KEY_Escape;
   EXPECT_TRUE(w->Form_KeyDown(&key->key));
   gdk_event_free(key);
+  EXPECT_NE(selectionColour(), "rgb(255, 150, 50)");  // the page's own look again
   EXPECT_FALSE(bar.get_visible());
   EXPECT_TRUE(w->WebBrowser1.Widget().is_focus());
 }
