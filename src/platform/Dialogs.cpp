@@ -1,6 +1,9 @@
 #include "platform/Dialogs.h"
 
+#include <algorithm>
+
 #include "core/app/Module1.h"
+#include "platform/Desktop.h"
 #include "platform/ModalLoop.h"
 
 namespace {
@@ -48,7 +51,14 @@ void ShowDetails(const std::string& title, const DetailRows& rows, Gtk::Window* 
     grid.attach(*text, 1, row, 1, 1);
     ++row;
   }
-  dialog.get_content_area()->pack_start(grid, true, true);
+  // A long list of rows (a certificate's) scrolls instead of growing the
+  // dialog past the screen, Close and all.
+  Gtk::ScrolledWindow scroller;
+  scroller.set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
+  scroller.set_propagate_natural_height(true);
+  scroller.set_max_content_height(std::max(120, PrimaryWorkArea().height * 2 / 3));
+  scroller.add(grid);
+  dialog.get_content_area()->pack_start(scroller, true, true);
   dialog.show_all();
   // Not the first value: a selectable label taking the focus selects its text.
   if (Gtk::Widget* close = dialog.get_widget_for_response(Gtk::RESPONSE_CLOSE)) close->grab_focus();

@@ -38,3 +38,5 @@ void StatusBar::SetPicture(int panel, const std::string& iconName) {
 }
 
 std::string StatusBar::Picture(int panel) const { return At(panel).pictureName; }
+
+int StatusBar::PanelLeft(int panel) const { return At(panel).box.get_allocation().get_x() - get_allocation().get_x(); }

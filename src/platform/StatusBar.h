@@ -18,6 +18,7 @@ class StatusBar : public Gtk::Box {
   void SetToolTip(int panel, const std::string& text);
   void SetPicture(int panel, const std::string& iconName);  // "" clears it
   std::string Picture(int panel) const;
+  int PanelLeft(int panel) const;  // pixels from the bar's left edge, as laid out
 
   sigc::signal<void, int> PanelClick;     // panel number
   sigc::signal<void, int> PanelDblClick;  // panel number

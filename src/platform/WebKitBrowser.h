@@ -126,6 +126,7 @@ class WebKitBrowser : public WebBrowser {
                                // page follows
   bool findConnected_ = false;
   bool adFilterOn_ = false;
+  WebKitUserStyleSheet* findStyle_ = nullptr;  // in force while a find runs
   // Engine work that finishes later holds a weak copy: once the browser is
   // gone, its answer is dropped.
   std::shared_ptr<int> alive_ = std::make_shared<int>(0);

@@ -67,6 +67,8 @@ void WebKitBrowser::ConnectFind() {
 
 void WebKitBrowser::DisconnectCommands() {
   if (findConnected_) g_signal_handlers_disconnect_by_data(webkit_web_view_get_find_controller(view_), this);
+  if (findStyle_) webkit_user_style_sheet_unref(findStyle_);
+  findStyle_ = nullptr;
 }
 
 void WebKitBrowser::OnFoundText(WebKitFindController*, guint matches, gpointer p) {
@@ -77,8 +79,19 @@ void WebKitBrowser::OnFindFailed(WebKitFindController*, gpointer p) {
   static_cast<WebKitBrowser*>(p)->FindFailed.emit();
 }
 
+// The engine shows the current match as the selection, which turns pale
+// while the keys are in the find bar: paler than the other matches. A strong
+// colour of its own marks it instead, for as long as the find runs.
+const char* const kFindSelectionStyle =
+    "::selection { background-color: rgb(255, 150, 50) !important; color: black !important; }";
+
 void WebKitBrowser::Find(const std::string& text, bool matchCase, FindStep step) {
   ConnectFind();
+  if (!findStyle_) {
+    findStyle_ = webkit_user_style_sheet_new(kFindSelectionStyle, WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+                                             WEBKIT_USER_STYLE_LEVEL_USER, nullptr, nullptr);
+    webkit_user_content_manager_add_style_sheet(content_, findStyle_);
+  }
   guint32 options = WEBKIT_FIND_OPTIONS_WRAP_AROUND;
   if (!matchCase) options |= WEBKIT_FIND_OPTIONS_CASE_INSENSITIVE;
   if (step == FindStep::Previous) options |= WEBKIT_FIND_OPTIONS_BACKWARDS;
@@ -96,6 +109,11 @@ void WebKitBrowser::Find(const std::string& text, bool matchCase, FindStep step)
 
 void WebKitBrowser::FindFinish() {
   if (findConnected_) webkit_find_controller_search_finish(webkit_web_view_get_find_controller(view_));
+  if (findStyle_) {
+    webkit_user_content_manager_remove_style_sheet(content_, findStyle_);
+    webkit_user_style_sheet_unref(findStyle_);
+    findStyle_ = nullptr;
+  }
 }
 
 // ---- print ----
@@ -203,6 +221,7 @@ void WebKitBrowser::PageProperties(const std::function<void(const PageInfo&)>& d
     std::weak_ptr<int> alive;
     std::function<void(const PageInfo&)> done;
     PageInfo info;
+    WebKitWebView* view;  // valid while `alive` is
   };
   webkit_web_resource_get_data(
       resource, nullptr,
@@ -214,7 +233,30 @@ void WebKitBrowser::PageProperties(const std::function<void(const PageInfo&)>& d
         if (data) asked->info.size = static_cast<int64_t>(length);
         g_free(data);
         if (error) g_error_free(error);
-        if (!asked->alive.expired() && asked->done) asked->done(asked->info);
+        if (asked->alive.expired() || !asked->done) return;
+        if (!asked->info.mimeType.empty()) {
+          asked->done(asked->info);
+          return;
+        }
+        // An answer that named no type (a page from a cache, say): the
+        // document knows what it was read as.
+        WebKitWebView* view = asked->view;
+        webkit_web_view_evaluate_javascript(
+            view, "document.contentType", -1, nullptr, nullptr, nullptr,
+            [](GObject* view, GAsyncResult* result, gpointer p) {
+              std::unique_ptr<Asked> typed(static_cast<Asked*>(p));
+              if (JSCValue* value =
+                      webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(view), result, nullptr)) {
+                if (jsc_value_is_string(value)) {
+                  gchar* text = jsc_value_to_string(value);
+                  typed->info.mimeType = OrEmpty(text).substr(0, 100);
+                  g_free(text);
+                }
+                g_object_unref(value);
+              }
+              if (!typed->alive.expired()) typed->done(typed->info);
+            },
+            asked.release());
       },
-      new Asked{alive_, done, info});
+      new Asked{alive_, done, info, view_});
 }

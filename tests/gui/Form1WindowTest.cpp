@@ -217,6 +217,59 @@ TEST_F(Form1Window, SelectorClicks) {
   EXPECT_EQ(fake.navigations.size(), 2u);
 }
 
+// From the keyboard: the drop-down button, a row highlighted, Enter. The
+// first click after a fill stays swallowed; Enter is no such click.
+TEST_F(Form1Window, EnterOnAHighlightedSelectorRowOpensIt) {
+  WriteLists({{{"Plain", "http://example.com/a"}, {"Other", "http://example.com/b"}}});
+  const auto highlight = [](ListView& list, int row) {
+    Gtk::TreeModel::Path path;
+    path.push_back(row);
+    list.Tree().set_cursor(path);
+  };
+  for (const int16_t separate : {0, 1}) {
+    SCOPED_TRACE(separate ? "SeparateSelectors" : "SingleSelector");
+    Module1().Working.SeparateSelectors = separate;
+    Form1* w = OpenWindow();
+    FakeBrowser& fake = Fake(w);
+    // The lists take keys only in the active window.
+    w->present();
+    ASSERT_TRUE(RunUntil([&] { return w->is_active(); }));
+    w->Command14_Click();
+    ASSERT_TRUE(w->ListView2.Tree().has_focus());
+    if (separate) {
+      highlight(w->ListView2, 0);  // the category
+      PressKey(*w, GDK_KEY_Return);
+      ASSERT_TRUE(w->ListView1.get_visible());
+      w->ListView1.Tree().grab_focus();
+      highlight(w->ListView1, 0);  // its first page
+    } else {
+      highlight(w->ListView2, 1);  // the first page under the heading
+    }
+    PressKey(*w, GDK_KEY_Return);
+    EXPECT_EQ(fake.navigations, std::vector<std::string>{"http://example.com/a"});
+    CloseWindow(w);
+  }
+}
+
+TEST_F(Form1Window, ProgressBarShowsTheFractionLeftOfTheClockAndGoesWhenDone) {
+  Form1* w = OpenWindow();
+  ASSERT_TRUE(RunUntil([&] { return w->get_mapped(); }));
+  for (const int width : {600, 1000}) {
+    SCOPED_TRACE(width);
+    w->resize(width, 500);
+    w->WebBrowser1.ProgressChange.emit(250, 1000);
+    EXPECT_TRUE(w->ProgressBar1.get_visible());
+    EXPECT_DOUBLE_EQ(w->ProgressBar1.get_fraction(), 0.25);
+    ASSERT_TRUE(RunUntil([&] { return w->ProgressBar1.get_mapped() && w->get_allocated_width() == width; }));
+    RunFor(100);
+    int x = 0, y = 0;
+    ASSERT_TRUE(w->ProgressBar1.translate_coordinates(w->StatusBar1, 0, 0, x, y));
+    EXPECT_LE(x + w->ProgressBar1.get_allocated_width(), w->StatusBar1.PanelLeft(2));  // the clock
+    w->WebBrowser1.ProgressChange.emit(1000, 1000);
+    EXPECT_FALSE(w->ProgressBar1.get_visible());
+  }
+}
+
 TEST_F(Form1Window, AddressCaptionAndHistoryButtonsFollowLoads) {
   Form1* w = OpenWindow();
   FakeBrowser& fake = Fake(w);

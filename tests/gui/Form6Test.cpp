@@ -12,6 +12,7 @@
 #include "core/app/Module1.h"
 #include "core/app/Options.h"
 #include "core/app/ToolTips.h"
+#include "core/history/DayChart.h"
 #include "core/history/HistoryLog.h"
 #include "core/sitelists/ListFiles.h"
 #include "gui/GuiTest.h"
@@ -329,6 +330,11 @@ TEST_F(Form6Window, SearchesShowRowsAndRefuseWhatCannotBeSearched) {
   ASSERT_TRUE(RunUntil([f] { return !f->Searching(); }));
   EXPECT_EQ(f->Combo1.get_active_text().substr(0, 11), "2 Days Ago ");
   EXPECT_EQ(Texts(f->ListView2), (Names{"Alpha"}));
+  // A single day is a bar with its day and count, not a block across the chart.
+  ASSERT_EQ(f->Chart1.Chart().Bars(), 1u);
+  f->Chart1.queue_draw();
+  EXPECT_TRUE(RunUntil([f] { return !f->Chart1.ShownLabels().empty(); }, 5000));
+  EXPECT_EQ(f->Chart1.ShownLabels(), Names{BarLabel(Today() - 2, 1)});
 }
 
 TEST_F(Form6Window, CancelLeavesTheReturnListAsItWas) {

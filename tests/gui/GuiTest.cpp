@@ -48,6 +48,25 @@ void GuiTest::CloseAllMainWindows() {
   while (g_main_context_pending(nullptr)) g_main_context_iteration(nullptr, FALSE);
 }
 
+void PressKey(Gtk::Window& window, guint keyval, guint state) {
+  GdkEvent* key = gdk_event_new(GDK_KEY_PRESS);
+  key->key.window = GDK_WINDOW(g_object_ref(window.get_window()->gobj()));
+  key->key.keyval = keyval;
+  key->key.state = state;
+  key->key.time = GDK_CURRENT_TIME;
+  // Key bindings are looked up by the key's code on the keyboard.
+  GdkKeymapKey* keys = nullptr;
+  gint count = 0;
+  if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(gdk_display_get_default()), keyval, &keys, &count) &&
+      count > 0)
+    key->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
+  g_free(keys);
+  gdk_event_set_device(key, gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default())));
+  // Through the main loop's dispatch, so that handlers see it as the current event.
+  gtk_main_do_event(key);
+  gdk_event_free(key);
+}
+
 bool RunUntil(const std::function<bool()>& condition, int timeoutMs) {
   const gint64 deadline = g_get_monotonic_time() + static_cast<gint64>(timeoutMs) * 1000;
   while (!condition()) {

@@ -55,6 +55,10 @@ struct ScopedConnection {
   ~ScopedConnection() { connection.disconnect(); }
 };
 
+// A key pressed in a window as the user would: through the window's own
+// handlers to the focused control and its key bindings.
+void PressKey(Gtk::Window& window, guint keyval, guint state = 0);
+
 // Runs the main loop until the condition holds or the time is up.
 bool RunUntil(const std::function<bool()>& condition, int timeoutMs = 20000);
 // Runs the main loop for a while, for things that must NOT happen.

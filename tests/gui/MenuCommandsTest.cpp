@@ -11,12 +11,14 @@
 #include <regex>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/app/CommandLine.h"
 #include "core/app/Module1.h"
 #include "core/browser/MenuCommands.h"
 #include "gui/GuiTest.h"
+#include "platform/Desktop.h"
 #include "platform/Dialogs.h"
 #include "platform/FileDialogs.h"
 #include "platform/Network.h"
@@ -300,6 +302,34 @@ TEST_F(MenuCommands, PropertiesShowThePageAndItsCertificate) {
   EXPECT_EQ(Module1().MsgBoxOpen, 0);
 }
 
+// However many rows, the details dialog fits on the screen with its Close
+// button in reach.
+TEST_F(MenuCommands, ALongDetailsDialogFitsOnTheScreen) {
+  DetailRows rows;
+  for (int i = 0; i < 150; ++i) rows.emplace_back("Row " + std::to_string(i), "value " + std::to_string(i));
+  const WorkArea area = PrimaryWorkArea();
+  bool checked = false;
+  ScopedConnection watch{Glib::signal_timeout().connect(
+      [&] {
+        for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
+          auto* dialog = dynamic_cast<Gtk::Dialog*>(window);
+          if (!dialog || !dialog->get_mapped() || dialog->get_title() != "Properties") continue;
+          int least = 0, natural = 0;  // what it needs to show everything, Close included
+          dialog->get_preferred_height(least, natural);
+          EXPECT_LE(natural, area.height);
+          Gtk::Widget* close = dialog->get_widget_for_response(Gtk::RESPONSE_CLOSE);
+          EXPECT_TRUE(close && close->get_mapped());
+          checked = true;
+          dialog->response(Gtk::RESPONSE_CLOSE);
+          return false;
+        }
+        return true;
+      },
+      50)};
+  ShowDetails("Properties", rows);
+  EXPECT_TRUE(checked);
+}
+
 TEST_F(MenuCommands, AChosenFontIsTheListFontOfEveryWindowAtOnce) {
   Settings& s = Module1().Working;
   const Settings saved = s;
@@ -362,6 +392,29 @@ TEST_F(MenuCommands, KeysReachTheFindBarPrintTheFullScreenWindowAndThePage) {
   ASSERT_NE(FullScreenFake(), nullptr);
   EXPECT_EQ(FullScreenFake()->LocationURL(), "http://first.example/");
   EXPECT_TRUE(TheApp().FullScreenWindow()->get_visible());
+}
+
+// Ctrl+L and F6 take the focus to the address, all of it selected for
+// typing over; Ctrl+W closes the window as its close button does.
+TEST_F(MenuCommands, KeysForTheAddressBoxAndClosing) {
+  Form1* w = Open();
+  ASSERT_TRUE(RunUntil([&] { return w->get_mapped(); }));
+  for (const auto& [name, keyval, state] : {std::tuple<const char*, guint, guint>{"CtrlL", GDK_KEY_l, GDK_CONTROL_MASK},
+                                            {"CtrlShiftlessL", GDK_KEY_L, GDK_CONTROL_MASK},
+                                            {"F6", GDK_KEY_F6, 0}}) {
+    SCOPED_TRACE(name);
+    w->Text1.set_text("http://first.example/");
+    w->WebBrowser1.Widget().grab_focus();
+    PressKey(*w, keyval, state);
+    EXPECT_TRUE(w->Text1.is_focus());
+    int from = -1, to = -1;
+    EXPECT_TRUE(w->Text1.get_selection_bounds(from, to));
+    EXPECT_EQ(from, 0);
+    EXPECT_EQ(to, w->Text1.get_text_length());
+  }
+  // Also while typing in the address box.
+  PressKey(*w, GDK_KEY_w, GDK_CONTROL_MASK);
+  EXPECT_TRUE(RunUntil([&] { return MainWindows().empty(); }));
 }
 
 TEST_F(MenuCommands, FindBarCountsMatchesWrapsAndColoursAMissingText) {
@@ -466,6 +519,8 @@ TEST_F(MenuCommands, AboutShowsTheDescriptionAndTheBuildsVersion) {
   EXPECT_TRUE(Gtk::IconTheme::get_default()->has_icon(kProgramIconName));
   w->mnuAbout.activate();  // one About window
   EXPECT_EQ(TheApp().About(), about);
+  ASSERT_TRUE(RunUntil([&] { return about->get_mapped(); }));
+  EXPECT_TRUE(about->Command1.is_focus());
   GdkEvent* key = gdk_event_new(GDK_KEY_PRESS);
   key->key.keyval = GDK_KEY_Escape;
   EXPECT_TRUE(about->Form_KeyDown(&key->key));
@@ -518,10 +573,16 @@ TEST_F(AboutOnADesktop, MakesTheProgramTheDefaultBrowserAndSaysSo) {
   w->mnuAbout.activate();
   about = TheApp().About();
   ASSERT_NE(about, nullptr);
-  about->CommandMakeDefault.clicked();
-  ASSERT_EQ(answers.shown.size(), 1u);
+  ASSERT_TRUE(RunUntil([&] { return about->get_mapped(); }));
+  about->CommandMakeDefault.grab_focus();
+  PressKey(*about, GDK_KEY_Return);  // the button with the focus
+  ASSERT_TRUE(RunUntil([&] { return !answers.shown.empty(); }, 5000));
   EXPECT_NE(answers.shown[0].find("could not be made the default browser"), std::string::npos);
   EXPECT_EQ(about->LabelDefault.get_text(), "skelvornax is not your default web browser.");
+  // The next Enter closes the window instead of trying again.
+  PressKey(*about, GDK_KEY_Return);
+  EXPECT_TRUE(RunUntil([&] { return TheApp().About() == nullptr; }, 5000));
+  EXPECT_EQ(answers.shown.size(), 1u);
 }
 
 TEST_F(MenuCommands, OptionsAndSuggestionsOpenFromTheirEntries) {

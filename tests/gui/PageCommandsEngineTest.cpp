@@ -100,6 +100,13 @@ TEST_F(PageCommands, FindBarCountsWrapsReportsAMissingWordAndEscGivesThePageTheK
   EXPECT_TRUE(RunUntil([&] { return bar.Count.get_text() == "1 of 3"; }, 10000)) << bar.Count.get_text();
   EXPECT_EQ(showing(), "p1");
 
+  // The current match stands out from the others' pale marking, also while
+  // the keys are in the find bar.
+  const auto selectionColour = [&] {
+    return Script(w->WebBrowser1, "getComputedStyle(document.getElementById('p1'), '::selection').backgroundColor");
+  };
+  EXPECT_EQ(selectionColour(), "rgb(255, 150, 50)");
+
   bar.Text1.set_text("zebra");
   EXPECT_TRUE(RunUntil([&] { return bar.Count.get_text() == "Not Found"; }, 10000));
   EXPECT_TRUE(bar.Text1.get_style_context()->has_class("not-found"));
@@ -110,6 +117,7 @@ TEST_F(PageCommands, FindBarCountsWrapsReportsAMissingWordAndEscGivesThePageTheK
   key->key.keyval = GDK_KEY_Escape;
   EXPECT_TRUE(w->Form_KeyDown(&key->key));
   gdk_event_free(key);
+  EXPECT_NE(selectionColour(), "rgb(255, 150, 50)");  // the page's own look again
   EXPECT_FALSE(bar.get_visible());
   EXPECT_TRUE(w->WebBrowser1.Widget().is_focus());
 }
@@ -184,6 +192,50 @@ TEST_F(PageCommands, PropertiesOfAPlainPage) {
                               {"Type", "text/html"},
                               {"Size", std::to_string(body.size()) + " bytes"},
                               {"Connection", "Not Encrypted"}}));
+}
+
+// The type a page arrived as, whatever else its answer said, also for a
+// page shown again by Back and for a local file.
+TEST_F(PageCommands, PropertiesNameTheTypeOfEveryWebPage) {
+  server.Page("/charset", "<!DOCTYPE html><html><head><title>Charset</title></head><body>x</body></html>",
+              "text/html; charset=utf-8");
+  server.TitledPage("/first", "First");
+  server.TitledPage("/second", "Second");
+  const auto typeShown = [](Form1* w) {
+    DetailRows rows;
+    SetDetailsViewer([&](const std::string&, const DetailRows& r) { rows = r; });
+    w->mnuProps.activate();
+    EXPECT_TRUE(RunUntil([&] { return !rows.empty(); }, 10000));
+    SetDetailsViewer({});
+    for (const auto& [caption, value] : rows)
+      if (caption == "Type") return value;
+    return std::string("(missing)");
+  };
+  const auto showIn = [](Form1* w, const std::string& url, const std::string& title) {
+    w->WebBrowser1.Navigate(url);
+    return RunUntil([&] { return w->PageTitle() == title && !w->Timer4Enabled(); });
+  };
+  Form1* w = OpenAt(server.Url("/charset"), "Charset");
+  EXPECT_EQ(typeShown(w), "text/html") << "Charset";
+  const std::string local = scratch / "local.html";
+  WriteString(local, "<!DOCTYPE html><html><head><title>Local</title></head><body>x</body></html>");
+  ASSERT_TRUE(showIn(w, "file://" + local, "Local"));
+  EXPECT_EQ(typeShown(w), "text/html") << "Local";
+  ASSERT_TRUE(showIn(w, server.Url("/first"), "First"));
+  ASSERT_TRUE(showIn(w, server.Url("/second"), "Second"));
+  w->WebBrowser1.GoBack();
+  ASSERT_TRUE(RunUntil([&] { return w->PageTitle() == "First" && !w->Timer4Enabled(); }));
+  EXPECT_EQ(typeShown(w), "text/html") << "Back";
+  w->WebBrowser1.Navigate(server.Url("/first") + "#part");
+  RunFor(300);
+  EXPECT_EQ(typeShown(w), "text/html") << "SameDocument";
+  for (const int level : {0, 1, 3}) {
+    const int requests = server.Requests("/first");
+    w->WebBrowser1.Refresh2(level);
+    RunUntil([&] { return server.Requests("/first") > requests && !w->Timer4Enabled(); }, 5000);
+    RunFor(300);
+    EXPECT_EQ(typeShown(w), "text/html") << "Refresh " << level;
+  }
 }
 
 TEST_F(PageCommands, PropertiesOfASecurePageNameItsCertificate) {

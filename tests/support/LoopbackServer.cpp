@@ -126,7 +126,8 @@ void LoopbackServer::Handle(SoupServer*, SoupServerMessage* msg, const char* pat
                                 ("attachment; filename=\"" + r.fileName + "\"").c_str());
   soup_server_message_set_status(msg, 200, nullptr);
   if (!r.held) {
-    soup_server_message_set_response(msg, r.type.c_str(), SOUP_MEMORY_COPY, r.body.data(), r.body.size());
+    soup_server_message_set_response(msg, r.type.empty() ? nullptr : r.type.c_str(), SOUP_MEMORY_COPY, r.body.data(),
+                                     r.body.size());
     return;
   }
   // The length is told, a first part sent, and the rest never comes.

@@ -18,6 +18,7 @@ class LoopbackServer {
   LoopbackServer& operator=(const LoopbackServer&) = delete;
 
   // Serves `body` at `path` (e.g. "/a") with the content type.
+  // An empty type sends no Content-Type at all.
   void Page(const std::string& path, const std::string& body, const std::string& type = "text/html");
   // A page with this title and body text.
   void TitledPage(const std::string& path, const std::string& title, const std::string& extra = "");

@@ -5,6 +5,12 @@
 
 #include "core/app/SettingsRecord.h"
 
+std::optional<double> ProgressShown(int64_t progress, int64_t maximum) {
+  const int64_t max = std::max<int64_t>(maximum, 1);
+  if (progress < 1 || progress >= max) return std::nullopt;
+  return static_cast<double>(progress) / static_cast<double>(max);
+}
+
 float CascadeStep(float position) {
   position -= 600;
   if (position < 0) position += 900;

@@ -3,12 +3,18 @@
 // window, and what one tick of the post-download timer does.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 
 #include "core/browser/Form1Layout.h"
 #include "core/history/HistoryLog.h"
 #include "core/popups/PopupKiller.h"
+
+// What the status bar's progress bar shows for a load or a download that
+// got `progress` of `maximum` (a maximum below 1 counts as 1): the fraction
+// done, or nullopt to hide the bar, before it starts and once it is done.
+std::optional<double> ProgressShown(int64_t progress, int64_t maximum);
 
 // The shared position (twips) for the next new window: 600 twips back,
 // wrapping round by 900 once it would pass zero.

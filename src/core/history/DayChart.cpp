@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/app/Dates.h"
+
 DayChart MakeDayChart(const std::vector<DayCount>& perDay, int64_t firstDay, int64_t lastDay) {
   DayChart chart;
   chart.firstDay = firstDay;
@@ -14,6 +16,29 @@ DayChart MakeDayChart(const std::vector<DayCount>& perDay, int64_t firstDay, int
     chart.maxPages = std::max(chart.maxPages, bar);
   }
   return chart;
+}
+
+int ChartWidth(std::size_t bars, int width) {
+  const int64_t widest = static_cast<int64_t>(bars) * kMaxBarWidth;
+  return static_cast<int>(std::min<int64_t>(std::max(width, 0), widest));
+}
+
+std::string BarLabel(int64_t day, int pages) {
+  const LocalDateTime d = dates::FromDayNumber(day);
+  const auto two = [](int v) { return (v < 10 ? "0" : "") + std::to_string(v); };
+  return two(d.month) + "/" + two(d.day) + ": " + std::to_string(pages);
+}
+
+std::vector<std::size_t> LabelledBars(const std::vector<int>& centres, const std::vector<int>& widths, int gap) {
+  std::vector<std::size_t> shown;
+  int freeFrom = 0;  // the first pixel after the last label drawn and its gap
+  for (std::size_t i = 0; i < centres.size() && i < widths.size(); ++i) {
+    const int left = std::max(0, centres[i] - widths[i] / 2);
+    if (left < freeFrom) continue;
+    shown.push_back(i);
+    freeFrom = left + widths[i] + gap;
+  }
+  return shown;
 }
 
 int BarLeft(std::size_t i, std::size_t bars, int width) {

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "core/history/HistorySearch.h"
@@ -21,6 +22,18 @@ struct DayChart {
 // Days firstDay..lastDay; counts of days outside are left out. An empty
 // chart when lastDay < firstDay.
 DayChart MakeDayChart(const std::vector<DayCount>& perDay, int64_t firstDay, int64_t lastDay);
+
+// Bars are at most this wide, so that a few days (or one) are bars, not a
+// block across the whole chart.
+constexpr int kMaxBarWidth = 48;
+// The pixels of `width` the bars take, from its left edge.
+int ChartWidth(std::size_t bars, int width);
+// The short label under a bar: "12/05: 8".
+std::string BarLabel(int64_t day, int pages);
+// Which labels to draw, left to right, so that none overlaps the one before:
+// label i is centred at centres[i] (but starts at 0 at the earliest) and
+// widths[i] wide.
+std::vector<std::size_t> LabelledBars(const std::vector<int>& centres, const std::vector<int>& widths, int gap);
 
 // Bar `i` of `bars` spans the pixels [BarLeft(i), BarLeft(i + 1)) of `width`.
 int BarLeft(std::size_t i, std::size_t bars, int width);

@@ -39,6 +39,7 @@ void InstallStyle() {
       "#skelvornax-main entry.timer-off { background: @theme_bg_color; }"
       "#skelvornax-main .history-off image { color: #d01010; }"
       "#skelvornax-main .question-bar { background: #fff4c2; border-bottom: 1px solid #d8c26a; }"
+      // No theme minimum width: the bar keeps to its place left of the clock.
       "#skelvornax-main progressbar trough, #skelvornax-main progressbar progress { min-height: 10px; }");
 }
 
@@ -398,7 +399,13 @@ void Form1::ApplyLayout() {
   StatusBar1.SetWidth(2, Px(1410));
   StatusBar1.SetWidth(3, Px(1410));
   StatusBar1.SetWidth(4, Px(1410));
-  Place(ProgressBar1, l.ProgressBar1);
+  // A theme may want the bar wider than its place: it then grows to the
+  // left, keeping off the clock beside it.
+  int least = 0, natural = 0;
+  ProgressBar1.get_preferred_width(least, natural);
+  TwipRect bar = l.ProgressBar1;
+  if (Tw(least) > bar.width) bar = {std::max(0.f, bar.right() - Tw(least)), bar.top, Tw(least), bar.height};
+  Place(ProgressBar1, bar);
   PermissionBar.set_margin_top(Px(l.Browser.top));
   ReopenBar1.set_margin_top(Px(l.Browser.top));
   LayOutSelectors();

@@ -201,6 +201,7 @@ class Form1 : public Gtk::Window {
   void WebBrowser1_TitleChange(const std::string& text);
   void WebBrowser1_StatusTextChange(const std::string& text);
   void WebBrowser1_ProgressChange(long progress, long maximum);
+  void ShowProgress(int64_t progress, int64_t maximum);  // page load or download
   void WebBrowser1_CommandStateChange(int command, bool enable);
   void WebBrowser1_DownloadComplete();
   void WebBrowser1_NavigateError(const std::string& url, int status);
@@ -248,6 +249,7 @@ class Form1 : public Gtk::Window {
   void HideCompletions();
   void EndTyping() { typing_ = false; }
   void StartCompletionIndex();
+  void FocusAddress();
   void ApplyLayout();
   void Place(Gtk::Widget& w, const TwipRect& r);
   void ApplyListFont();

@@ -197,6 +197,12 @@ void Form1::Command8_Toggled() {
 // act on their text, not on the page.
 bool Form1::FocusLocked() const { return Text1.is_focus() || FindBar1.Text1.is_focus(); }
 
+// The whole address selected, so that typing replaces it.
+void Form1::FocusAddress() {
+  Text1.grab_focus();
+  Text1.select_region(0, -1);
+}
+
 bool Form1::Form_KeyDown(GdkEventKey* key) {
   if (Completion_KeyDown(key)) return true;
   const auto mods = key->state & (GDK_CONTROL_MASK | GDK_SHIFT_MASK | GDK_MOD1_MASK);
@@ -214,6 +220,9 @@ bool Form1::Form_KeyDown(GdkEventKey* key) {
       return true;
     case GDK_KEY_F11:
       mnuViewInFullScrn_Click();
+      return true;
+    case GDK_KEY_F6:
+      FocusAddress();
       return true;
     default:
       break;
@@ -239,6 +248,12 @@ bool Form1::Form_KeyDown(GdkEventKey* key) {
       return true;
     case GDK_KEY_p:
       mnuPrint_Click();
+      return true;
+    case GDK_KEY_l:
+      FocusAddress();
+      return true;
+    case GDK_KEY_w:
+      Form_QueryUnload();
       return true;
     default:
       break;

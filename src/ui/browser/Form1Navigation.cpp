@@ -114,15 +114,12 @@ void Form1::WebBrowser1_StatusTextChange(const std::string& text) {
   StatusBar1.SetText(1, text.empty() ? downloadStatus_ : text);
 }
 
-void Form1::WebBrowser1_ProgressChange(long progress, long maximum) {
-  if (progress < 1) {
-    ProgressBar1.hide();
-    ProgressBar1.set_fraction(0);
-    return;
-  }
-  const long max = maximum < 1 ? 1 : maximum;
-  ProgressBar1.set_fraction(std::min(1.0, static_cast<double>(progress) / static_cast<double>(max)));
-  if (StatusBar1.get_visible()) ProgressBar1.show();
+void Form1::WebBrowser1_ProgressChange(long progress, long maximum) { ShowProgress(progress, maximum); }
+
+void Form1::ShowProgress(int64_t progress, int64_t maximum) {
+  const auto fraction = ProgressShown(progress, maximum);
+  ProgressBar1.set_fraction(fraction.value_or(0));
+  ProgressBar1.set_visible(fraction && StatusBar1.get_visible());
 }
 
 void Form1::WebBrowser1_CommandStateChange(int command, bool enable) {

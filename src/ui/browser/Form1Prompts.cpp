@@ -85,8 +85,10 @@ void Form1::ShowDownloadStatus() {
     if (!(*it)->Running()) continue;
     downloadStatus_ = DownloadProgressText(NameOf(**it), (*it)->Received(), (*it)->Total());
     if (!downloadNote_.empty()) downloadStatus_ += " | " + downloadNote_;
+    ShowProgress(static_cast<int64_t>((*it)->Received()), static_cast<int64_t>((*it)->Total()));
     break;
   }
+  if (downloadStatus_.empty()) ShowProgress(0, 0);  // the last one ended
   if (!downloadStatus_.empty()) StatusBar1.SetText(1, downloadStatus_);
 }
 

@@ -10,6 +10,14 @@ using namespace form1_layout;
 
 namespace {
 std::string SitePath(int16_t fileNumber) { return Module1().SiteListsDir + "/" + SiteFileName(fileNumber); }
+
+// Enter on a highlighted row: never the click that dropped the list down.
+bool ByKeyboard() {
+  GdkEvent* event = gtk_get_current_event();
+  const bool key = event && event->type == GDK_KEY_PRESS;
+  if (event) gdk_event_free(event);
+  return key;
+}
 }  // namespace
 
 void Form1::FillSelectors() {
@@ -103,7 +111,7 @@ void Form1::Command14_Click() {
 void Form1::ListView2_Click() {
   if (selectorJustLoaded_) {
     selectorJustLoaded_ = false;
-    return;
+    if (!ByKeyboard()) return;
   }
   const int row = ListView2.SelectedIndex();
   if (row < 0) return;

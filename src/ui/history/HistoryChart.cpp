@@ -63,6 +63,7 @@ HistoryChart::HistoryChart() {
 
 void HistoryChart::SetChart(DayChart chart) {
   chart_ = std::move(chart);
+  shownLabels_.clear();  // until drawn
   highlighted_.reset();
   set_tooltip_text("");
   queue_draw();
@@ -75,8 +76,10 @@ std::string HistoryChart::BarText(std::size_t bar) const {
          (pages == 1 ? " page" : " pages");
 }
 
+int HistoryChart::BarsWidth() const { return ChartWidth(chart_.Bars(), get_allocated_width() - 2 * kPadding); }
+
 std::optional<std::size_t> HistoryChart::BarUnder(double x) const {
-  return BarAt(static_cast<int>(x) - kPadding, chart_.Bars(), get_allocated_width() - 2 * kPadding);
+  return BarAt(static_cast<int>(x) - kPadding, chart_.Bars(), BarsWidth());
 }
 
 void HistoryChart::Highlight(std::optional<std::size_t> bar) {
@@ -87,13 +90,37 @@ void HistoryChart::Highlight(std::optional<std::size_t> bar) {
   queue_draw();
 }
 
+// Each bar's day and count under it, where there is room; the rest tell
+// theirs on hover.
+void HistoryChart::DrawLabels(const Cairo::RefPtr<Cairo::Context>& cr, int width, int top) {
+  const std::size_t bars = chart_.Bars();
+  std::vector<Glib::RefPtr<Pango::Layout>> layouts;
+  std::vector<int> centres, widths;
+  for (std::size_t i = 0; i < bars; ++i) {
+    layouts.push_back(create_pango_layout(BarLabel(chart_.DayOf(i), chart_.pages[i])));
+    int w = 0, h = 0;
+    layouts.back()->get_pixel_size(w, h);
+    centres.push_back((BarLeft(i, bars, width) + BarLeft(i + 1, bars, width)) / 2);
+    widths.push_back(w);
+  }
+  auto style = get_style_context();
+  for (const std::size_t i : LabelledBars(centres, widths, 6)) {
+    style->render_layout(cr, kPadding + std::max(0, centres[i] - widths[i] / 2), top, layouts[i]);
+    shownLabels_.push_back(BarLabel(chart_.DayOf(i), chart_.pages[i]));
+  }
+}
+
 bool HistoryChart::on_draw(const Cairo::RefPtr<Cairo::Context>& cr) {
-  const int width = get_allocated_width() - 2 * kPadding;
-  const int height = get_allocated_height() - 2 * kPadding;
+  shownLabels_.clear();
+  const int width = BarsWidth();
+  int labelWidth = 0, labelHeight = 0;
+  create_pango_layout("0")->get_pixel_size(labelWidth, labelHeight);
+  const int height = get_allocated_height() - 2 * kPadding - labelHeight;
   auto style = get_style_context();
   style->render_background(cr, 0, 0, get_allocated_width(), get_allocated_height());
   const std::size_t bars = chart_.Bars();
   if (bars == 0 || width <= 0 || height <= 0) return true;
+  DrawLabels(cr, width, kPadding + height);
   const Gdk::RGBA ink = style->get_color(style->get_state());
   for (std::size_t i = 0; i < bars; ++i) {
     const int left = BarLeft(i, bars, width), right = BarLeft(i + 1, bars, width);

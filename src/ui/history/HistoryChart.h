@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "core/history/DayChart.h"
 
@@ -19,6 +21,8 @@ class HistoryChart : public Gtk::DrawingArea {
   std::optional<std::size_t> Highlighted() const { return highlighted_; }
   // The text shown for a bar.
   std::string BarText(std::size_t bar) const;
+  // The labels under the bars as last drawn (those with room for them).
+  const std::vector<std::string>& ShownLabels() const { return shownLabels_; }
 
   sigc::signal<void, int64_t> DayClicked;
 
@@ -28,6 +32,10 @@ class HistoryChart : public Gtk::DrawingArea {
  private:
   std::optional<std::size_t> BarUnder(double x) const;
   void Highlight(std::optional<std::size_t> bar);
+  int BarsWidth() const;
+  void DrawLabels(const Cairo::RefPtr<Cairo::Context>& cr, int width, int top);
+
+  std::vector<std::string> shownLabels_;
 
   DayChart chart_;
   std::optional<std::size_t> highlighted_;

@@ -90,5 +90,6 @@ void Form3::CommandMakeDefault_Click() {
   if (!MakeDefaultBrowser(kDesktopId, &why))
     MsgBox(std::string(kAppTitle) + " could not be made the default browser: " + why, MsgButtons::Ok, this);
   ShowDefaultBrowser();
-  if (!CommandMakeDefault.get_visible()) Command1.grab_focus();
+  // Enter closes the window next, instead of trying again.
+  Command1.grab_focus();
 }

@@ -3,6 +3,7 @@
 // put its window, and the post-download timer's judgement of pop-ups.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,25 @@ TEST(MainWindowLayout, SelectorHeightAndTop) {
   }
   EXPECT_EQ(SelectorTop({5100, 75, 6000, 345}), 435);  // below the toolbar
   EXPECT_EQ(SelectorTop({5100, 75, 6000, 600}), 675);  // or a taller address box
+}
+
+TEST(MainWindowRules, ProgressBarShowsTheFractionOnlyWhileRunning) {
+  struct Row {
+    const char* name;
+    int64_t progress, maximum;
+    std::optional<double> shown;
+  };
+  const Row rows[] = {
+      {"NotStarted", 0, 1000, std::nullopt},
+      {"LoadFinished", -1, 1000, std::nullopt},
+      {"Quarter", 250, 1000, 0.25},
+      {"AlmostDone", 999, 1000, 0.999},
+      {"Done", 1000, 1000, std::nullopt},
+      {"BeyondTheMaximum", 1200, 1000, std::nullopt},
+      {"DownloadOfUnknownSize", 4096, 0, std::nullopt},
+      {"LargeDownload", int64_t{3} << 32, int64_t{4} << 32, 0.75},
+  };
+  for (const Row& r : rows) EXPECT_EQ(ProgressShown(r.progress, r.maximum), r.shown) << r.name;
 }
 
 TEST(MainWindowRules, CascadeStepsThePositionForTheNextWindow) {

@@ -384,6 +384,27 @@ TEST(SortedOrder, HostGroupsKeepTheirPages) {
   EXPECT_EQ(SortedOrder(ptrs, 0, false), (std::vector<std::size_t>{3, 4, 0, 1, 2}));
 }
 
+TEST(DayChartTest, FewDaysAreBarsAndLabelsNeverOverlap) {
+  EXPECT_EQ(ChartWidth(1, 400), kMaxBarWidth);  // one day: one bar, not the whole chart
+  EXPECT_EQ(ChartWidth(3, 400), 3 * kMaxBarWidth);
+  EXPECT_EQ(ChartWidth(366, 400), 400);
+  EXPECT_EQ(ChartWidth(0, 400), 0);
+  EXPECT_EQ(BarLabel(dates::DayNumber(2026, 12, 5), 8), "12/05: 8");
+  EXPECT_EQ(BarLabel(dates::DayNumber(2027, 1, 9), 1), "01/09: 1");
+  struct Row {
+    const char* name;
+    std::vector<int> centres, widths;
+    std::vector<std::size_t> shown;
+  };
+  const Row rows[] = {
+      {"OneBarLabelWiderThanItsBar", {24}, {60}, {0}},
+      {"RoomForEach", {24, 72, 120}, {40, 40, 40}, {0, 1, 2}},
+      {"EverySecondFits", {15, 35, 55, 75}, {30, 30, 30, 30}, {0, 2}},
+      {"NoBars", {}, {}, {}},
+  };
+  for (const Row& r : rows) EXPECT_EQ(LabelledBars(r.centres, r.widths, 6), r.shown) << r.name;
+}
+
 TEST(DayChartTest, BarsAndHits) {
   const DayChart chart = MakeDayChart({{10, 4}, {12, 2}, {12, 6}, {30, 9}}, 10, 13);
   EXPECT_EQ(chart.pages, (std::vector<int>{4, 0, 8, 0}));  // a day outside is left out
