@@ -29,7 +29,7 @@ if ! command -v clang++ >/dev/null || ! compgen -G "/usr/lib/llvm-*/lib/clang/*/
 fi
 
 all=(SettingsRecord CategoryFile SiteFile DontKill DayFile Shortcut MarkerRequest MarkerReply CommandLine CodePage
-  OpenFeatures OpenPages Preferences)
+  OpenFeatures OpenPages Preferences FilterList)
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=("${all[@]}")
 
