@@ -26,7 +26,7 @@ void ShowInEveryWindow(App& app, const std::string& status) {
 
 void StartAdBlocking(App& app, const std::string& cacheDir) {
   const Module1State& m = Module1();
-  const bool enabled = prefs::Load(m.UserDataDir).BlockAdsInPages;
+  const bool enabled = prefs::Current().BlockAdsInPages;  // loaded just before, at start-up
   adblocking::Start({m.AppDir, m.UserDataDir, cacheDir, enabled}, [&app] { ShowInEveryWindow(app, ""); });
   if (!enabled) return;
   Glib::signal_timeout().connect_seconds_once(
