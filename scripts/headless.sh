@@ -10,4 +10,4 @@ export HOME="$scratch/home" XDG_DATA_HOME="$scratch/home/.local/share" XDG_RUNTI
 export XDG_CONFIG_HOME="$scratch/home/.config" XDG_CACHE_HOME="$scratch/home/.cache"
 export WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 WEBKIT_DISABLE_COMPOSITING_MODE=1
 export GDK_BACKEND=x11 NO_AT_BRIDGE=1 LIBGL_ALWAYS_SOFTWARE=1
-exec dbus-run-session -- xvfb-run -a -s "-screen 0 1280x1024x24" "$@"
+exec dbus-run-session -- xvfb-run -a -s "-screen 0 1280x1024x24 -maxclients 1024" "$@"
