@@ -4,6 +4,7 @@
 #include <cstring>
 #include <set>
 
+#include "core/app/StartupTrace.h"
 #include "core/browser/Addresses.h"
 #include "core/popups/PopupKiller.h"
 #include "core/records/Coding.h"
@@ -49,6 +50,9 @@ WebKitSettings* BrowserSettings() {
     // The pop-up rules decide about new windows, not the engine.
     webkit_settings_set_javascript_can_open_windows_automatically(s, TRUE);
     webkit_settings_set_enable_developer_extras(s, FALSE);
+    // The text size zooms text only; set from the start, since changing a
+    // setting while the first page loads makes its web process style it again.
+    webkit_settings_set_zoom_text_only(s, TRUE);
     return s;
   }();
   return settings;
@@ -281,7 +285,9 @@ WebKitBrowser::WebKitBrowser(WebKitWebView* relatedTo, bool ephemeral) {
   webkit_web_view_set_settings(view_, BrowserSettings());
   widget_ = Glib::wrap(GTK_WIDGET(view_));
   Connect();
+  if (startuptrace::Enabled()) TraceFirstPaint();
   LiveBrowsers().insert(this);
+  startuptrace::MarkOnce("first web view made");
   if (Offline()) ApplyOfflineFilter(true);
   ApplyAdFilter();
 }
@@ -335,6 +341,7 @@ void WebKitBrowser::Connect() {
 void WebKitBrowser::Navigate(const std::string& url) {
   const std::string address = CompleteAddress(url);
   if (address.empty()) return;
+  startuptrace::MarkOnce("first page: asked for");
   ownNavigation_ = address;
   webkit_web_view_load_uri(view_, address.c_str());
 }
@@ -388,11 +395,13 @@ void WebKitBrowser::OnLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointe
   WebKitBrowser* self = Self(p);
   switch (event) {
     case WEBKIT_LOAD_STARTED:
+      startuptrace::MarkOnce("first page: load started");
       self->requestedUri_ = self->LocationURL();
       self->ApplyAdFilter();  // before the page asks for anything
       self->DownloadBegin.emit();
       break;
     case WEBKIT_LOAD_COMMITTED:
+      startuptrace::MarkOnce("first page: committed");
       self->errorPageUri_.clear();
       self->ApplyAdFilter();  // a redirect may have changed the site
       // The engine answers a refused address (a blocked port) with a blank
@@ -410,6 +419,7 @@ void WebKitBrowser::OnLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointe
       self->UpdateCommandState();
       break;
     case WEBKIT_LOAD_FINISHED: {
+      startuptrace::MarkOnce("first page: finished");
       // A failed load ends twice: once itself, once as its error page. Only
       // the error page counts as a finished document.
       if (self->failedLoadFinishing_) {
@@ -444,6 +454,7 @@ gboolean WebKitBrowser::OnLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar* uri
 void WebKitBrowser::OnTitle(GObject*, GParamSpec*, gpointer p) {
   WebKitBrowser* self = Self(p);
   const std::string title = OrEmpty(webkit_web_view_get_title(self->view_));
+  if (!title.empty()) startuptrace::MarkOnce("first page: titled");
   if (!title.empty()) self->TitleChange.emit(title);
 }
 
@@ -614,4 +625,15 @@ void WebKitBrowser::EmitOpenRequests() {
   webkit_window_properties_get_geometry(webkit_web_view_get_window_properties(view_), &g);
   EmitGeometry(std::nullopt, std::nullopt, g.width > 0 ? std::optional<int>(g.width) : std::nullopt,
                g.height > 0 ? std::optional<int>(g.height) : std::nullopt);
+}
+
+// The first paint of a committed page: what a user sees as the page there.
+void WebKitBrowser::TraceFirstPaint() {
+  g_signal_connect_after(view_, "draw", G_CALLBACK(+[](GtkWidget* view, cairo_t*, gpointer) {
+                           if (webkit_web_view_get_estimated_load_progress(WEBKIT_WEB_VIEW(view)) > 0.1 &&
+                               !webkit_web_view_is_loading(WEBKIT_WEB_VIEW(view)))
+                             startuptrace::MarkOnce("first page: painted");
+                           return FALSE;
+                         }),
+                         nullptr);
 }

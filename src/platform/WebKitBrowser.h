@@ -70,6 +70,7 @@ class WebKitBrowser : public WebBrowser {
   void SetUpContent();
   static void ApplyOfflineMode(bool offline);
   void Connect();
+  void TraceFirstPaint();
   void UpdateCommandState();
   void ApplyOfflineFilter(bool on);
   bool RefuseWhileOffline(const std::string& url, bool byUser);

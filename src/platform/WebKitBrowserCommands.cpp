@@ -49,7 +49,6 @@ void StartPrinting(WebKitPrintOperation* operation, std::weak_ptr<int> alive, co
 }  // namespace
 
 void WebKitBrowser::SetTextSize(int level) {
-  webkit_settings_set_zoom_text_only(webkit_web_view_get_settings(view_), TRUE);
   webkit_web_view_set_zoom_level(view_, TextZoom(level));
 }
 

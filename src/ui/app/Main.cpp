@@ -10,6 +10,7 @@
 #include "core/app/Marker.h"
 #include "core/app/Module1.h"
 #include "core/app/Preferences.h"
+#include "core/app/StartupTrace.h"
 #include "core/records/FileOps.h"
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
@@ -39,6 +40,7 @@ StartupInputs GatherStartupInputs(const std::string& commandLine) {
   in.screenHeightTwips = static_cast<float>(area.height * kTwipsPerPixel);
   in.installedFonts = InstalledFonts();
   in.interfaceFont = InterfaceFontFamily;
+  startuptrace::Mark("start-up inputs gathered");
   return in;
 }
 
@@ -65,10 +67,12 @@ int Main(const std::vector<std::string>& addresses) {
   }
   if (!lock.Held()) std::cerr << kAppTitle << ": running without single-instance hand-over (" << why << ")\n";
 
+  startuptrace::Mark("instance lock held");
   if (!gtk_init_check(nullptr, nullptr)) {
     std::cerr << kAppTitle << ": cannot open the display\n";
     return 1;
   }
+  startuptrace::Mark("toolkit ready");
   App app;
   const std::vector<std::string> further(addresses.empty() ? addresses.end() : addresses.begin() + 1, addresses.end());
   return RunProgram(app, GatherStartupInputs(Module1().CommandLineArg), lock.Held() ? &*channel : nullptr, further);
@@ -102,14 +106,20 @@ int RunProgram(App& app, const StartupInputs& inputs, const InstancePaths* chann
     app.Run();
     return 1;
   }
-  UseProgramIcon(m.AppDir);
+  startuptrace::Mark("settings and data folder ready");
   prefs::Current() = prefs::Load(m.UserDataDir);
   const std::string cacheDir = std::string(g_get_user_cache_dir()) + "/" + kAppTitle;
   WebKitBrowser::ConfigureEngine(m.UserDataDir + "/WebData", cacheDir);
+  // The first page is asked for before anything else is made: the engine
+  // starts its web process meanwhile.
+  auto firstBrowser = std::make_unique<WebKitBrowser>();
+  AskForStartPage(*firstBrowser);
+  UseProgramIcon(m.AppDir);
   StartAdBlocking(app, cacheDir);
   // Read before the first window records itself over it.
   app.OpenPages().Start(m.UserDataDir);
-  Form1& first = app.OpenMainWindow(std::make_unique<WebKitBrowser>());
+  Form1& first = app.OpenMainWindow(std::move(firstBrowser));
+  startuptrace::Mark("first window built and shown");
   // The marker is loaded hidden after the first window, and from then on a
   // second start reaches it (second starts before wait for it meanwhile).
   std::unique_ptr<InstanceServer> server;
@@ -125,6 +135,7 @@ int RunProgram(App& app, const StartupInputs& inputs, const InstancePaths* chann
     app.OpenNewMainWindow();
   }
   app.OpenPages().Offer(first);
+  startuptrace::Mark("main loop");
   const int code = app.Run();
   // No window is left to open one for a second start: it is turned away at
   // once and waits for the lock to come free.

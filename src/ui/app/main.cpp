@@ -9,8 +9,10 @@
 #include "core/app/CommandLine.h"
 #include "core/app/Module1.h"
 #include "core/app/SharedRoutines.h"
+#include "core/app/StartupTrace.h"
 
 int main(int argc, char** argv) {
+  startuptrace::Mark("main");
   // Window placement needs X11 (also under XWayland).
   gdk_set_allowed_backends("x11,*");
   // The desktop matches windows to the launcher entry by this name.

@@ -232,13 +232,15 @@ void Form1::ConnectEvents() {
 // The first window of a run (or one opened for a new start) asks for its
 // page before it builds anything: the engine starts its processes meanwhile.
 // The page's events arrive from the main loop, after the window is built.
-void Form1::LoadStartPage() {
+void AskForStartPage(WebBrowser& browser) {
   Module1State& m = Module1();
   if (m.StartPageFlag != 0) return;
   m.StartPageFlag = 1;
   const std::string& first = m.CommandLineArg.empty() ? m.Working.StartPage : m.CommandLineArg;
-  if (!first.empty()) WebBrowser1.Navigate(first);
+  if (!first.empty()) browser.Navigate(first);
 }
+
+void Form1::LoadStartPage() { AskForStartPage(WebBrowser1); }
 
 void Form1::F1ToolT() {
   const Module1State& m = Module1();

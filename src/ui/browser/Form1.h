@@ -42,6 +42,12 @@ enum class DeferredAction {
   OpenDontKillList = 6,  // the menu asked for the don't-kill list window
 };
 
+// The program's first page (the command line's address, else the start
+// page) in the first main window's browser; later windows ask nothing.
+// Start-up calls it before the window is built, so the engine starts its
+// web process while the rest of the window is made.
+void AskForStartPage(WebBrowser& browser);
+
 class Form1 : public Gtk::Window {
  public:
   // Made by the application object, which owns it; Form_Load shows it.
