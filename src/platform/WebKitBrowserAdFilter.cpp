@@ -2,6 +2,8 @@
 // that every view's content manager carries, except on the sites the user
 // allows. Reading and converting the lists runs on a worker thread and the
 // engine compiles on its own, so no window ever waits for either.
+#include <malloc.h>
+
 #include <algorithm>
 #include <memory>
 #include <thread>
@@ -91,8 +93,27 @@ void UseFilter(WebKitUserContentFilter* filter, int generation) {
   RemoveOtherFilters();
 }
 
-void Compile(const std::string& id, const std::string& rules, int generation) {
-  GBytes* bytes = g_bytes_new(rules.data(), rules.size());
+// The lists as read now; the worker threads read them again rather than keep
+// megabytes of text in memory between their steps.
+std::vector<std::string> ReadLists(const adblocking::Setup& setup) {
+  std::vector<std::string> lists;
+  for (const auto& list : adblock::FilterLists())
+    lists.push_back(adblock::ReadList(setup.programDir, setup.userDataDir, list));
+  return lists;
+}
+
+// What a worker freed goes back to the system, not to its thread's arena.
+void GiveBackMemory() { malloc_trim(0); }
+
+void Compile(const std::string& id, std::unique_ptr<std::string> rules, int generation) {
+  std::string* text = rules.release();
+  GBytes* bytes = g_bytes_new_with_free_func(
+      text->data(), text->size(),
+      [](gpointer p) {
+        delete static_cast<std::string*>(p);
+        GiveBackMemory();
+      },
+      text);
   webkit_user_content_filter_store_save(
       Ads().store, id.c_str(), bytes, nullptr,
       [](GObject* store, GAsyncResult* result, gpointer data) {
@@ -110,38 +131,40 @@ void Compile(const std::string& id, const std::string& rules, int generation) {
 }
 
 // The rules are made only when no compiled filter of these lists is kept.
-void ConvertAndCompile(const std::shared_ptr<std::vector<std::string>>& lists, int generation) {
-  std::thread([lists, generation] {
-    const std::vector<std::string_view> views(lists->begin(), lists->end());
-    auto rules = std::make_shared<std::string>(adblock::Convert(views).json);
+// A list that changed since it was named makes a filter under the old name;
+// the next start names and compiles it again.
+void ConvertAndCompile(int generation) {
+  std::thread([setup = Ads().setup, generation] {
+    auto rules = std::make_shared<std::unique_ptr<std::string>>();
+    {
+      const std::vector<std::string> lists = ReadLists(setup);
+      *rules = std::make_unique<std::string>(
+          adblock::Convert(std::vector<std::string_view>(lists.begin(), lists.end())).json);
+    }
+    GiveBackMemory();
     InMainLoop([rules, generation] {
-      if (generation == Ads().generation) Compile(Ads().filterId, *rules, generation);
+      if (generation == Ads().generation) Compile(Ads().filterId, std::move(*rules), generation);
     });
   }).detach();
 }
 
-void LoadOrCompile(std::shared_ptr<std::vector<std::string>> lists, int generation) {
-  AdFilterState& a = Ads();
-  struct Pending {
-    std::shared_ptr<std::vector<std::string>> lists;
-    int generation;
-  };
+void LoadOrCompile(int generation) {
   webkit_user_content_filter_store_load(
-      a.store, a.filterId.c_str(), nullptr,
+      Ads().store, Ads().filterId.c_str(), nullptr,
       [](GObject* store, GAsyncResult* result, gpointer data) {
-        std::unique_ptr<Pending> p(static_cast<Pending*>(data));
+        const int generation = GPOINTER_TO_INT(data);
         WebKitUserContentFilter* filter =
             webkit_user_content_filter_store_load_finish(WEBKIT_USER_CONTENT_FILTER_STORE(store), result, nullptr);
         if (filter)
-          UseFilter(filter, p->generation);
-        else if (p->generation == Ads().generation)
+          UseFilter(filter, generation);
+        else if (generation == Ads().generation)
           Glib::signal_timeout().connect_once(
-              [lists = p->lists, generation = p->generation] {
-                if (generation == Ads().generation) ConvertAndCompile(lists, generation);
+              [generation] {
+                if (generation == Ads().generation) ConvertAndCompile(generation);
               },
               Ads().setup.compileDelayMs);
       },
-      new Pending{std::move(lists), generation});
+      GINT_TO_POINTER(generation));
 }
 
 // Reads the lists and names their rules on a worker thread, then looks for
@@ -152,16 +175,19 @@ void Prepare() {
   SetState(adblocking::State::Preparing);
   const adblocking::Setup setup = a.setup;
   std::thread([setup, generation] {
-    auto lists = std::make_shared<std::vector<std::string>>();
-    for (const auto& list : adblock::FilterLists())
-      lists->push_back(adblock::ReadList(setup.programDir, setup.userDataDir, list));
-    const std::string id = adblock::RulesId(std::vector<std::string_view>(lists->begin(), lists->end()));
-    const bool none = std::all_of(lists->begin(), lists->end(), [](const std::string& l) { return l.empty(); });
-    InMainLoop([lists, id, none, generation] {
+    std::string id;
+    bool none = false;
+    {
+      const std::vector<std::string> lists = ReadLists(setup);
+      id = adblock::RulesId(std::vector<std::string_view>(lists.begin(), lists.end()));
+      none = std::all_of(lists.begin(), lists.end(), [](const std::string& l) { return l.empty(); });
+    }
+    GiveBackMemory();
+    InMainLoop([id, none, generation] {
       if (generation != Ads().generation) return;
       if (none) return SetState(adblocking::State::Failed);
       Ads().filterId = id;
-      LoadOrCompile(lists, generation);
+      LoadOrCompile(generation);
     });
   }).detach();
 }
