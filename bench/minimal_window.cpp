@@ -1,5 +1,6 @@
-// The smallest WebKitGTK window: one web view loading argv[1]. startup.sh
-// times it next to the browser. The window title follows the page title
+// The smallest WebKitGTK window: one web view loading argv[1], in a window
+// of argv[2] ("WIDTHxHEIGHT", default 800x600). startup.sh times it next to
+// the browser, at the browser's own window size. The window title follows the page title
 // with " - skelvornax" added, so both programs are seen ready the same way.
 #include <gtk/gtk.h>
 #include <webkit2/webkit2.h>
@@ -24,11 +25,16 @@ static void OnClose(WebKitWebView*, gpointer) { gtk_main_quit(); }
 int main(int argc, char** argv) {
   gtk_init(&argc, &argv);
   if (argc < 2) {
-    std::fprintf(stderr, "usage: %s URI\n", argv[0]);
+    std::fprintf(stderr, "usage: %s URI [WIDTHxHEIGHT]\n", argv[0]);
+    return 2;
+  }
+  int width = 800, height = 600;
+  if (argc > 2 && std::sscanf(argv[2], "%dx%d", &width, &height) != 2) {
+    std::fprintf(stderr, "bad size %s\n", argv[2]);
     return 2;
   }
   GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-  gtk_window_set_default_size(GTK_WINDOW(window), 800, 600);
+  gtk_window_set_default_size(GTK_WINDOW(window), width, height);
   GtkWidget* view = webkit_web_view_new();
   gtk_container_add(GTK_CONTAINER(window), view);
 

@@ -8,9 +8,17 @@
 # "skelvornax Help - skelvornax" (polled every 10 ms with xdotool).
 # Memory: PSS of the UI process and all its descendants, ~1.5 s after that.
 # Every run gets fresh home and XDG folders, so first-run work is counted.
+# The minimal window opens at the size of skelvornax's first window (measured
+# in the first, uncounted run), so both lay out and paint the same page area
+# or more for the minimal one.
 # Hand-over: with one skelvornax running, the time from a second start with a
 # page as argument until a visible window shows that page's title; reported
 # against the minimal window's cold start of the same run.
+# Five windows: skelvornax on a loopback page, then four second starts of the
+# same page; the PSS of the whole tree and its number of page processes. Then
+# that page process is killed: every window must show its error page.
+# Targets: start-up <= 1.00 x the minimal window, PSS <= 1.02 x, hand-over
+# <= 0.10 x the minimal window's cold start.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -134,11 +142,16 @@ launch_ready() {
 }
 
 # One run of a program in a fresh home: prints "<startup ms> <PSS KiB>".
+# With SIZE_OUT set, also writes the ready window's "WIDTHxHEIGHT" there.
 measure_start() {
   local home pid start ready pss
   home=$(make_home)
   launch_ready "$home" "$@" || return 1
   ready=$(now_ms)
+  if [ -n "${SIZE_OUT:-}" ]; then
+    xdotool search --onlyvisible --name "$ready_title" getwindowgeometry --shell |
+      awk -F= '/^WIDTH/ { w = $2 } /^HEIGHT/ { h = $2 } END { print w "x" h }' >"$SIZE_OUT"
+  fi
   sleep "$settle_s"
   pss=$(tree_pss "$pid")
   warn_if_shared "$pid"
@@ -182,6 +195,47 @@ measure_handovers() {
   rm -rf "$home"
 }
 
+# Five windows on one loopback page: prints "<PSS KiB> <page processes>
+# <windows showing the error page after their process was killed>".
+measure_five_windows() {
+  local home pid start server port url i pss procs crashed
+  home=$(make_home)
+  printf '<html><head><title>Loopback page</title></head><body><p>%s</p></body></html>\n' "$(seq 1 200)" \
+    >"$home/page.htm"
+  port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+  python3 -m http.server -b 127.0.0.1 -d "$home" "$port" >/dev/null 2>&1 &
+  server=$!
+  url="http://127.0.0.1:$port/page.htm"
+  until python3 -c "import urllib.request as u; u.urlopen('$url')" 2>/dev/null; do
+    sleep 0.05
+  done
+  start=$(now_ms)
+  in_home "$home" "$browser" "$url" >"$home/out.log" 2>&1 &
+  pid=$!
+  wait_ready "$start" "$pid" '^Loopback page - skelvornax$' || { kill "$server"; kill_tree "$pid"; return 1; }
+  until [ -S "$home/run/skelvornax/marker.sock" ]; do sleep 0.01; done
+  for ((i = 1; i < 5; i++)); do in_home "$home" "$browser" "$url" >>"$home/out.log" 2>&1; done
+  until [ "$(xdotool search --onlyvisible --name '^Loopback page - skelvornax$' 2>/dev/null | wc -l)" -ge 5 ]; do
+    (($(now_ms) - start < timeout_ms)) || { echo "five windows did not show" >&2; break; }
+    sleep 0.05
+  done
+  sleep "$settle_s"
+  pss=$(tree_pss "$pid")
+  procs=$(tree_pids "$pid" | while read -r p; do grep -l WebKitWebProces "/proc/$p/comm" 2>/dev/null; done | wc -l)
+  for p in $(tree_pids "$pid"); do
+    grep -q WebKitWebProces "/proc/$p/comm" 2>/dev/null && kill -KILL "$p"
+  done
+  crashed=0
+  for ((i = 0; i < 100 && crashed < 5; i++)); do
+    sleep 0.05
+    crashed=$(xdotool search --onlyvisible --name '^This page stopped working - skelvornax$' 2>/dev/null | wc -l)
+  done
+  kill_tree "$pid"
+  kill "$server" 2>/dev/null || true
+  rm -rf "$home"
+  echo "$pss $procs $crashed"
+}
+
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0) ? a / b : 0 }'; }
 mib() { awk -v k="$1" 'BEGIN { printf "%.0f", k / 1024 }'; }
@@ -189,29 +243,38 @@ mib() { awk -v k="$1" 'BEGIN { printf "%.0f", k / 1024 }'; }
 # One uncounted run of each first (cold caches, session services starting),
 # then the two programs alternate so drift hits both alike.
 main() {
-  local i b m b_ms=() b_pss=() m_ms=() m_pss=()
+  local i b m b_ms=() b_pss=() m_ms=() m_pss=() size
   hold_display
-  measure_start "$browser" >/dev/null
-  measure_start "$minimal" "file://$help_page" >/dev/null
+  size=$(mktemp)
+  SIZE_OUT=$size measure_start "$browser" >/dev/null
+  read -r size <"$size"
+  echo "skelvornax's window: $size; the minimal window opens at that size" >&2
+  measure_start "$minimal" "file://$help_page" "$size" >/dev/null
   for ((i = 1; i <= runs; i++)); do
     b=$(measure_start "$browser")
-    m=$(measure_start "$minimal" "file://$help_page")
+    m=$(measure_start "$minimal" "file://$help_page" "$size")
     echo "run $i: skelvornax ${b% *} ms $(mib "${b#* }") MiB   minimal ${m% *} ms $(mib "${m#* }") MiB" >&2
     b_ms+=("${b% *}"); b_pss+=("${b#* }"); m_ms+=("${m% *}"); m_pss+=("${m#* }")
   done
   local bt mt bp mp
   bt=$(printf '%s\n' "${b_ms[@]}" | median); mt=$(printf '%s\n' "${m_ms[@]}" | median)
   bp=$(printf '%s\n' "${b_pss[@]}" | median); mp=$(printf '%s\n' "${m_pss[@]}" | median)
-  printf 'startup ms (median of %d): skelvornax %-6.0f minimal %-6.0f ratio %s\n' "$runs" "$bt" "$mt" "$(ratio "$bt" "$mt")"
-  printf 'PSS MiB (median of %d):    skelvornax %-6s minimal %-6s ratio %s\n' "$runs" "$(mib "$bp")" "$(mib "$mp")" "$(ratio "$bp" "$mp")"
+  printf 'startup ms (median of %d): skelvornax %-6.0f minimal %-6.0f ratio %s (target <= 1.00)\n' "$runs" "$bt" "$mt" \
+    "$(ratio "$bt" "$mt")"
+  printf 'PSS MiB (median of %d):    skelvornax %-6s minimal %-6s ratio %s (target <= 1.02)\n' "$runs" "$(mib "$bp")" \
+    "$(mib "$mp")" "$(ratio "$bp" "$mp")"
   local h_ms ht h
   h_ms=$(measure_handovers)
   i=0
   for h in $h_ms; do echo "hand-over $((++i)): ${h} ms" >&2; done
   # shellcheck disable=SC2086
   ht=$(printf '%s\n' $h_ms | median)
-  printf 'hand-over ms (median of %d): skelvornax %-6.0f minimal cold start %-6.0f ratio %s\n' "$runs" "$ht" "$mt" \
-    "$(ratio "$ht" "$mt")"
+  printf 'hand-over ms (median of %d): skelvornax %-6.0f minimal cold start %-6.0f ratio %s (target <= 0.10)\n' \
+    "$runs" "$ht" "$mt" "$(ratio "$ht" "$mt")"
+  local five
+  five=$(measure_five_windows)
+  printf 'five windows on one loopback page: PSS %s MiB, %s page process(es); after killing it, %s of 5 windows show the error page\n' \
+    "$(mib "${five%% *}")" "$(echo "$five" | cut -d' ' -f2)" "${five##* }"
 }
 
 main

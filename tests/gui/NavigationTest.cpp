@@ -127,18 +127,27 @@ std::vector<pid_t> WebProcesses() {
   return pids;
 }
 
-TEST_F(Navigation, CrashedPageProcessLeavesAnErrorPageNotABlankWindow) {
+// Windows opened from a window (as a second start's are) share its page
+// process: when it dies, each shows the error page and comes back on reload.
+TEST_F(Navigation, CrashedPageProcessLeavesEveryWindowItSharedAnErrorPageThatReloads) {
   Form1* w = OpenWindow(std::make_unique<WebKitBrowser>());
   Visit(
       w, [&] { Type(w, server.Url("/a")); }, "Page a");
+  w->Check1.set_active(true);
+  Type(w, server.Url("/f"));
+  ASSERT_TRUE(RunUntil([&] { return MainWindows().size() == 2 && MainWindows().back()->PageTitle() == "Page f"; }));
+  Form1* opened = MainWindows().back();
   const auto pids = WebProcesses();
-  ASSERT_FALSE(pids.empty());
-  for (pid_t pid : pids) kill(pid, SIGKILL);
-  EXPECT_TRUE(RunUntil([&] { return w->PageTitle() == "This page stopped working"; }));
+  ASSERT_EQ(pids.size(), 1u);
+  kill(pids.front(), SIGKILL);
+  EXPECT_TRUE(RunUntil([&] {
+    return w->PageTitle() == "This page stopped working" && opened->PageTitle() == "This page stopped working";
+  }));
   EXPECT_EQ(w->WebBrowser1.LocationURL(), server.Url("/a"));
-  // Its "Try Again" link is the page's own address: the window recovers.
-  Visit(
-      w, [&] { w->WebBrowser1.Navigate(server.Url("/a")); }, "Page a");
+  EXPECT_EQ(opened->WebBrowser1.LocationURL(), server.Url("/f"));
+  w->WebBrowser1.Refresh2(1);
+  opened->WebBrowser1.Refresh2(1);
+  EXPECT_TRUE(RunUntil([&] { return w->PageTitle() == "Page a" && opened->PageTitle() == "Page f"; }));
 }
 
 TEST_F(Navigation, BlockedPortShowsTheErrorPageNotABlankWindow) {
