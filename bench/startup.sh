@@ -14,6 +14,8 @@
 # Hand-over: with one skelvornax running, the time from a second start with a
 # page as argument until a visible window shows that page's title; reported
 # against the minimal window's cold start of the same run.
+# Beside it, the floor the engine sets: a bare program opening a new window
+# that shares its first window's page process (bench/second_window).
 # Five windows: skelvornax on a loopback page, then four second starts of the
 # same page; the PSS of the whole tree and its number of page processes. Then
 # that page process is killed: every window must show its error page.
@@ -38,13 +40,14 @@ done
 
 browser="$root/build/skelvornax"
 minimal="$root/build/bench/minimal_window"
+second="$root/build/bench/second_window"
 help_page="$root/build/skelvornaxHelp.htm"
 ready_title='^skelvornax Help - skelvornax$'
 settle_s=1.5
 timeout_ms=60000
 
 command -v xdotool >/dev/null || apt-get install -y xdotool >/dev/null
-for f in "$browser" "$minimal" "$help_page"; do
+for f in "$browser" "$minimal" "$second" "$help_page"; do
   [ -e "$f" ] || { echo "missing $f (build first)" >&2; exit 1; }
 done
 
@@ -271,6 +274,13 @@ main() {
   ht=$(printf '%s\n' $h_ms | median)
   printf 'hand-over ms (median of %d): skelvornax %-6.0f minimal cold start %-6.0f ratio %s (target <= 0.10)\n' \
     "$runs" "$ht" "$mt" "$(ratio "$ht" "$mt")"
+  local floor home
+  home=$(make_home)
+  printf '<html><head><title>Second window</title></head><body>page</body></html>\n' >"$home/page.htm"
+  floor=$(in_home "$home" "$second" "file://$help_page" "file://$home/page.htm" "$runs" 2>/dev/null || echo "?")
+  rm -rf "$home"
+  printf 'the bare engine alone: a new window sharing the running page process shows a page in %s ms (ratio %s)\n' \
+    "$floor" "$(ratio "$floor" "$mt")"
   local five
   five=$(measure_five_windows)
   printf 'five windows on one loopback page: PSS %s MiB, %s page process(es); after killing it, %s of 5 windows show the error page\n' \

@@ -21,7 +21,7 @@ while getopts "n:" opt; do
   esac
 done
 shift $((OPTIND - 1))
-browser="$root/build/skelvornax"
+browser="${BROWSER:-$root/build/skelvornax}"
 [ -x "$browser" ] || { echo "missing $browser (build first)" >&2; exit 1; }
 
 # One idle client keeps the X server from resetting between runs.
