@@ -16,18 +16,21 @@ namespace {
 // The exception sits in the other list: it must still undo the block.
 const char* const kAds =
     "[Adblock Plus 2.0]\n! Expires: 4 days\n/banner-ad.png\n||127.0.0.1^*/tracker.js$script\n"
-    "/allowed-ad.png\n##.ad-banner\n";
+    "/allowed-ad.png\n##.ad-banner\n127.0.0.1##.site-ad\n~127.0.0.1##.elsewhere-ad\n";
 const char* const kPrivacy = "[Adblock Plus 2.0]\n@@/allowed-ad.png$image\n";
 
-// The page says, once everything has loaded or failed, what it could see.
+// The page says, once everything has loaded or failed, what it could see:
+// the generic hiding, then the hiding for this site and for all but it.
 const char* const kPage = R"(<!DOCTYPE html><html><head><title>loading</title>
 <script src="/tracker.js"></script></head><body>
 <img id="banner" src="/banner-ad.png"><img id="allowed" src="/allowed-ad.png">
 <div class="ad-banner" id="hidden">ad</div><div class="content" id="shown">text</div>
+<div class="site-ad" id="site">ad of this site</div><div class="elsewhere-ad" id="elsewhere">ad elsewhere</div>
 <script>
 window.addEventListener('load', () => {
   const d = (id) => getComputedStyle(document.getElementById(id)).display;
-  document.title = 'done ' + d('hidden') + ' ' + d('shown') + (window.trackerRan ? ' tracked' : '');
+  document.title = 'done ' + d('hidden') + ' ' + d('shown') + (d('site') === 'none' ? '' : ' site-shown') +
+                   (d('elsewhere') === 'none' ? ' elsewhere-hidden' : '') + (window.trackerRan ? ' tracked' : '');
 });
 </script></body></html>)";
 
@@ -89,7 +92,7 @@ TEST_F(AdBlockEngine, AllowingTheSiteLoadsItsAdsAtOnceAndBlockingAgainStopsThem)
   EXPECT_EQ(w->mnuAllowAds.get_label(), "Allow _Ads On This Site");
 
   w->mnuAllowAds_Click();
-  EXPECT_TRUE(RunUntil([&] { return w->PageTitle() == "done block block tracked"; }));
+  EXPECT_TRUE(RunUntil([&] { return w->PageTitle() == "done block block site-shown tracked"; }));
   const int loaded = server.Requests("/banner-ad.png");  // the engine may ask twice in a reload
   EXPECT_GE(loaded, 1);
   EXPECT_EQ(w->StatusBar1.Text(4), "Ads Allowed");
@@ -125,7 +128,7 @@ TEST_F(AdBlockEngine, SwitchedOffEverythingLoads) {
   adblocking::SetEnabled(false);
   EXPECT_EQ(adblocking::Current(), adblocking::State::Off);
   Form1* w = OpenPage();
-  EXPECT_EQ(w->PageTitle(), "done block block tracked");
+  EXPECT_EQ(w->PageTitle(), "done block block site-shown tracked");
   EXPECT_GE(server.Requests("/banner-ad.png"), 1);
 }
 

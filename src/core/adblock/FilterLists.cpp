@@ -10,7 +10,7 @@ namespace adblock {
 namespace {
 
 // Changes whenever the converter makes different rules from the same lists.
-constexpr const char* kConverterVersion = "1";
+constexpr const char* kConverterVersion = "2";
 
 std::string_view NextLine(std::string_view text, std::size_t& pos) {
   const std::size_t end = std::min(text.find('\n', pos), text.size());
