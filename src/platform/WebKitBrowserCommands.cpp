@@ -48,9 +48,7 @@ void StartPrinting(WebKitPrintOperation* operation, std::weak_ptr<int> alive, co
 
 }  // namespace
 
-void WebKitBrowser::SetTextSize(int level) {
-  webkit_web_view_set_zoom_level(view_, TextZoom(level));
-}
+void WebKitBrowser::SetTextSize(int level) { webkit_web_view_set_zoom_level(view_, TextZoom(level)); }
 
 void WebKitBrowser::SelectAll() { webkit_web_view_execute_editing_command(view_, WEBKIT_EDITING_COMMAND_SELECT_ALL); }
 
