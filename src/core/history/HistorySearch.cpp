@@ -1,6 +1,7 @@
 #include "core/history/HistorySearch.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,8 +14,10 @@
 #include <ctime>
 #include <deque>
 #include <memory>
+#include <mutex>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 #include "core/app/Dates.h"
 #include "core/records/Coding.h"
@@ -54,31 +57,145 @@ const CalendarNames& Names() {
 
 // ---- reading day files ----
 
-// The whole file into `buf` (reused from file to file), cut to its whole
-// records: a torn last append is no page, as for ReadDayFile. False when it
-// cannot be read; `missing` tells that it is gone.
-bool ReadDayBytes(const std::string& path, std::vector<unsigned char>& buf, bool& missing) {
-  missing = false;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    missing = errno == ENOENT;
-    return false;
+// One block of memory for the bytes of a period's files, taken from the
+// system at once (in large pages where it allows). The system hands out
+// fresh memory zeroed, which cost as much as reading the files: the block of
+// a result that is gone is kept for the next search.
+class Arena {
+ public:
+  explicit Arena(std::size_t bytes) {
+    if (bytes == 0) return;
+    bytes = (bytes + kLargePage - 1) / kLargePage * kLargePage;
+    unsigned char* at = TakeSpare(bytes);
+    if (at) {
+      bytes = std::max(bytes, takenSize_);
+    } else {
+      void* fresh = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+      if (fresh == MAP_FAILED) return;
+      ::madvise(fresh, bytes, MADV_HUGEPAGE);  // a hint: without it the pages are small
+      at = static_cast<unsigned char*>(fresh);
+    }
+    block_.reset(at, [bytes](unsigned char* p) { GiveBack(p, bytes); });
+    size_ = bytes;
   }
-  std::size_t used = 0;
-  bool ok = true;
-  for (;;) {
-    if (buf.size() < used + 65536) buf.resize(used + 65536);
-    const ssize_t n = ::read(fd, buf.data() + used, buf.size() - used);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) ok = false;
-    if (n <= 0) break;
-    used += static_cast<std::size_t>(n);
+  unsigned char* Free() const { return block_.get() + used_; }
+  std::size_t Room() const { return size_ - used_; }
+  // The bytes from Free() on become a kept file's: they stay while any part
+  // of the block is referred to.
+  std::shared_ptr<const unsigned char[]> Take(std::size_t bytes) {
+    const unsigned char* at = Free();
+    used_ += (bytes + 63) / 64 * 64;
+    return {block_, at};
   }
-  ::close(fd);
-  if (!ok) return false;
-  buf.resize(used / kRecordSize * kRecordSize);
-  return true;
-}
+
+ private:
+  static constexpr std::size_t kLargePage = 2 << 20;
+
+  static std::mutex& SpareLock() {
+    static std::mutex lock;
+    return lock;
+  }
+  // A spare block of at least `bytes`, its size in takenSize_.
+  unsigned char* TakeSpare(std::size_t bytes) {
+    const std::lock_guard<std::mutex> hold(SpareLock());
+    if (!spare_) return nullptr;
+    takenSize_ = spareSize_;
+    if (spareSize_ < bytes) {
+      ::munmap(spare_, spareSize_);
+      spare_ = nullptr;
+      return nullptr;
+    }
+    return std::exchange(spare_, nullptr);
+  }
+  static void GiveBack(unsigned char* block, std::size_t bytes) {
+    const std::lock_guard<std::mutex> hold(SpareLock());
+    if (spare_) ::munmap(spare_, spareSize_);
+    // The system may take the pages back meanwhile if it needs them.
+    ::madvise(block, bytes, MADV_FREE);
+    spare_ = block;
+    spareSize_ = bytes;
+  }
+
+  static inline unsigned char* spare_ = nullptr;
+  static inline std::size_t spareSize_ = 0;
+
+  std::shared_ptr<unsigned char> block_;
+  std::size_t size_ = 0, used_ = 0, takenSize_ = 0;
+};
+
+// The bytes of one day file at a time, cut to their whole records: a torn
+// last append is no page, as for ReadDayFile. A file that gives rows hands
+// its bytes to the rows (Keep); the next file then reads after them, else
+// over them.
+class DayReader {
+ public:
+  explicit DayReader(std::size_t expectedBytes) : arena_(expectedBytes) {}
+
+  // False when the file cannot be read; `missing` tells that it is gone.
+  bool Read(const std::string& path, bool& missing) {
+    missing = false;
+    size_ = 0;
+    kept_ = false;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+      missing = errno == ENOENT;
+      return false;
+    }
+    struct stat st {};
+    // Room for the whole file and a little more, so one read takes it all
+    // and the next sees its end; a file still growing gets more room.
+    const std::size_t want = ::fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
+    if (arena_.Room() >= want + kRecordSize) {
+      data_ = arena_.Free();
+      capacity_ = arena_.Room();
+      heap_.reset();
+    } else {
+      Allocate(want + kRecordSize, 0);
+    }
+    bool ok = true;
+    for (;;) {
+      if (size_ == capacity_) Allocate(capacity_ * 2, size_);
+      const ssize_t n = ::read(fd, data_ + size_, capacity_ - size_);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) ok = false;
+      if (n <= 0) break;
+      size_ += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    size_ = ok ? size_ / kRecordSize * kRecordSize : 0;
+    return ok;
+  }
+
+  std::size_t Count() const { return size_ / kRecordSize; }
+  std::size_t Size() const { return size_; }
+  const unsigned char* Record(std::size_t i) const { return data_ + i * kRecordSize; }
+  bool Kept() const { return kept_; }
+
+  // The bytes read last, to be kept beyond this file: the rows refer to them.
+  std::shared_ptr<const unsigned char[]> Keep() {
+    kept_ = true;
+    if (!heap_) return arena_.Take(size_);
+    capacity_ = 0;
+    return std::shared_ptr<const unsigned char[]>(std::move(heap_));
+  }
+
+ private:
+  // A buffer of its own, for a file the block has no room for; the first
+  // `keep` bytes read so far move along.
+  void Allocate(std::size_t capacity, std::size_t keep) {
+    std::unique_ptr<unsigned char[]> bigger(new unsigned char[capacity]);  // not zeroed: bytes are read first
+    std::memcpy(bigger.get(), data_, keep);
+    heap_ = std::move(bigger);
+    data_ = heap_.get();
+    capacity_ = capacity;
+  }
+
+  Arena arena_;
+  std::unique_ptr<unsigned char[]> heap_;  // when the file is not in the block
+  unsigned char* data_ = nullptr;          // the bytes read last, kept or not
+  std::size_t capacity_ = 0, size_ = 0;
+  bool kept_ = false;
+};
 
 // A text field as the record files mean it: up to a NUL, blanks trimmed;
 // still Windows-1252 bytes.
@@ -108,18 +225,15 @@ uint64_t LittleEndian(const unsigned char* p, std::size_t n) {
   return v;
 }
 
-// A return row straight from a record's bytes, without decoding the fields
-// the row does not show.
-HistoryRow RowAt(const unsigned char* record, bool withTime) {
-  HistoryRow row;
-  const uint64_t timeBits = LittleEndian(record + kVisitTime, 8);
-  std::memcpy(&row.visitTime, &timeBits, sizeof row.visitTime);
-  row.hitCount = static_cast<int32_t>(static_cast<uint32_t>(LittleEndian(record + kHits, 4)));
-  row.text = FieldText(record, kTitle, kTitleWidth);
-  row.hits = std::to_string(row.hitCount);
-  row.date = DateText(row.visitTime, !withTime);
-  row.url = FieldText(record, kUrl, kUrlWidth);
-  return row;
+double VisitTimeOf(const unsigned char* record) {
+  const uint64_t bits = LittleEndian(record + kVisitTime, 8);
+  double time = 0;
+  std::memcpy(&time, &bits, sizeof time);
+  return time;
+}
+
+int32_t HitsOf(const unsigned char* record) {
+  return static_cast<int32_t>(static_cast<uint32_t>(LittleEndian(record + kHits, 4)));
 }
 
 // ---- matching text without regard to letter case (Windows-1252) ----
@@ -192,95 +306,65 @@ class FoldedNeedle {
   bool impossible_ = false;
 };
 
-// ---- sets of byte strings that outlive the file buffer they came from ----
+// ---- sets of byte strings kept in the rows' file bytes ----
 
 class SeenSet {
  public:
   explicit SeenSet(std::size_t expected) {
     std::size_t capacity = 64;
     while (capacity < expected * 2) capacity *= 2;
-    slots_.resize(capacity);
+    slots_.assign(capacity, Slot{});
+    texts_.reserve(expected);
   }
-  // True when the text was new (and is now in the set).
-  bool Insert(std::string_view text) {
-    // Open addressing in one flat array: a year's addresses are a few
-    // hundred thousand, and a node per address made the look-ups the
-    // slowest part of a search.
-    const std::size_t hash = std::hash<std::string_view>{}(text);
+  static std::size_t Hash(std::string_view text) { return std::hash<std::string_view>{}(text); }
+  // Look-ups miss the cache: asking for the slot of a text a few records
+  // ahead hides most of that wait.
+  void Prefetch(std::size_t hash) const { __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]); }
+  // True when the text was new (and is now in the set). The set keeps the
+  // view: its bytes must outlive the set.
+  bool Insert(std::string_view text, std::size_t hash) {
+    // Open addressing in one flat array of small slots: a year's addresses
+    // are a few hundred thousand, and the look-ups were the slowest part of
+    // a search.
+    const auto tag = static_cast<uint32_t>(hash >> 32);
     std::size_t i = hash & (slots_.size() - 1);
-    for (; slots_[i].text != nullptr; i = (i + 1) & (slots_.size() - 1)) {
-      const Slot& s = slots_[i];
-      if (s.hash == hash && s.size == text.size() && std::memcmp(s.text, text.data(), text.size()) == 0) return false;
-    }
-    slots_[i] = {hash, Keep(text), text.size()};
-    if (++count_ * 2 > slots_.size()) Grow();
+    for (; slots_[i].text != kFree; i = (i + 1) & (slots_.size() - 1))
+      if (slots_[i].tag == tag && texts_[slots_[i].text] == text) return false;
+    slots_[i] = {tag, static_cast<uint32_t>(texts_.size())};
+    texts_.push_back(text);
+    if (texts_.size() * 2 > slots_.size()) Grow();
     return true;
   }
 
  private:
+  static constexpr uint32_t kFree = UINT32_MAX;
   struct Slot {
-    std::size_t hash = 0;
-    const char* text = nullptr;  // null: a free slot
-    std::size_t size = 0;
+    uint32_t tag = 0;      // the high half of the text's hash
+    uint32_t text = kFree;  // its place in texts_
   };
 
   void Grow() {
-    std::vector<Slot> old(slots_.size() * 2);
-    old.swap(slots_);
-    for (const Slot& s : old) {
-      if (s.text == nullptr) continue;
-      std::size_t i = s.hash & (slots_.size() - 1);
-      while (slots_[i].text != nullptr) i = (i + 1) & (slots_.size() - 1);
-      slots_[i] = s;
+    slots_.assign(slots_.size() * 2, Slot{});
+    for (std::size_t t = 0; t < texts_.size(); ++t) {
+      const std::size_t hash = Hash(texts_[t]);
+      std::size_t i = hash & (slots_.size() - 1);
+      while (slots_[i].text != kFree) i = (i + 1) & (slots_.size() - 1);
+      slots_[i] = {static_cast<uint32_t>(hash >> 32), static_cast<uint32_t>(t)};
     }
   }
 
-  // The texts live in large blocks that never move (an empty text too gets
-  // a place, so that no kept text is null).
-  const char* Keep(std::string_view text) {
-    if (blocks_.empty() || text.size() + 1 > kBlock - used_) {
-      blocks_.push_back(std::make_unique<char[]>(std::max(kBlock, text.size() + 1)));
-      used_ = 0;
-    }
-    char* at = blocks_.back().get() + used_;
-    std::memcpy(at, text.data(), text.size());
-    used_ += text.size() + 1;
-    return at;
-  }
-
-  static constexpr std::size_t kBlock = 1 << 20;
-  std::vector<std::unique_ptr<char[]>> blocks_;
-  std::size_t used_ = 0, count_ = 0;
   std::vector<Slot> slots_;
+  std::vector<std::string_view> texts_;
 };
-
-// The rows of a host search, grouped: each host's pages in the order they
-// came, the hosts in the order of their first page. Pages are kept in one
-// array as they come and put in their groups' order at the end, which is
-// cheaper than a growing array per host.
-std::vector<HistoryRow> GroupedRows(const std::vector<std::string>& hosts, std::vector<HistoryRow> pages,
-                                    const std::vector<uint32_t>& groupOfPage) {
-  std::vector<std::size_t> start(hosts.size() + 1, 0);
-  for (const uint32_t g : groupOfPage) ++start[g + 1];
-  for (std::size_t g = 0; g < hosts.size(); ++g) start[g + 1] += start[g];
-  std::vector<std::size_t> order(pages.size());
-  std::vector<std::size_t> next(start.begin(), start.end() - 1);
-  for (std::size_t i = 0; i < pages.size(); ++i) order[next[groupOfPage[i]]++] = i;
-
-  std::vector<HistoryRow> rows;
-  rows.reserve(hosts.size() + pages.size());
-  for (std::size_t g = 0; g < hosts.size(); ++g) {
-    rows.push_back(HostHeaderRow(hosts[g]));
-    for (std::size_t k = start[g]; k < start[g + 1]; ++k) rows.push_back(std::move(pages[order[k]]));
-  }
-  return rows;
-}
 
 }  // namespace
 
 // ---- rows ----
 
 namespace {
+
+std::string HeaderText(const std::string& host) { return "......" + host + std::string(141, '.'); }
+const std::string kHeaderDots(47, '.');
 
 void AppendTwoDigits(std::string& text, int value) {
   text += static_cast<char>('0' + value / 10 % 10);
@@ -325,9 +409,9 @@ HistoryRow PageRow(const HistoryRecord& r, bool withTime) {
 
 HistoryRow HostHeaderRow(const std::string& host) {
   HistoryRow row;
-  row.text = "......" + host + std::string(141, '.');
-  row.hits = std::string(47, '.');
-  row.date = std::string(47, '.');
+  row.text = HeaderText(host);
+  row.hits = kHeaderDots;
+  row.date = kHeaderDots;
   row.host = host;
   row.header = true;
   return row;
@@ -361,6 +445,131 @@ const char* SearchCheckMessage(SearchCheck check) {
   }
 }
 
+// ---- the rows of a search ----
+
+const unsigned char* SearchRows::Record(const Ref& ref) const {
+  return files_[ref.file].bytes.get() + std::size_t{ref.record} * kRecordSize;
+}
+
+HistoryRow SearchRows::operator[](std::size_t row) const {
+  const Ref& ref = refs_[row];
+  if (ref.file == kHeaderFile) return HostHeaderRow(hosts_[ref.record]);
+  const unsigned char* record = Record(ref);
+  HistoryRow out;
+  out.visitTime = VisitTimeOf(record);
+  out.hitCount = HitsOf(record);
+  out.text = FieldText(record, kTitle, kTitleWidth);
+  out.hits = std::to_string(out.hitCount);
+  out.date = DateText(out.visitTime, !withTime_);
+  out.url = FieldText(record, kUrl, kUrlWidth);
+  return out;
+}
+
+std::string SearchRows::Cell(std::size_t row, int column) const {
+  const Ref& ref = refs_[row];
+  if (ref.file == kHeaderFile) {
+    if (column == 0) return HeaderText(hosts_[ref.record]);
+    return column == 1 || column == 2 ? kHeaderDots : std::string();
+  }
+  const unsigned char* record = Record(ref);
+  switch (column) {
+    case 0:
+      return FieldText(record, kTitle, kTitleWidth);
+    case 1:
+      return std::to_string(HitsOf(record));
+    case 2:
+      return DateText(VisitTimeOf(record), !withTime_);
+    case 3:
+      return FieldText(record, kUrl, kUrlWidth);
+    default:
+      return {};
+  }
+}
+
+std::string SearchRows::Host(std::size_t row) const {
+  const Ref& ref = refs_[row];
+  return ref.file == kHeaderFile ? hosts_[ref.record] : std::string();
+}
+
+SortKey SearchRows::KeyOf(std::size_t row, int column) const {
+  const Ref& ref = refs_[row];
+  SortKey key;
+  if (ref.file == kHeaderFile) {
+    key.header = true;
+    key.text = hosts_[ref.record];
+    return key;
+  }
+  const unsigned char* record = Record(ref);
+  key.hitCount = HitsOf(record);
+  key.visitTime = VisitTimeOf(record);
+  if (column == 0) key.text = FieldText(record, kTitle, kTitleWidth);
+  if (column == 3) key.text = FieldText(record, kUrl, kUrlWidth);
+  return key;
+}
+
+std::size_t SearchRows::OwnBytes() const {
+  std::size_t bytes = sizeof *this + refs_.capacity() * sizeof(Ref) + files_.capacity() * sizeof(DayBytes) +
+                      hosts_.capacity() * sizeof(std::string);
+  for (const std::string& host : hosts_) bytes += host.capacity() + 1;
+  // The shared owners of the files' bytes.
+  return bytes + files_.size() * 2 * sizeof(void*) * 2;
+}
+
+// Puts the rows of a search together as its files are read.
+class RowGatherer {
+ public:
+  RowGatherer(SearchRows& rows, bool withTime) : rows_(rows) { rows_.withTime_ = withTime; }
+
+  // The current file's bytes stay with the rows (views into them stay
+  // valid); returns the file's number among the kept ones.
+  uint32_t KeepFile(DayReader& reader) {
+    if (!reader.Kept()) {
+      const std::size_t size = reader.Size();
+      rows_.files_.push_back({reader.Keep(), size});
+    }
+    return static_cast<uint32_t>(rows_.files_.size() - 1);
+  }
+  void Reserve(std::size_t rows) { rows_.refs_.reserve(rows); }
+  void AddPage(DayReader& reader, std::size_t record) {
+    rows_.refs_.push_back({KeepFile(reader), static_cast<uint32_t>(record)});
+  }
+  // Host modes: the pages come in the order read and are put under their
+  // hosts' headers at the end.
+  void AddGroupedPage(DayReader& reader, std::size_t record, uint32_t group) {
+    AddPage(reader, record);
+    groupOfPage_.push_back(group);
+  }
+  void ReserveGrouped(std::size_t rows) {
+    Reserve(rows);
+    groupOfPage_.reserve(rows);
+  }
+  // Each host's header, then its pages in the order they came; the hosts in
+  // the order of their first page.
+  void GroupUnderHosts(std::vector<std::string> hosts, bool withPages) {
+    std::vector<SearchRows::Ref> pages;
+    pages.swap(rows_.refs_);
+    if (!withPages) {
+      pages.clear();
+      rows_.files_.clear();
+    }
+    std::vector<std::size_t> start(hosts.size() + 1, 0);
+    for (const uint32_t g : groupOfPage_) ++start[g + 1];
+    for (std::size_t g = 0; g < hosts.size(); ++g) start[g + 1] += start[g];
+    rows_.refs_.resize(hosts.size() + pages.size());
+    std::vector<std::size_t> next(start.begin(), start.end() - 1);
+    for (std::size_t g = 0; g < hosts.size(); ++g) {
+      rows_.refs_[start[g] + g] = {SearchRows::kHeaderFile, static_cast<uint32_t>(g)};
+      next[g] += g + 1;  // after the header and the headers before it
+    }
+    for (std::size_t i = 0; i < pages.size(); ++i) rows_.refs_[next[groupOfPage_[i]]++] = pages[i];
+    rows_.hosts_ = std::move(hosts);
+  }
+
+ private:
+  SearchRows& rows_;
+  std::vector<uint32_t> groupOfPage_;
+};
+
 // ---- the search ----
 
 namespace {
@@ -377,46 +586,53 @@ SearchResult Search(const SearchRequest& request, const std::atomic<bool>& cance
 
   // Room for every record of the period at once: growing the address set
   // and the rows as they fill costs more than the reading.
-  std::size_t expected = 0;
+  std::size_t expected = 0, expectedBytes = 0;
   for (const auto& file : request.files) {
     struct stat st {};
-    if (::stat(fileops::Join(request.historyDir, file.name).c_str(), &st) == 0 && st.st_size > 0)
+    if (::stat(fileops::Join(request.historyDir, file.name).c_str(), &st) == 0 && st.st_size > 0) {
       expected += static_cast<std::size_t>(st.st_size) / kRecordSize;
+      expectedBytes += static_cast<std::size_t>(st.st_size) + kRecordSize + 64;
+    }
   }
+  RowGatherer rows(result.rows, request.showTime);
   SeenSet seenUrls(request.dupes ? 0 : expected);
-  if (mode == SearchMode::DateSort) result.rows.reserve(expected);
-  std::unordered_map<std::string_view, std::size_t> groupOf;  // views into groupKeys
+  if (mode == SearchMode::DateSort) rows.Reserve(expected);
+  if (mode == SearchMode::HostSort) rows.ReserveGrouped(expected);
+  std::unordered_map<std::string_view, uint32_t> groupOf;  // views into groupKeys
   std::deque<std::string> groupKeys;
   std::vector<std::string> hosts;  // UTF-8, for the headers
-  std::vector<HistoryRow> hostPages;
-  std::vector<uint32_t> groupOfPage;
-  if (mode == SearchMode::HostSort) {
-    hostPages.reserve(expected);
-    groupOfPage.reserve(expected);
-  }
 
   SearchProgress done;
   done.filesTotal = request.files.size();
-  std::vector<unsigned char> buf;
+  DayReader reader(expectedBytes);
+  struct Candidate {
+    uint32_t record;
+    std::string_view url, host;
+    std::size_t hash;
+  };
+  std::vector<Candidate> candidates;
   // Oldest first: the files come newest first.
   for (auto file = request.files.rbegin(); file != request.files.rend(); ++file) {
     bool missing = false;
-    if (!ReadDayBytes(fileops::Join(request.historyDir, file->name), buf, missing)) {
+    if (!reader.Read(fileops::Join(request.historyDir, file->name), missing)) {
       if (missing) continue;  // deleted since it was listed
       result = {};
       result.status = SearchResult::Status::FileError;
       result.failedFile = file->name;
       return result;
     }
-    const std::size_t count = buf.size() / kRecordSize;
+    const std::size_t count = reader.Count();
     result.perDay.push_back({file->date, static_cast<int>(count)});
+    // First the records that qualify, then the address set: knowing the
+    // addresses ahead lets the set fetch their slots early.
+    candidates.clear();
     for (std::size_t i = 0; i < count; ++i) {
       if (cancel.load(std::memory_order_relaxed)) {
         result = {};
         result.status = SearchResult::Status::Cancelled;
         return result;
       }
-      const unsigned char* rec = buf.data() + i * kRecordSize;
+      const unsigned char* rec = reader.Record(i);
       const std::string_view url = Field(rec, kUrl, kUrlWidth);
       std::string_view host;
       if (byHost || mode == SearchMode::HostPages) {
@@ -428,22 +644,28 @@ SearchResult Search(const SearchRequest& request, const std::atomic<bool>& cance
         const bool hit = (titles && needle.FoundIn(Field(rec, kTitle, kTitleWidth))) || (urls && needle.FoundIn(url));
         if (!hit) continue;
       }
-      if (!request.dupes && !seenUrls.Insert(url)) continue;
+      candidates.push_back({static_cast<uint32_t>(i), url, host, request.dupes ? 0 : SeenSet::Hash(url)});
+    }
+    constexpr std::size_t kAhead = 8;
+    for (std::size_t k = 0; k < candidates.size(); ++k) {
+      const Candidate& c = candidates[k];
+      if (!request.dupes) {
+        if (k + kAhead < candidates.size()) seenUrls.Prefetch(candidates[k + kAhead].hash);
+        if (!seenUrls.Insert(c.url, c.hash)) continue;
+        rows.KeepFile(reader);  // the set holds the address in the file's bytes
+      }
       ++result.pages;
       if (!byHost) {
-        result.rows.push_back(RowAt(rec, request.showTime));
+        rows.AddPage(reader, c.record);
         continue;
       }
-      auto at = groupOf.find(host);
+      auto at = groupOf.find(c.host);
       if (at == groupOf.end()) {
-        groupKeys.emplace_back(host);
-        at = groupOf.emplace(groupKeys.back(), hosts.size()).first;
+        groupKeys.emplace_back(c.host);
+        at = groupOf.emplace(groupKeys.back(), static_cast<uint32_t>(hosts.size())).first;
         hosts.push_back(coding::Cp1252ToUtf8(groupKeys.back()));
       }
-      if (mode == SearchMode::HostSort) {
-        hostPages.push_back(RowAt(rec, request.showTime));
-        groupOfPage.push_back(static_cast<uint32_t>(at->second));
-      }
+      if (mode == SearchMode::HostSort) rows.AddGroupedPage(reader, c.record, at->second);
     }
     done.filesDone = static_cast<std::size_t>(file - request.files.rbegin()) + 1;
     done.recordsDone += count;
@@ -452,7 +674,7 @@ SearchResult Search(const SearchRequest& request, const std::atomic<bool>& cance
 
   if (byHost) {
     result.hosts = hosts.size();
-    result.rows = GroupedRows(hosts, std::move(hostPages), groupOfPage);
+    rows.GroupUnderHosts(std::move(hosts), mode == SearchMode::HostSort);
   }
   return result;
 }
@@ -497,14 +719,12 @@ int CompareText(const std::string& a, const std::string& b) {
   return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-int CompareBy(const HistoryRow& a, const HistoryRow& b, int column) {
+int CompareBy(const SortKey& a, const SortKey& b, int column) {
   switch (column) {
     case 1:
       return a.hitCount == b.hitCount ? 0 : (a.hitCount < b.hitCount ? -1 : 1);
     case 2:
       return a.visitTime == b.visitTime ? 0 : (a.visitTime < b.visitTime ? -1 : 1);
-    case 3:
-      return CompareText(a.url, b.url);
     default:
       return CompareText(a.text, b.text);
   }
@@ -512,39 +732,54 @@ int CompareBy(const HistoryRow& a, const HistoryRow& b, int column) {
 
 }  // namespace
 
-std::vector<std::size_t> SortedOrder(const std::vector<const HistoryRow*>& rows, int column, bool descending) {
-  auto before = [&](std::size_t x, std::size_t y, int col) {
-    const int c = CompareBy(*rows[x], *rows[y], col);
+std::vector<std::size_t> SortedOrder(const std::vector<SortKey>& rows, int column, bool descending) {
+  auto before = [&](std::size_t x, std::size_t y) {
+    const int c = CompareBy(rows[x], rows[y], column);
     return descending ? c > 0 : c < 0;
   };
-  // Groups: a header and the pages below it; rows before the first header
-  // form a group of their own.
-  std::vector<std::vector<std::size_t>> groups;
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    if (groups.empty() || rows[i]->header) groups.emplace_back();
-    groups.back().push_back(i);
-  }
-  const bool grouped =
-      !rows.empty() && std::any_of(rows.begin(), rows.end(), [](const HistoryRow* r) { return r->header; });
-  std::vector<std::size_t> order;
-  order.reserve(rows.size());
+  std::vector<std::size_t> order(rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) order[i] = i;
+  const bool grouped = std::any_of(rows.begin(), rows.end(), [](const SortKey& r) { return r.header; });
   if (!grouped) {
-    for (std::size_t i = 0; i < rows.size(); ++i) order.push_back(i);
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) { return before(x, y, column); });
+    std::stable_sort(order.begin(), order.end(), before);
     return order;
   }
-  for (auto& g : groups) {
-    const auto pagesBegin = g.begin() + (rows[g.front()]->header ? 1 : 0);
-    std::stable_sort(pagesBegin, g.end(), [&](std::size_t x, std::size_t y) { return before(x, y, column); });
+  // Groups: a header and the pages below it, as [first, end) of `order`;
+  // rows before the first header form a group of their own.
+  std::vector<std::pair<std::size_t, std::size_t>> groups;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (groups.empty() || rows[i].header) groups.emplace_back(i, i);
+    groups.back().second = i + 1;
   }
+  for (const auto& [first, end] : groups)
+    std::stable_sort(order.begin() + static_cast<std::ptrdiff_t>(first + (rows[first].header ? 1 : 0)),
+                     order.begin() + static_cast<std::ptrdiff_t>(end), before);
   if (column == 0)
     std::stable_sort(groups.begin(), groups.end(), [&](const auto& x, const auto& y) {
-      const HistoryRow& a = *rows[x.front()];
-      const HistoryRow& b = *rows[y.front()];
+      const SortKey& a = rows[x.first];
+      const SortKey& b = rows[y.first];
       if (a.header != b.header) return !a.header;  // loose rows stay on top
-      const int c = CompareText(a.host, b.host);
+      const int c = CompareText(a.text, b.text);
       return descending ? c > 0 : c < 0;
     });
-  for (const auto& g : groups) order.insert(order.end(), g.begin(), g.end());
-  return order;
+  std::vector<std::size_t> out;
+  out.reserve(rows.size());
+  for (const auto& [first, end] : groups)
+    out.insert(out.end(), order.begin() + static_cast<std::ptrdiff_t>(first),
+                         order.begin() + static_cast<std::ptrdiff_t>(end));
+  return out;
+}
+
+std::vector<std::size_t> SortedOrder(const std::vector<const HistoryRow*>& rows, int column, bool descending) {
+  std::vector<SortKey> keys;
+  keys.reserve(rows.size());
+  for (const HistoryRow* r : rows) {
+    SortKey key{r->header, r->hitCount, r->visitTime, {}};
+    if (r->header)
+      key.text = r->host;
+    else if (column == 0 || column == 3)
+      key.text = column == 0 ? r->text : r->url;
+    keys.push_back(std::move(key));
+  }
+  return SortedOrder(keys, column, descending);
 }
