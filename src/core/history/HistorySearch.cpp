@@ -58,7 +58,7 @@ const CalendarNames& Names() {
 // ---- reading day files ----
 
 // One block of memory for the bytes of a period's files, taken from the
-// system at once (in large pages where it allows). The system hands out
+// system at once. The system hands out
 // fresh memory zeroed, which cost as much as reading the files: the block of
 // a result that is gone is kept for the next search.
 class Arena {
@@ -72,7 +72,6 @@ class Arena {
     } else {
       void* fresh = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
       if (fresh == MAP_FAILED) return;
-      ::madvise(fresh, bytes, MADV_HUGEPAGE);  // a hint: without it the pages are small
       at = static_cast<unsigned char*>(fresh);
     }
     block_.reset(at, [bytes](unsigned char* p) { GiveBack(p, bytes); });
@@ -89,7 +88,7 @@ class Arena {
   }
 
  private:
-  static constexpr std::size_t kLargePage = 2 << 20;
+  static constexpr std::size_t kLargePage = 2 << 20;  // blocks of a few sizes are easier to reuse
 
   static std::mutex& SpareLock() {
     static std::mutex lock;
@@ -339,7 +338,7 @@ class SeenSet {
  private:
   static constexpr uint32_t kFree = UINT32_MAX;
   struct Slot {
-    uint32_t tag = 0;      // the high half of the text's hash
+    uint32_t tag = 0;       // the high half of the text's hash
     uint32_t text = kFree;  // its place in texts_
   };
 
@@ -766,20 +765,22 @@ std::vector<std::size_t> SortedOrder(const std::vector<SortKey>& rows, int colum
   out.reserve(rows.size());
   for (const auto& [first, end] : groups)
     out.insert(out.end(), order.begin() + static_cast<std::ptrdiff_t>(first),
-                         order.begin() + static_cast<std::ptrdiff_t>(end));
+               order.begin() + static_cast<std::ptrdiff_t>(end));
   return out;
+}
+
+SortKey SortKeyOf(const HistoryRow& row, int column) {
+  SortKey key{row.header, row.hitCount, row.visitTime, {}};
+  if (row.header)
+    key.text = row.host;
+  else if (column == 0 || column == 3)
+    key.text = column == 0 ? row.text : row.url;
+  return key;
 }
 
 std::vector<std::size_t> SortedOrder(const std::vector<const HistoryRow*>& rows, int column, bool descending) {
   std::vector<SortKey> keys;
   keys.reserve(rows.size());
-  for (const HistoryRow* r : rows) {
-    SortKey key{r->header, r->hitCount, r->visitTime, {}};
-    if (r->header)
-      key.text = r->host;
-    else if (column == 0 || column == 3)
-      key.text = column == 0 ? r->text : r->url;
-    keys.push_back(std::move(key));
-  }
+  for (const HistoryRow* r : rows) keys.push_back(SortKeyOf(*r, column));
   return SortedOrder(keys, column, descending);
 }

@@ -79,6 +79,8 @@ struct SortKey {
   std::string text;
 };
 
+SortKey SortKeyOf(const HistoryRow& row, int column);
+
 // The rows of a search. A row is a place in the bytes of the day file it
 // came from, which the rows keep (read once, so a file changed or deleted
 // since is no harm); its texts are made only when asked for, exactly as a

@@ -98,8 +98,8 @@ class Form6 : public Gtk::Window, public TodayListListener {
   bool Searching() const { return searching_; }
   bool Timer1Enabled() const { return timer1_.connected(); }
   const std::vector<PeriodEntry>& Periods() const { return periods_; }
-  // The row behind row `row` of list `index` (1 or 2), null when none.
-  const HistoryRow* RowData(int index, int row) const;
+  // The row behind row `row` of list `index` (1 or 2), none when none.
+  std::optional<HistoryRow> RowData(int index, int row) const;
   ListView& List(int index) { return index == 2 ? ListView2 : ListView1; }
   const ListView& List(int index) const { return index == 2 ? ListView2 : ListView1; }
   int VisibleIndex() const { return TabStrip1.get_current_page() == 1 ? 2 : 1; }
@@ -118,8 +118,9 @@ class Form6 : public Gtk::Window, public TodayListListener {
   void EndSearch();
   void StopJob();
   bool PollSearch();
-  void StartFill(SearchResult result);
-  bool FillStep();
+  void ShowReturns(SearchResult result);
+  void ReturnsListed();
+  SortKey SortKeyOf(int index, int row, int column) const;
   void ClearReturns();
   void Navigate(int index);
   void PopUpMenu(int index, GdkEvent* event);
@@ -130,16 +131,15 @@ class Form6 : public Gtk::Window, public TodayListListener {
   App& app_;
   std::optional<FlagScope> loaded_;              // HistoryWindowLoaded while the window is loaded
   std::map<std::size_t, HistoryRow> todayRows_;  // by record number: the today rows' keys
-  std::vector<HistoryRow> returnRows_;           // by index: the return rows' keys
+  SearchRows returnRows_;                        // by index: the return rows' keys
   std::vector<PeriodEntry> periods_;
   std::unique_ptr<SearchJob> job_;
-  sigc::connection timer1_, poll_, fill_;
+  sigc::connection timer1_, poll_;
+  Glib::Dispatcher searchDone_;  // the search thread's word that it ended
   bool searching_ = false;
+  bool listing_ = false;   // the return list is taking the rows of a search
   std::string hostPages_;  // the host of a host-pages search
-  // The search whose rows are being put into the list.
-  SearchResult filling_;
-  SearchMode fillingMode_ = SearchMode::HostSort;
-  std::size_t fillNext_ = 0;
+  SearchMode searchMode_ = SearchMode::HostSort;
   int64_t searchedFirstDay_ = 0, searchedLastDay_ = 0;
   bool skipNextNavigation_ = false;  // the one-shot mark of a right click in 1-click mode
   bool doubleClickRelease_ = false;  // the release that ends a double click
