@@ -128,6 +128,8 @@ class Arena {
 // over them.
 class DayReader {
  public:
+  // Without a block (expectedBytes 0) every file is read into one buffer
+  // of its own, reused.
   explicit DayReader(std::size_t expectedBytes) : arena_(expectedBytes) {}
 
   // False when the file cannot be read; `missing` tells that it is gone.
@@ -147,9 +149,11 @@ class DayReader {
     if (arena_.Room() >= want + kRecordSize) {
       data_ = arena_.Free();
       capacity_ = arena_.Room();
-      heap_.reset();
-    } else {
+    } else if (!heap_ || heapCapacity_ < want + kRecordSize) {
       Allocate(want + kRecordSize, 0);
+    } else {
+      data_ = heap_.get();
+      capacity_ = heapCapacity_;
     }
     bool ok = true;
     for (;;) {
@@ -173,8 +177,8 @@ class DayReader {
   // The bytes read last, to be kept beyond this file: the rows refer to them.
   std::shared_ptr<const unsigned char[]> Keep() {
     kept_ = true;
-    if (!heap_) return arena_.Take(size_);
-    capacity_ = 0;
+    if (data_ != heap_.get()) return arena_.Take(size_);
+    heapCapacity_ = 0;
     return std::shared_ptr<const unsigned char[]>(std::move(heap_));
   }
 
@@ -186,13 +190,13 @@ class DayReader {
     std::memcpy(bigger.get(), data_, keep);
     heap_ = std::move(bigger);
     data_ = heap_.get();
-    capacity_ = capacity;
+    capacity_ = heapCapacity_ = capacity;
   }
 
   Arena arena_;
   std::unique_ptr<unsigned char[]> heap_;  // when the file is not in the block
   unsigned char* data_ = nullptr;          // the bytes read last, kept or not
-  std::size_t capacity_ = 0, size_ = 0;
+  std::size_t capacity_ = 0, heapCapacity_ = 0, size_ = 0;
   bool kept_ = false;
 };
 
@@ -200,12 +204,16 @@ class DayReader {
 // still Windows-1252 bytes.
 std::string_view Field(const unsigned char* record, std::size_t offset, std::size_t width) {
   const auto* begin = reinterpret_cast<const char*>(record + offset);
-  const void* nul = std::memchr(begin, 0, width);
-  const char* end = nul ? static_cast<const char*>(nul) : begin + width;
-  // Fields are mostly padding: skip it eight blanks at a time.
+  const char* end = begin + width;
+  // Fields are mostly padding: skip it eight blanks at a time, before
+  // looking for a NUL in what is left.
   static const char kBlanks[8] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
   while (end - begin >= 8 && std::memcmp(end - 8, kBlanks, 8) == 0) end -= 8;
   while (end > begin && end[-1] == ' ') --end;
+  if (const void* nul = std::memchr(begin, 0, static_cast<std::size_t>(end - begin))) {
+    end = static_cast<const char*>(nul);
+    while (end > begin && end[-1] == ' ') --end;
+  }
   while (begin < end && *begin == ' ') ++begin;
   return {begin, static_cast<std::size_t>(end - begin)};
 }
@@ -267,6 +275,12 @@ class FoldedNeedle {
     other_ = first_;
     for (int c = 0; c < 256; ++c)
       if (c != first_ && kCase.lower[c] == first_) other_ = static_cast<unsigned char>(c);
+  }
+
+  // In a record's text field: most fields do not hold the text even
+  // untrimmed, and those need not be trimmed.
+  bool FoundInField(const unsigned char* record, std::size_t offset, std::size_t width) const {
+    return FoundIn({reinterpret_cast<const char*>(record + offset), width}) && FoundIn(Field(record, offset, width));
   }
 
   bool FoundIn(std::string_view hay) const {
@@ -529,6 +543,23 @@ class RowGatherer {
     return static_cast<uint32_t>(rows_.files_.size() - 1);
   }
   void Reserve(std::size_t rows) { rows_.refs_.reserve(rows); }
+  // Searches that keep few of the records copy those alone, in blocks, and
+  // need not keep whole files. The copy made last can be taken back.
+  const unsigned char* CopyRecord(const unsigned char* record) {
+    if (!copyBlock_ || copies_ == kCopyBlock) {
+      copyBlock_ = new unsigned char[kCopyBlock * kRecordSize];
+      rows_.files_.push_back({std::shared_ptr<const unsigned char[]>(copyBlock_), 0});
+      copies_ = 0;
+    }
+    unsigned char* at = copyBlock_ + copies_ * kRecordSize;
+    std::memcpy(at, record, kRecordSize);
+    rows_.files_.back().size = ++copies_ * kRecordSize;
+    return at;
+  }
+  void DropCopy() { rows_.files_.back().size = --copies_ * kRecordSize; }
+  void AddCopiedPage() {
+    rows_.refs_.push_back({static_cast<uint32_t>(rows_.files_.size() - 1), static_cast<uint32_t>(copies_ - 1)});
+  }
   void AddPage(DayReader& reader, std::size_t record) {
     rows_.refs_.push_back({KeepFile(reader), static_cast<uint32_t>(record)});
   }
@@ -565,8 +596,11 @@ class RowGatherer {
   }
 
  private:
+  static constexpr std::size_t kCopyBlock = 2048;  // records
   SearchRows& rows_;
   std::vector<uint32_t> groupOfPage_;
+  unsigned char* copyBlock_ = nullptr;  // owned by the rows
+  std::size_t copies_ = 0;
 };
 
 // ---- the search ----
@@ -603,7 +637,10 @@ SearchResult Search(const SearchRequest& request, const std::atomic<bool>& cance
 
   SearchProgress done;
   done.filesTotal = request.files.size();
-  DayReader reader(expectedBytes);
+  // Text and host-pages searches keep few records: those are copied, and
+  // every file is read into one buffer that stays in the cache.
+  const bool copyPages = IsTextMode(mode) || mode == SearchMode::HostPages;
+  DayReader reader(copyPages ? 0 : expectedBytes);
   struct Candidate {
     uint32_t record;
     std::string_view url, host;
@@ -632,7 +669,6 @@ SearchResult Search(const SearchRequest& request, const std::atomic<bool>& cance
         return result;
       }
       const unsigned char* rec = reader.Record(i);
-      const std::string_view url = Field(rec, kUrl, kUrlWidth);
       std::string_view host;
       if (byHost || mode == SearchMode::HostPages) {
         host = Field(rec, kHost, kHostWidth);
@@ -640,14 +676,26 @@ SearchResult Search(const SearchRequest& request, const std::atomic<bool>& cance
         if (mode == SearchMode::HostPages && host != wantedHost) continue;
       }
       if (titles || urls) {
-        const bool hit = (titles && needle.FoundIn(Field(rec, kTitle, kTitleWidth))) || (urls && needle.FoundIn(url));
+        const bool hit = (titles && needle.FoundInField(rec, kTitle, kTitleWidth)) ||
+                         (urls && needle.FoundInField(rec, kUrl, kUrlWidth));
         if (!hit) continue;
       }
+      const std::string_view url = request.dupes ? std::string_view() : Field(rec, kUrl, kUrlWidth);
       candidates.push_back({static_cast<uint32_t>(i), url, host, request.dupes ? 0 : SeenSet::Hash(url)});
     }
     constexpr std::size_t kAhead = 8;
     for (std::size_t k = 0; k < candidates.size(); ++k) {
       const Candidate& c = candidates[k];
+      if (copyPages) {
+        const unsigned char* copy = rows.CopyRecord(reader.Record(c.record));
+        if (!request.dupes && !seenUrls.Insert(Field(copy, kUrl, kUrlWidth), c.hash)) {
+          rows.DropCopy();
+          continue;
+        }
+        ++result.pages;
+        rows.AddCopiedPage();
+        continue;
+      }
       if (!request.dupes) {
         if (k + kAhead < candidates.size()) seenUrls.Prefetch(candidates[k + kAhead].hash);
         if (!seenUrls.Insert(c.url, c.hash)) continue;
