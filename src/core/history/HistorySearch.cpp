@@ -2,6 +2,9 @@
 
 #include <fcntl.h>
 #include <sys/mman.h>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,59 +58,46 @@ const CalendarNames& Names() {
   return names;
 }
 
-// ---- reading day files ----
+// ---- reading day files, keeping records ----
 
-// One block of memory for the bytes of a period's files, taken from the
-// system at once. The system hands out
-// fresh memory zeroed, which cost as much as reading the files: the block of
-// a result that is gone is kept for the next search.
-class Arena {
+// Memory for kept records, taken from the system in one piece. The system
+// hands out fresh memory zeroed, which cost as much as reading the files:
+// the block of a result that is gone is kept for the next search.
+class BlockCache {
  public:
-  explicit Arena(std::size_t bytes) {
-    if (bytes == 0) return;
-    bytes = (bytes + kLargePage - 1) / kLargePage * kLargePage;
-    unsigned char* at = TakeSpare(bytes);
-    if (at) {
-      bytes = std::max(bytes, takenSize_);
-    } else {
+  // A block of at least `bytes`, its size in `bytes`. Throws bad_alloc.
+  static std::shared_ptr<unsigned char> Take(std::size_t& bytes) {
+    bytes = (bytes + kGrain - 1) / kGrain * kGrain;
+    unsigned char* at = nullptr;
+    {
+      const std::lock_guard<std::mutex> hold(Lock());
+      if (spare_ && spareSize_ >= bytes && spareSize_ <= 2 * bytes) {
+        at = std::exchange(spare_, nullptr);
+        bytes = spareSize_;
+      }
+    }
+    if (!at) {
       void* fresh = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-      if (fresh == MAP_FAILED) return;
+      if (fresh == MAP_FAILED) throw std::bad_alloc();
       at = static_cast<unsigned char*>(fresh);
     }
-    block_.reset(at, [bytes](unsigned char* p) { GiveBack(p, bytes); });
-    size_ = bytes;
-  }
-  unsigned char* Free() const { return block_.get() + used_; }
-  std::size_t Room() const { return size_ - used_; }
-  // The bytes from Free() on become a kept file's: they stay while any part
-  // of the block is referred to.
-  std::shared_ptr<const unsigned char[]> Take(std::size_t bytes) {
-    const unsigned char* at = Free();
-    used_ += (bytes + 63) / 64 * 64;
-    return {block_, at};
+    const std::size_t size = bytes;
+    return {at, [size](unsigned char* block) { GiveBack(block, size); }};
   }
 
  private:
-  static constexpr std::size_t kLargePage = 2 << 20;  // blocks of a few sizes are easier to reuse
+  static constexpr std::size_t kGrain = 2 << 20;  // blocks of a few sizes are easier to reuse
 
-  static std::mutex& SpareLock() {
+  static std::mutex& Lock() {
     static std::mutex lock;
     return lock;
   }
-  // A spare block of at least `bytes`, its size in takenSize_.
-  unsigned char* TakeSpare(std::size_t bytes) {
-    const std::lock_guard<std::mutex> hold(SpareLock());
-    if (!spare_) return nullptr;
-    takenSize_ = spareSize_;
-    if (spareSize_ < bytes) {
-      ::munmap(spare_, spareSize_);
-      spare_ = nullptr;
-      return nullptr;
-    }
-    return std::exchange(spare_, nullptr);
-  }
   static void GiveBack(unsigned char* block, std::size_t bytes) {
-    const std::lock_guard<std::mutex> hold(SpareLock());
+    const std::lock_guard<std::mutex> hold(Lock());
+    if (spare_ && spareSize_ > bytes) {
+      ::munmap(block, bytes);
+      return;
+    }
     if (spare_) ::munmap(spare_, spareSize_);
     // The system may take the pages back meanwhile if it needs them.
     ::madvise(block, bytes, MADV_FREE);
@@ -117,26 +107,17 @@ class Arena {
 
   static inline unsigned char* spare_ = nullptr;
   static inline std::size_t spareSize_ = 0;
-
-  std::shared_ptr<unsigned char> block_;
-  std::size_t size_ = 0, used_ = 0, takenSize_ = 0;
 };
 
-// The bytes of one day file at a time, cut to their whole records: a torn
-// last append is no page, as for ReadDayFile. A file that gives rows hands
-// its bytes to the rows (Keep); the next file then reads after them, else
-// over them.
+// The bytes of one day file at a time, into one buffer that stays in the
+// cache, cut to their whole records: a torn last append is no page, as for
+// ReadDayFile.
 class DayReader {
  public:
-  // Without a block (expectedBytes 0) every file is read into one buffer
-  // of its own, reused.
-  explicit DayReader(std::size_t expectedBytes) : arena_(expectedBytes) {}
-
   // False when the file cannot be read; `missing` tells that it is gone.
   bool Read(const std::string& path, bool& missing) {
     missing = false;
     size_ = 0;
-    kept_ = false;
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
       missing = errno == ENOENT;
@@ -146,19 +127,11 @@ class DayReader {
     // Room for the whole file and a little more, so one read takes it all
     // and the next sees its end; a file still growing gets more room.
     const std::size_t want = ::fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
-    if (arena_.Room() >= want + kRecordSize) {
-      data_ = arena_.Free();
-      capacity_ = arena_.Room();
-    } else if (!heap_ || heapCapacity_ < want + kRecordSize) {
-      Allocate(want + kRecordSize, 0);
-    } else {
-      data_ = heap_.get();
-      capacity_ = heapCapacity_;
-    }
+    if (capacity_ < want + kRecordSize) Allocate(want + kRecordSize);
     bool ok = true;
     for (;;) {
-      if (size_ == capacity_) Allocate(capacity_ * 2, size_);
-      const ssize_t n = ::read(fd, data_ + size_, capacity_ - size_);
+      if (size_ == capacity_) Allocate(capacity_ * 2);
+      const ssize_t n = ::read(fd, buffer_.get() + size_, capacity_ - size_);
       if (n < 0 && errno == EINTR) continue;
       if (n < 0) ok = false;
       if (n <= 0) break;
@@ -170,34 +143,19 @@ class DayReader {
   }
 
   std::size_t Count() const { return size_ / kRecordSize; }
-  std::size_t Size() const { return size_; }
-  const unsigned char* Record(std::size_t i) const { return data_ + i * kRecordSize; }
-  bool Kept() const { return kept_; }
-
-  // The bytes read last, to be kept beyond this file: the rows refer to them.
-  std::shared_ptr<const unsigned char[]> Keep() {
-    kept_ = true;
-    if (data_ != heap_.get()) return arena_.Take(size_);
-    heapCapacity_ = 0;
-    return std::shared_ptr<const unsigned char[]>(std::move(heap_));
-  }
+  const unsigned char* Record(std::size_t i) const { return buffer_.get() + i * kRecordSize; }
 
  private:
-  // A buffer of its own, for a file the block has no room for; the first
-  // `keep` bytes read so far move along.
-  void Allocate(std::size_t capacity, std::size_t keep) {
+  // The bytes read so far move along.
+  void Allocate(std::size_t capacity) {
     std::unique_ptr<unsigned char[]> bigger(new unsigned char[capacity]);  // not zeroed: bytes are read first
-    std::memcpy(bigger.get(), data_, keep);
-    heap_ = std::move(bigger);
-    data_ = heap_.get();
-    capacity_ = heapCapacity_ = capacity;
+    if (size_ > 0) std::memcpy(bigger.get(), buffer_.get(), size_);
+    buffer_ = std::move(bigger);
+    capacity_ = capacity;
   }
 
-  Arena arena_;
-  std::unique_ptr<unsigned char[]> heap_;  // when the file is not in the block
-  unsigned char* data_ = nullptr;          // the bytes read last, kept or not
-  std::size_t capacity_ = 0, heapCapacity_ = 0, size_ = 0;
-  bool kept_ = false;
+  std::unique_ptr<unsigned char[]> buffer_;
+  std::size_t capacity_ = 0, size_ = 0;
 };
 
 // A text field as the record files mean it: up to a NUL, blanks trimmed;
@@ -461,12 +419,12 @@ const char* SearchCheckMessage(SearchCheck check) {
 // ---- the rows of a search ----
 
 const unsigned char* SearchRows::Record(const Ref& ref) const {
-  return files_[ref.file].bytes.get() + std::size_t{ref.record} * kRecordSize;
+  return blocks_[ref.block].get() + std::size_t{ref.record} * kKeptBytes;
 }
 
 HistoryRow SearchRows::operator[](std::size_t row) const {
   const Ref& ref = refs_[row];
-  if (ref.file == kHeaderFile) return HostHeaderRow(hosts_[ref.record]);
+  if (ref.block == kHeaderBlock) return HostHeaderRow(hosts_[ref.record]);
   const unsigned char* record = Record(ref);
   HistoryRow out;
   out.visitTime = VisitTimeOf(record);
@@ -480,7 +438,7 @@ HistoryRow SearchRows::operator[](std::size_t row) const {
 
 std::string SearchRows::Cell(std::size_t row, int column) const {
   const Ref& ref = refs_[row];
-  if (ref.file == kHeaderFile) {
+  if (ref.block == kHeaderBlock) {
     if (column == 0) return HeaderText(hosts_[ref.record]);
     return column == 1 || column == 2 ? kHeaderDots : std::string();
   }
@@ -501,13 +459,13 @@ std::string SearchRows::Cell(std::size_t row, int column) const {
 
 std::string SearchRows::Host(std::size_t row) const {
   const Ref& ref = refs_[row];
-  return ref.file == kHeaderFile ? hosts_[ref.record] : std::string();
+  return ref.block == kHeaderBlock ? hosts_[ref.record] : std::string();
 }
 
 SortKey SearchRows::KeyOf(std::size_t row, int column) const {
   const Ref& ref = refs_[row];
   SortKey key;
-  if (ref.file == kHeaderFile) {
+  if (ref.block == kHeaderBlock) {
     key.header = true;
     key.text = hosts_[ref.record];
     return key;
@@ -521,57 +479,63 @@ SortKey SearchRows::KeyOf(std::size_t row, int column) const {
 }
 
 std::size_t SearchRows::OwnBytes() const {
-  std::size_t bytes = sizeof *this + refs_.capacity() * sizeof(Ref) + files_.capacity() * sizeof(DayBytes) +
+  std::size_t bytes = sizeof *this + refs_.capacity() * sizeof(Ref) +
+                      blocks_.capacity() * sizeof(std::shared_ptr<const unsigned char>) +
                       hosts_.capacity() * sizeof(std::string);
   for (const std::string& host : hosts_) bytes += host.capacity() + 1;
-  // The shared owners of the files' bytes.
-  return bytes + files_.size() * 2 * sizeof(void*) * 2;
+  return bytes;
 }
 
 // Puts the rows of a search together as its files are read.
+// Copies the kept part of a record to memory not read again soon. A year's
+// copies are far more than the caches hold: storing them around the caches
+// saves fetching each line before it is written.
+void StoreAround(unsigned char* to, const unsigned char* from) {
+  static_assert(SearchRows::kKeptBytes % 16 == 0, "whole 16-byte pieces");
+#ifdef __SSE2__
+  for (std::size_t i = 0; i < SearchRows::kKeptBytes; i += 16)
+    _mm_stream_si128(reinterpret_cast<__m128i*>(to + i), _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i)));
+#else
+  std::memcpy(to, from, SearchRows::kKeptBytes);
+#endif
+}
+
+// Makes the copies seen by whoever reads the rows next, on any thread.
+void CopiesDone() {
+#ifdef __SSE2__
+  _mm_sfence();
+#endif
+}
+
 class RowGatherer {
  public:
-  RowGatherer(SearchRows& rows, bool withTime) : rows_(rows) { rows_.withTime_ = withTime; }
-
-  // The current file's bytes stay with the rows (views into them stay
-  // valid); returns the file's number among the kept ones.
-  uint32_t KeepFile(DayReader& reader) {
-    if (!reader.Kept()) {
-      const std::size_t size = reader.Size();
-      rows_.files_.push_back({reader.Keep(), size});
-    }
-    return static_cast<uint32_t>(rows_.files_.size() - 1);
+  RowGatherer(SearchRows& rows, bool withTime, std::size_t expected) : rows_(rows), expected_(expected) {
+    rows_.withTime_ = withTime;
   }
-  void Reserve(std::size_t rows) { rows_.refs_.reserve(rows); }
-  // Searches that keep few of the records copy those alone, in blocks, and
-  // need not keep whole files. The copy made last can be taken back.
-  const unsigned char* CopyRecord(const unsigned char* record) {
-    if (!copyBlock_ || copies_ == kCopyBlock) {
-      copyBlock_ = new unsigned char[kCopyBlock * kRecordSize];
-      rows_.files_.push_back({std::shared_ptr<const unsigned char[]>(copyBlock_), 0});
-      copies_ = 0;
-    }
-    unsigned char* at = copyBlock_ + copies_ * kRecordSize;
-    std::memcpy(at, record, kRecordSize);
-    rows_.files_.back().size = ++copies_ * kRecordSize;
+
+  // Each record that may give a row is copied (the fields rows show) into
+  // blocks the rows keep; the copy made last can be taken back.
+  const unsigned char* Copy(const unsigned char* record) {
+    if (used_ == capacity_) NewBlock();
+    unsigned char* at = block_ + used_ * SearchRows::kKeptBytes;
+    StoreAround(at, record);
+    ++used_;
     return at;
   }
-  void DropCopy() { rows_.files_.back().size = --copies_ * kRecordSize; }
-  void AddCopiedPage() {
-    rows_.refs_.push_back({static_cast<uint32_t>(rows_.files_.size() - 1), static_cast<uint32_t>(copies_ - 1)});
-  }
-  void AddPage(DayReader& reader, std::size_t record) {
-    rows_.refs_.push_back({KeepFile(reader), static_cast<uint32_t>(record)});
+  void DropCopy() { --used_; }
+  // The copy made last is a row.
+  void AddPage() {
+    rows_.refs_.push_back({static_cast<uint32_t>(rows_.blocks_.size() - 1), static_cast<uint32_t>(used_ - 1)});
   }
   // Host modes: the pages come in the order read and are put under their
   // hosts' headers at the end.
-  void AddGroupedPage(DayReader& reader, std::size_t record, uint32_t group) {
-    AddPage(reader, record);
+  void AddGroupedPage(uint32_t group) {
+    AddPage();
     groupOfPage_.push_back(group);
   }
-  void ReserveGrouped(std::size_t rows) {
-    Reserve(rows);
-    groupOfPage_.reserve(rows);
+  void Reserve(std::size_t rows, bool grouped) {
+    rows_.refs_.reserve(rows);
+    if (grouped) groupOfPage_.reserve(rows);
   }
   // Each host's header, then its pages in the order they came; the hosts in
   // the order of their first page.
@@ -580,7 +544,7 @@ class RowGatherer {
     pages.swap(rows_.refs_);
     if (!withPages) {
       pages.clear();
-      rows_.files_.clear();
+      rows_.blocks_.clear();  // they held the addresses only while searching
     }
     std::vector<std::size_t> start(hosts.size() + 1, 0);
     for (const uint32_t g : groupOfPage_) ++start[g + 1];
@@ -588,7 +552,7 @@ class RowGatherer {
     rows_.refs_.resize(hosts.size() + pages.size());
     std::vector<std::size_t> next(start.begin(), start.end() - 1);
     for (std::size_t g = 0; g < hosts.size(); ++g) {
-      rows_.refs_[start[g] + g] = {SearchRows::kHeaderFile, static_cast<uint32_t>(g)};
+      rows_.refs_[start[g] + g] = {SearchRows::kHeaderBlock, static_cast<uint32_t>(g)};
       next[g] += g + 1;  // after the header and the headers before it
     }
     for (std::size_t i = 0; i < pages.size(); ++i) rows_.refs_[next[groupOfPage_[i]]++] = pages[i];
@@ -596,11 +560,23 @@ class RowGatherer {
   }
 
  private:
-  static constexpr std::size_t kCopyBlock = 2048;  // records
+  // The first block holds every record of the period as the files were
+  // when the search began; files that grew since get more.
+  void NewBlock() {
+    const std::size_t records = std::max<std::size_t>(rows_.blocks_.empty() ? expected_ : expected_ / 4, 1024);
+    std::size_t bytes = records * SearchRows::kKeptBytes;
+    std::shared_ptr<unsigned char> block = BlockCache::Take(bytes);
+    block_ = block.get();
+    rows_.blocks_.emplace_back(std::move(block), block_);
+    capacity_ = bytes / SearchRows::kKeptBytes;
+    used_ = 0;
+  }
+
   SearchRows& rows_;
+  std::size_t expected_;
   std::vector<uint32_t> groupOfPage_;
-  unsigned char* copyBlock_ = nullptr;  // owned by the rows
-  std::size_t copies_ = 0;
+  unsigned char* block_ = nullptr;  // the block being filled, owned by the rows
+  std::size_t used_ = 0, capacity_ = 0;
 };
 
 // ---- the search ----
@@ -619,28 +595,25 @@ SearchResult Search(const SearchRequest& request, const std::atomic<bool>& cance
 
   // Room for every record of the period at once: growing the address set
   // and the rows as they fill costs more than the reading.
-  std::size_t expected = 0, expectedBytes = 0;
+  std::size_t expected = 0;
   for (const auto& file : request.files) {
     struct stat st {};
-    if (::stat(fileops::Join(request.historyDir, file.name).c_str(), &st) == 0 && st.st_size > 0) {
+    if (::stat(fileops::Join(request.historyDir, file.name).c_str(), &st) == 0 && st.st_size > 0)
       expected += static_cast<std::size_t>(st.st_size) / kRecordSize;
-      expectedBytes += static_cast<std::size_t>(st.st_size) + kRecordSize + 64;
-    }
   }
-  RowGatherer rows(result.rows, request.showTime);
+  // Text and host-pages searches keep few records: their blocks start small.
+  const bool fewPages = IsTextMode(mode) || mode == SearchMode::HostPages;
+  RowGatherer rows(result.rows, request.showTime, fewPages ? 0 : expected);
   SeenSet seenUrls(request.dupes ? 0 : expected);
-  if (mode == SearchMode::DateSort) rows.Reserve(expected);
-  if (mode == SearchMode::HostSort) rows.ReserveGrouped(expected);
+  if (mode == SearchMode::DateSort || mode == SearchMode::HostSort)
+    rows.Reserve(expected, mode == SearchMode::HostSort);
   std::unordered_map<std::string_view, uint32_t> groupOf;  // views into groupKeys
   std::deque<std::string> groupKeys;
   std::vector<std::string> hosts;  // UTF-8, for the headers
 
   SearchProgress done;
   done.filesTotal = request.files.size();
-  // Text and host-pages searches keep few records: those are copied, and
-  // every file is read into one buffer that stays in the cache.
-  const bool copyPages = IsTextMode(mode) || mode == SearchMode::HostPages;
-  DayReader reader(copyPages ? 0 : expectedBytes);
+  DayReader reader;
   struct Candidate {
     uint32_t record;
     std::string_view url, host;
@@ -686,24 +659,21 @@ SearchResult Search(const SearchRequest& request, const std::atomic<bool>& cance
     constexpr std::size_t kAhead = 8;
     for (std::size_t k = 0; k < candidates.size(); ++k) {
       const Candidate& c = candidates[k];
-      if (copyPages) {
-        const unsigned char* copy = rows.CopyRecord(reader.Record(c.record));
-        if (!request.dupes && !seenUrls.Insert(Field(copy, kUrl, kUrlWidth), c.hash)) {
+      // The address set holds views into the kept copies.
+      const unsigned char* record = reader.Record(c.record);
+      const unsigned char* copy = rows.Copy(record);
+      if (!request.dupes) {
+        if (k + kAhead < candidates.size()) seenUrls.Prefetch(candidates[k + kAhead].hash);
+        const std::string_view url(
+            reinterpret_cast<const char*>(copy) + (c.url.data() - reinterpret_cast<const char*>(record)), c.url.size());
+        if (!seenUrls.Insert(url, c.hash)) {
           rows.DropCopy();
           continue;
         }
-        ++result.pages;
-        rows.AddCopiedPage();
-        continue;
-      }
-      if (!request.dupes) {
-        if (k + kAhead < candidates.size()) seenUrls.Prefetch(candidates[k + kAhead].hash);
-        if (!seenUrls.Insert(c.url, c.hash)) continue;
-        rows.KeepFile(reader);  // the set holds the address in the file's bytes
       }
       ++result.pages;
       if (!byHost) {
-        rows.AddPage(reader, c.record);
+        rows.AddPage();
         continue;
       }
       auto at = groupOf.find(c.host);
@@ -712,13 +682,14 @@ SearchResult Search(const SearchRequest& request, const std::atomic<bool>& cance
         at = groupOf.emplace(groupKeys.back(), static_cast<uint32_t>(hosts.size())).first;
         hosts.push_back(coding::Cp1252ToUtf8(groupKeys.back()));
       }
-      if (mode == SearchMode::HostSort) rows.AddGroupedPage(reader, c.record, at->second);
+      if (mode == SearchMode::HostSort) rows.AddGroupedPage(at->second);
     }
     done.filesDone = static_cast<std::size_t>(file - request.files.rbegin()) + 1;
     done.recordsDone += count;
     if (progress) progress(done);
   }
 
+  CopiesDone();
   if (byHost) {
     result.hosts = hosts.size();
     rows.GroupUnderHosts(std::move(hosts), mode == SearchMode::HostSort);

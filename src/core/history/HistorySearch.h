@@ -81,11 +81,11 @@ struct SortKey {
 
 SortKey SortKeyOf(const HistoryRow& row, int column);
 
-// The rows of a search. A row is a place in the bytes of the day file it
-// came from, which the rows keep (read once, so a file changed or deleted
-// since is no harm); its texts are made only when asked for, exactly as a
+// The rows of a search. A row is a place in the bytes of the record it came
+// from, which the rows keep (read once, so a file changed or deleted since
+// is no harm); its texts are made only when asked for, exactly as a
 // HistoryRow holds them. A year of rows costs a few bytes each beyond the
-// files' bytes.
+// records' bytes.
 class SearchRows {
  public:
   class const_iterator {
@@ -115,29 +115,28 @@ class SearchRows {
   const_iterator begin() const { return {this, 0}; }
   const_iterator end() const { return {this, refs_.size()}; }
 
-  bool Header(std::size_t row) const { return refs_[row].file == kHeaderFile; }
+  bool Header(std::size_t row) const { return refs_[row].block == kHeaderBlock; }
   // A column's text: 0 title, 1 hits, 2 date, 3 address.
   std::string Cell(std::size_t row, int column) const;
   std::string Host(std::size_t row) const;  // a header's host, "" for a page
   SortKey KeyOf(std::size_t row, int column) const;
-  // Memory the rows hold beyond the day files' bytes.
+  // Memory the rows hold beyond the records' bytes they keep.
   std::size_t OwnBytes() const;
+  // Of each record that gives a row, the rows keep the bytes up to the end
+  // of its address: the fields a row shows.
+  static constexpr std::size_t kKeptBytes = history_layout::kUrl + history_layout::kUrlWidth;
 
  private:
   friend class RowGatherer;
-  static constexpr uint32_t kHeaderFile = UINT32_MAX;
-  // A page: a record of a kept file. A header: kHeaderFile and a host's index.
+  static constexpr uint32_t kHeaderBlock = UINT32_MAX;
+  // A page: a record kept in a block. A header: kHeaderBlock and a host's index.
   struct Ref {
-    uint32_t file = 0, record = 0;
-  };
-  struct DayBytes {
-    std::shared_ptr<const unsigned char[]> bytes;
-    std::size_t size = 0;
+    uint32_t block = 0, record = 0;
   };
   const unsigned char* Record(const Ref& ref) const;
 
   std::vector<Ref> refs_;
-  std::vector<DayBytes> files_;
+  std::vector<std::shared_ptr<const unsigned char>> blocks_;
   std::vector<std::string> hosts_;  // UTF-8
   bool withTime_ = false;
 };
