@@ -98,6 +98,7 @@ class Form6 : public Gtk::Window, public TodayListListener {
   bool Searching() const { return searching_; }
   bool Timer1Enabled() const { return timer1_.connected(); }
   const std::vector<PeriodEntry>& Periods() const { return periods_; }
+  const SearchRows& ReturnRows() const { return returnRows_; }
   // The row behind row `row` of list `index` (1 or 2), none when none.
   std::optional<HistoryRow> RowData(int index, int row) const;
   ListView& List(int index) { return index == 2 ? ListView2 : ListView1; }
