@@ -602,10 +602,11 @@ SearchResult Search(const SearchRequest& request, const std::atomic<bool>& cance
     if (::stat(fileops::Join(request.historyDir, file.name).c_str(), &st) == 0 && st.st_size > 0)
       expected += static_cast<std::size_t>(st.st_size) / kRecordSize;
   }
-  // Text and host-pages searches keep few records: their blocks start small.
+  // Text and host-pages searches keep few records: their blocks and address
+  // set start small.
   const bool fewPages = IsTextMode(mode) || mode == SearchMode::HostPages;
   RowGatherer rows(result.rows, request.showTime, fewPages ? 0 : expected);
-  SeenSet seenUrls(request.dupes ? 0 : expected);
+  SeenSet seenUrls(request.dupes || fewPages ? 0 : expected);
   if (mode == SearchMode::DateSort || mode == SearchMode::HostSort)
     rows.Reserve(expected, mode == SearchMode::HostSort);
   std::unordered_map<std::string_view, uint32_t> groupOf;  // views into groupKeys
