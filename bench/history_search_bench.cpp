@@ -100,11 +100,7 @@ void BM_Search(benchmark::State& state) {
   // What the rows hold beyond the record bytes they keep.
   state.counters["own_B/row"] = rows ? static_cast<double>(ownBytes) / static_cast<double>(rows) : 0;
 }
-BENCHMARK(BM_Search)
-    ->Arg(static_cast<int>(SearchMode::DateSort))
-    ->Arg(static_cast<int>(SearchMode::BothText))
-    ->Arg(static_cast<int>(SearchMode::HostSort))
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Search)->DenseRange(0, 5)->Unit(benchmark::kMillisecond);  // each entry of the second selector
 
 // The period selector: the folder listing, the dates, the entries.
 void BM_PeriodSelector(benchmark::State& state) {

@@ -508,6 +508,29 @@ void CopiesDone() {
 #endif
 }
 
+// Texts kept for the time of a search, in large blocks that never move; the
+// text kept last can be taken back.
+class TextStore {
+ public:
+  std::string_view Keep(std::string_view text) {
+    if (blocks_.empty() || text.size() > kBlock - used_) {
+      blocks_.emplace_back(new char[std::max(kBlock, text.size())]);  // not zeroed: written first
+      used_ = 0;
+    }
+    char* at = blocks_.back().get() + used_;
+    std::memcpy(at, text.data(), text.size());
+    used_ += text.size();
+    last_ = text.size();
+    return {at, text.size()};
+  }
+  void DropLast() { used_ -= last_; }
+
+ private:
+  static constexpr std::size_t kBlock = 1 << 20;
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  std::size_t used_ = 0, last_ = 0;
+};
+
 class RowGatherer {
  public:
   RowGatherer(SearchRows& rows, bool withTime, std::size_t expected) : rows_(rows), expected_(expected) {
@@ -540,13 +563,9 @@ class RowGatherer {
   }
   // Each host's header, then its pages in the order they came; the hosts in
   // the order of their first page.
-  void GroupUnderHosts(std::vector<std::string> hosts, bool withPages) {
+  void GroupUnderHosts(std::vector<std::string> hosts) {
     std::vector<SearchRows::Ref> pages;
     pages.swap(rows_.refs_);
-    if (!withPages) {
-      pages.clear();
-      rows_.blocks_.clear();  // they held the addresses only while searching
-    }
     std::vector<std::size_t> start(hosts.size() + 1, 0);
     for (const uint32_t g : groupOfPage_) ++start[g + 1];
     for (std::size_t g = 0; g < hosts.size(); ++g) start[g + 1] += start[g];
@@ -622,6 +641,9 @@ SearchResult Search(const SearchRequest& request, const std::atomic<bool>& cance
     std::size_t hash;
   };
   std::vector<Candidate> candidates;
+  // Host List Only lists no pages: it keeps only the addresses, to count them.
+  const bool keepRecords = mode != SearchMode::HostListOnly;
+  TextStore addresses;
   // Oldest first: the files come newest first.
   for (auto file = request.files.rbegin(); file != request.files.rend(); ++file) {
     bool missing = false;
@@ -663,13 +685,18 @@ SearchResult Search(const SearchRequest& request, const std::atomic<bool>& cance
       const Candidate& c = candidates[k];
       // The address set holds views into the kept copies.
       const unsigned char* record = reader.Record(c.record);
-      const unsigned char* copy = rows.Copy(record);
+      const unsigned char* copy = keepRecords ? rows.Copy(record) : nullptr;
       if (!request.dupes) {
         if (k + kAhead < candidates.size()) seenUrls.Prefetch(candidates[k + kAhead].hash);
-        const std::string_view url(
-            reinterpret_cast<const char*>(copy) + (c.url.data() - reinterpret_cast<const char*>(record)), c.url.size());
+        const std::string_view url = copy ? std::string_view(reinterpret_cast<const char*>(copy) +
+                                                                 (c.url.data() - reinterpret_cast<const char*>(record)),
+                                                             c.url.size())
+                                          : addresses.Keep(c.url);
         if (!seenUrls.Insert(url, c.hash)) {
-          rows.DropCopy();
+          if (copy)
+            rows.DropCopy();
+          else
+            addresses.DropLast();
           continue;
         }
       }
@@ -694,7 +721,7 @@ SearchResult Search(const SearchRequest& request, const std::atomic<bool>& cance
   CopiesDone();
   if (byHost) {
     result.hosts = hosts.size();
-    rows.GroupUnderHosts(std::move(hosts), mode == SearchMode::HostSort);
+    rows.GroupUnderHosts(std::move(hosts));
   }
   return result;
 }
