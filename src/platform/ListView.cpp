@@ -183,7 +183,7 @@ namespace {
 // told row by row about four times as long: the first rows go up at once,
 // the rest in slices, so the window never stops for long.
 constexpr std::size_t kFirstRows = 45000;
-constexpr gint64 kSliceUs = 9000;
+constexpr gint64 kSliceUs = 8000;
 }  // namespace
 
 void ListView::SetVirtualRows(std::size_t count, CellText cell, std::function<bool(std::size_t)> bold) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <thread>
+#include <utility>
 
 #include "core/app/Dates.h"
 #include "core/app/SharedRoutines.h"
@@ -437,6 +438,7 @@ void Form6::DaysToKeepLowered() {
 
 void Form6::ClearReturns() {
   listing_ = false;
+  retiredRows_ = {};
   ListView2.Clear();
   returnRows_ = {};
   sortColumn_[1] = -1;
@@ -547,12 +549,13 @@ bool Form6::PollSearch() {
 }
 
 void Form6::ShowReturns(SearchResult result) {
-  returnRows_ = std::move(result.rows);
+  // The list lets go of the old rows first, which takes it a while: they are
+  // freed, and the chart drawn, once the new rows are all in.
+  retiredRows_ = std::exchange(returnRows_, std::move(result.rows));
+  chartToShow_ = result.perDay.empty() ? DayChart{} : MakeDayChart(result.perDay, searchedFirstDay_, searchedLastDay_);
   sortColumn_[1] = -1;
   ListView2.Tree().get_column(0)->set_title(
       ReturnsCaption(searchMode_, returnRows_.size(), result.pages, result.hosts));
-  Chart1.SetChart(result.perDay.empty() ? DayChart{}
-                                        : MakeDayChart(result.perDay, searchedFirstDay_, searchedLastDay_));
   // The list asks for the texts of the rows it shows. Until it has them all
   // (RowsComplete) the window stays busy.
   listing_ = true;
@@ -565,6 +568,8 @@ void Form6::ShowReturns(SearchResult result) {
 void Form6::ReturnsListed() {
   if (!listing_) return;
   listing_ = false;
+  retiredRows_ = {};
+  Chart1.SetChart(std::move(chartToShow_));
   EndSearch();
   SetListTips();
 }

@@ -133,6 +133,8 @@ class Form6 : public Gtk::Window, public TodayListListener {
   std::optional<FlagScope> loaded_;              // HistoryWindowLoaded while the window is loaded
   std::map<std::size_t, HistoryRow> todayRows_;  // by record number: the today rows' keys
   SearchRows returnRows_;                        // by index: the return rows' keys
+  SearchRows retiredRows_;                       // the rows before, until the new ones are listed
+  DayChart chartToShow_;                         // of the rows being listed
   std::vector<PeriodEntry> periods_;
   std::unique_ptr<SearchJob> job_;
   sigc::connection timer1_, poll_;
