@@ -21,16 +21,19 @@ struct ListView::VirtualRows {
 namespace {
 
 // A list model that holds no cells: the view asks for the few it draws.
-struct VirtualModel {
+// Type names are one namespace for the whole process: this one carries
+// the program's name.
+struct SkelvornaxListRows {
   GObject parent;
   ListView::VirtualRows* rows;
 };
-struct VirtualModelClass {
+struct SkelvornaxListRowsClass {
   GObjectClass parent;
 };
+using VirtualModel = SkelvornaxListRows;
 
 void VirtualModelInterface(GtkTreeModelIface* iface);
-G_DEFINE_TYPE_WITH_CODE(VirtualModel, virtual_model, G_TYPE_OBJECT,
+G_DEFINE_TYPE_WITH_CODE(SkelvornaxListRows, virtual_model, G_TYPE_OBJECT,
                         G_IMPLEMENT_INTERFACE(GTK_TYPE_TREE_MODEL, VirtualModelInterface))
 
 ListView::VirtualRows* RowsOf(GtkTreeModel* model) { return reinterpret_cast<VirtualModel*>(model)->rows; }
@@ -42,7 +45,9 @@ void VirtualModelFinalize(GObject* object) {
   G_OBJECT_CLASS(virtual_model_parent_class)->finalize(object);
 }
 
-void virtual_model_class_init(VirtualModelClass* klass) { G_OBJECT_CLASS(klass)->finalize = VirtualModelFinalize; }
+void virtual_model_class_init(SkelvornaxListRowsClass* klass) {
+  G_OBJECT_CLASS(klass)->finalize = VirtualModelFinalize;
+}
 
 gboolean SetIter(GtkTreeModel* model, GtkTreeIter* iter, gint row) {
   const ListView::VirtualRows* rows = RowsOf(model);
@@ -65,7 +70,12 @@ Gtk::TreeModel::Path PathOf(int row) {
 
 void CellValue(GtkTreeModel* model, GtkTreeIter* iter, gint column, GValue* value) {
   const ListView::VirtualRows* rows = RowsOf(model);
-  const std::size_t source = rows->order[static_cast<std::size_t>(RowOf(iter))];
+  const gint row = RowOf(iter);
+  if (iter->stamp != rows->stamp || row < 0 || static_cast<std::size_t>(row) >= rows->shown) {
+    g_value_init(value, column == 2 ? G_TYPE_INT : G_TYPE_STRING);  // an iterator from before a change
+    return;
+  }
+  const std::size_t source = rows->order[static_cast<std::size_t>(row)];
   if (column == 2) {
     g_value_init(value, G_TYPE_INT);
     bool bold = false;
