@@ -327,7 +327,7 @@ void Form6::SetListTips() {
   const bool off = Module1().Working.NoToolTips != 0;
   for (int index = 1; index <= 2; ++index) {
     std::string text;
-    if (const auto row = RowData(index, List(index).SelectedIndex())) text = row->header ? row->host : row->text;
+    if (const HistoryRow* row = RowData(index, List(index).SelectedIndex())) text = row->header ? row->host : row->text;
     List(index).set_tooltip_text(off ? "" : text);
   }
 }
@@ -439,6 +439,7 @@ void Form6::DaysToKeepLowered() {
 void Form6::ClearReturns() {
   listing_ = false;
   retiredRows_ = {};
+  returnRowData_.clear();
   ListView2.Clear();
   returnRows_ = {};
   sortColumn_[1] = -1;
@@ -552,6 +553,7 @@ void Form6::ShowReturns(SearchResult result) {
   // The list lets go of the old rows first, which takes it a while: they are
   // freed, and the chart drawn, once the new rows are all in.
   retiredRows_ = std::exchange(returnRows_, std::move(result.rows));
+  returnRowData_.clear();
   chartToShow_ = result.perDay.empty() ? DayChart{} : MakeDayChart(result.perDay, searchedFirstDay_, searchedLastDay_);
   sortColumn_[1] = -1;
   ListView2.Tree().get_column(0)->set_title(
@@ -608,18 +610,22 @@ void Form6::TabStrip1_Click() { SetListTips(); }
 
 // ---- rows ----
 
-std::optional<HistoryRow> Form6::RowData(int index, int row) const {
+const HistoryRow* Form6::RowData(int index, int row) const {
   if (index == 2) {
     const long source = ListView2.SourceRow(row);
-    if (source < 0 || static_cast<std::size_t>(source) >= returnRows_.size()) return std::nullopt;
-    return returnRows_[static_cast<std::size_t>(source)];
+    if (source < 0 || static_cast<std::size_t>(source) >= returnRows_.size()) return nullptr;
+    // Made when first asked for, and kept as long as the rows.
+    auto at = returnRowData_.find(static_cast<std::size_t>(source));
+    if (at == returnRowData_.end())
+      at =
+          returnRowData_.emplace(static_cast<std::size_t>(source), returnRows_[static_cast<std::size_t>(source)]).first;
+    return &at->second;
   }
-  if (row < 0 || row >= ListView1.RowCount()) return std::nullopt;
+  if (row < 0 || row >= ListView1.RowCount()) return nullptr;
   const std::string key = ListView1.Key(row);
-  if (key.empty()) return std::nullopt;
+  if (key.empty()) return nullptr;
   const auto at = todayRows_.find(std::stoul(key));
-  if (at == todayRows_.end()) return std::nullopt;
-  return at->second;
+  return at == todayRows_.end() ? nullptr : &at->second;
 }
 
 std::vector<SiteRecord> Form6::SelectedHistoryItems() const {
@@ -721,7 +727,7 @@ void Form6::mnuRemFromList_Click() {
 
 void Form6::mnuShowHostsPages_Click() {
   if (VisibleIndex() != 2 || searching_) return;
-  const std::optional<HistoryRow> row = RowData(2, ListView2.SelectedIndex());
+  const HistoryRow* row = RowData(2, ListView2.SelectedIndex());
   if (!row || !row->header) return;
   hostPages_ = row->host;
   StartSearch(true);
@@ -742,7 +748,7 @@ void Form6::ListView_ColumnClick(int index, int column) {
 
 SortKey Form6::SortKeyOf(int index, int row, int column) const {
   if (index == 2) return returnRows_.KeyOf(static_cast<std::size_t>(ListView2.SourceRow(row)), column);
-  const auto data = RowData(1, row);
+  const HistoryRow* data = RowData(1, row);
   return data ? ::SortKeyOf(*data, column) : SortKey{};
 }
 

@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/app/Module1.h"
@@ -99,8 +100,8 @@ class Form6 : public Gtk::Window, public TodayListListener {
   bool Timer1Enabled() const { return timer1_.connected(); }
   const std::vector<PeriodEntry>& Periods() const { return periods_; }
   const SearchRows& ReturnRows() const { return returnRows_; }
-  // The row behind row `row` of list `index` (1 or 2), none when none.
-  std::optional<HistoryRow> RowData(int index, int row) const;
+  // The row behind row `row` of list `index` (1 or 2), null when none.
+  const HistoryRow* RowData(int index, int row) const;
   ListView& List(int index) { return index == 2 ? ListView2 : ListView1; }
   const ListView& List(int index) const { return index == 2 ? ListView2 : ListView1; }
   int VisibleIndex() const { return TabStrip1.get_current_page() == 1 ? 2 : 1; }
@@ -130,11 +131,12 @@ class Form6 : public Gtk::Window, public TodayListListener {
   static int64_t Today();
 
   App& app_;
-  std::optional<FlagScope> loaded_;              // HistoryWindowLoaded while the window is loaded
-  std::map<std::size_t, HistoryRow> todayRows_;  // by record number: the today rows' keys
-  SearchRows returnRows_;                        // by index: the return rows' keys
-  SearchRows retiredRows_;                       // the rows before, until the new ones are listed
-  DayChart chartToShow_;                         // of the rows being listed
+  std::optional<FlagScope> loaded_;                                    // HistoryWindowLoaded while the window is loaded
+  std::map<std::size_t, HistoryRow> todayRows_;                        // by record number: the today rows' keys
+  SearchRows returnRows_;                                              // by index: the return rows' keys
+  SearchRows retiredRows_;                                             // the rows before, until the new ones are listed
+  mutable std::unordered_map<std::size_t, HistoryRow> returnRowData_;  // what RowData made, by source
+  DayChart chartToShow_;                                               // of the rows being listed
   std::vector<PeriodEntry> periods_;
   std::unique_ptr<SearchJob> job_;
   sigc::connection timer1_, poll_;
