@@ -18,6 +18,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <stdexcept>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
@@ -435,6 +436,11 @@ HistoryRow SearchRows::operator[](std::size_t row) const {
   out.date = DateText(out.visitTime, !withTime_);
   out.url = FieldText(record, kUrl, kUrlWidth);
   return out;
+}
+
+HistoryRow SearchRows::at(std::size_t row) const {
+  if (row >= size()) throw std::out_of_range("no such search row");
+  return (*this)[row];
 }
 
 std::string SearchRows::Cell(std::size_t row, int column) const {

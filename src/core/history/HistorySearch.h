@@ -95,11 +95,22 @@ class SearchRows {
     using difference_type = std::ptrdiff_t;
     using pointer = void;
     using reference = HistoryRow;
+    // What `->` reaches through: the row made for it.
+    struct Arrow {
+      HistoryRow row;
+      const HistoryRow* operator->() const { return &row; }
+    };
     const_iterator(const SearchRows* rows, std::size_t at) : rows_(rows), at_(at) {}
     HistoryRow operator*() const { return (*rows_)[at_]; }
+    Arrow operator->() const { return {**this}; }
     const_iterator& operator++() {
       ++at_;
       return *this;
+    }
+    const_iterator operator++(int) {
+      const const_iterator was = *this;
+      ++at_;
+      return was;
     }
     bool operator==(const const_iterator& o) const { return at_ == o.at_; }
     bool operator!=(const const_iterator& o) const { return at_ != o.at_; }
@@ -112,6 +123,9 @@ class SearchRows {
   std::size_t size() const { return refs_.size(); }
   bool empty() const { return refs_.empty(); }
   HistoryRow operator[](std::size_t row) const;
+  HistoryRow at(std::size_t row) const;  // throws out_of_range past the end
+  HistoryRow front() const { return (*this)[0]; }
+  HistoryRow back() const { return (*this)[size() - 1]; }
   const_iterator begin() const { return {this, 0}; }
   const_iterator end() const { return {this, refs_.size()}; }
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <iterator>
 #include <new>
+#include <stdexcept>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -452,6 +453,8 @@ TEST(SearchFiles, RowsOutliveChangesToTheirFiles) {
       EXPECT_EQ(texts, (std::vector<std::string>{"Two A", "Two B", "One A", "Zero"}));
     ASSERT_EQ(r.perDay.size(), 3u);
     EXPECT_EQ(r.perDay[1].pages, 1);
+    EXPECT_EQ(r.rows.back().url, "http://z.com/0");
+    EXPECT_THROW(r.rows.at(r.rows.size()), std::out_of_range);
     // Restored for the next mode.
     WriteDay(dir, 2, {{"Two A", "http://a.com/2", "a.com"}, {"Two B", "http://b.com/2", "b.com"}});
     WriteDay(dir, 1, {{"One A", "http://a.com/1", "a.com"}, {"One B", "http://b.com/1", "b.com"}});
