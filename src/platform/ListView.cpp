@@ -204,6 +204,8 @@ void ListView::SetVirtualRows(std::size_t count, CellText cell, std::function<bo
   rows->bold = std::move(bold);
   rows->columns = static_cast<int>(3 + columns_.subs.size());
   rows->stamp = static_cast<int>(g_random_int());
+  growth_.disconnect();
+  if (TakeRowsInPlace(rows)) return;
   auto* model = static_cast<VirtualModel*>(g_object_new(virtual_model_get_type(), nullptr));
   model->rows = rows;
   // Letting go of many old rows takes the view a while too: then the new
@@ -218,6 +220,47 @@ void ListView::SetVirtualRows(std::size_t count, CellText cell, std::function<bo
     growth_ = Glib::signal_idle().connect(sigc::mem_fun(*this, &ListView::GrowRows));
   else
     RowsComplete.emit();
+}
+
+bool ListView::TakeRowsInPlace(VirtualRows* fresh) {
+  // The view keeps the places of the rows it has for the new ones: telling
+  // it of many rows again costs it far more than the few that differ.
+  // Taking many away costs as much, and a view with few rows is as quickly
+  // told of the first rows anew.
+  constexpr std::size_t kMostTakenAway = 8000;
+  VirtualRows* rows = Virtual();
+  if (!rows || gtk_tree_view_get_model(tree_.gobj()) != virtual_ ||
+      rows->shown < std::min(fresh->order.size(), kFirstRows) || rows->shown > fresh->order.size() + kMostTakenAway) {
+    return false;
+  }
+  tree_.get_selection()->unselect_all();
+  const std::size_t had = rows->shown;
+  std::swap(*rows, *fresh);
+  delete fresh;  // the old rows, and what their texts came from
+  rows->shown = had;
+  GtkTreePath* path = gtk_tree_path_new();
+  while (rows->shown > rows->order.size()) {
+    gtk_tree_path_up(path);
+    gtk_tree_path_append_index(path, static_cast<gint>(--rows->shown));
+    gtk_tree_model_row_deleted(virtual_, path);
+  }
+  gtk_tree_path_free(path);
+  // The rows in view show their new texts; the view goes back to the top.
+  GtkTreePath* first = nullptr;
+  GtkTreePath* last = nullptr;
+  if (gtk_tree_view_get_visible_range(tree_.gobj(), &first, &last)) {
+    for (GtkTreeIter iter; gtk_tree_path_compare(first, last) <= 0; gtk_tree_path_next(first))
+      if (gtk_tree_model_get_iter(virtual_, &iter, first)) gtk_tree_model_row_changed(virtual_, first, &iter);
+    gtk_tree_path_free(first);
+    gtk_tree_path_free(last);
+  }
+  tree_.queue_draw();
+  get_vadjustment()->set_value(0);
+  if (rows->shown < rows->order.size())
+    growth_ = Glib::signal_idle().connect(sigc::mem_fun(*this, &ListView::GrowRows));
+  else
+    RowsComplete.emit();
+  return true;
 }
 
 void ListView::ShowFirstRows() {

@@ -88,6 +88,7 @@ class ListView : public Gtk::ScrolledWindow {
   Gtk::TreeModel::iterator Row(int row) const;
   VirtualRows* Virtual() const;
   void DropVirtualRows();
+  bool TakeRowsInPlace(VirtualRows* fresh);
   void ShowFirstRows();
   bool GrowRows();
   void ShowNextRows(std::size_t most);

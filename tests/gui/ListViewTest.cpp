@@ -14,14 +14,14 @@ using Names = std::vector<std::string>;
 
 class VirtualListView : public GuiTest {
  protected:
-  // Row `source` reads "t<source>", its sub-items "s<column>-<source>"; the
-  // first row is bold. Counts the texts asked for.
-  void Fill(std::size_t count) {
+  // Row `source` reads "<prefix><source>", its sub-items
+  // "s<column>-<source>"; the first row is bold. Counts the texts asked for.
+  void Fill(std::size_t count, const std::string& prefix = "t") {
     list.SetVirtualRows(
         count,
-        [this](std::size_t source, int column) {
+        [this, prefix](std::size_t source, int column) {
           ++asked;
-          return column == 0 ? "t" + std::to_string(source)
+          return column == 0 ? prefix + std::to_string(source)
                              : "s" + std::to_string(column) + "-" + std::to_string(source);
         },
         [](std::size_t source) { return source == 0; });
@@ -80,7 +80,7 @@ TEST_F(VirtualListView, RowsFollowSortingAndRemovalToTheirSource) {
   EXPECT_EQ(std::make_tuple(list.Text(0), list.SubItem(0, 3), list.Key(0)), std::make_tuple("own", "c", "k"));
 }
 
-TEST_F(VirtualListView, ALongListComesInSlicesAndAnotherReplacesItMidway) {
+TEST_F(VirtualListView, ALongListComesInSlicesAndTheNextTakesItsPlaces) {
   int completed = 0;
   ScopedConnection done{list.RowsComplete.connect([&] { ++completed; })};
   Fill(3);
@@ -91,21 +91,33 @@ TEST_F(VirtualListView, ALongListComesInSlicesAndAnotherReplacesItMidway) {
   EXPECT_LT(list.RowCount(), kMany);
   EXPECT_EQ(completed, 1);
   list.Reorder({});  // sorting waits for every row
+  // Replaced while it comes: the new rows take the places there are and
+  // come on from there.
+  Fill(kMany + 1, "u");
+  EXPECT_EQ(list.Text(0), "u0");
   ASSERT_TRUE(RunUntil([&] { return completed == 2; }));
-  ASSERT_EQ(list.RowCount(), kMany);
-  EXPECT_EQ(list.Text(kMany - 1), "t" + std::to_string(kMany - 1));
+  ASSERT_EQ(list.RowCount(), kMany + 1);
+  EXPECT_EQ(list.Text(kMany), "u" + std::to_string(kMany));
 
-  // Replaced by a long list while one is coming: the old one stops there,
-  // and the new one comes whole.
-  Fill(kMany);
-  RunFor(0);
-  Fill(kMany + 1);
+  // As many or a few less take the places at once, none selected, and the
+  // rows taken away are gone.
+  list.Select(5);
+  Fill(kMany - 10, "v");
+  EXPECT_EQ(completed, 3);
+  EXPECT_EQ(list.RowCount(), kMany - 10);
+  EXPECT_EQ(list.Text(kMany - 11), "v" + std::to_string(kMany - 11));
+  EXPECT_EQ(list.Text(kMany - 10), "");
+  EXPECT_TRUE(list.SelectedRows().empty());
+  list.Reorder({1, 0});  // not every row: refused
+  EXPECT_EQ(list.Text(0), "v0");
+
+  // Many less: the list starts anew.
+  Fill(10, "w");
+  ASSERT_TRUE(RunUntil([&] { return completed == 4; }));
+  EXPECT_EQ(list.RowCount(), 10);
+  EXPECT_EQ(list.Text(9), "w9");
   list.FinishRows();
-  EXPECT_EQ(completed, 3);
-  EXPECT_EQ(list.RowCount(), kMany + 1);
-  EXPECT_EQ(list.Text(kMany), "t" + std::to_string(kMany));
-  RunFor(100);
-  EXPECT_EQ(completed, 3);
+  EXPECT_EQ(completed, 4);
 }
 
 }  // namespace

@@ -570,10 +570,11 @@ void Form6::ShowReturns(SearchResult result) {
 void Form6::ReturnsListed() {
   if (!listing_) return;
   listing_ = false;
-  retiredRows_ = {};
   Chart1.SetChart(std::move(chartToShow_));
   EndSearch();
   SetListTips();
+  // Freeing the rows before takes a moment too: a step of its own.
+  Glib::signal_idle().connect_once(sigc::track_obj([this] { retiredRows_ = {}; }, *this));
 }
 
 void Form6::ImgButton2_Click() {
