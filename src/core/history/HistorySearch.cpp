@@ -86,6 +86,12 @@ class BlockCache {
     const std::size_t size = bytes;
     return {at, [size](unsigned char* block) { GiveBack(block, size); }};
   }
+  // The kept block goes back to the system.
+  static void Release() {
+    const std::lock_guard<std::mutex> hold(Lock());
+    if (spare_) ::munmap(spare_, spareSize_);
+    spare_ = nullptr;
+  }
 
  private:
   static constexpr std::size_t kGrain = 2 << 20;  // blocks of a few sizes are easier to reuse
@@ -733,6 +739,8 @@ SearchResult Search(const SearchRequest& request, const std::atomic<bool>& cance
 }
 
 }  // namespace
+
+void ReleaseSearchMemory() { BlockCache::Release(); }
 
 SearchResult SearchHistory(const SearchRequest& request, const std::atomic<bool>& cancel,
                            const std::function<void(const SearchProgress&)>& progress) {

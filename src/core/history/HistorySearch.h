@@ -170,6 +170,10 @@ struct SearchResult {
 SearchResult SearchHistory(const SearchRequest& request, const std::atomic<bool>& cancel,
                            const std::function<void(const SearchProgress&)>& progress = {});
 
+// A search keeps the memory of a result that is gone for the next one, as
+// the system's fresh memory costs time to hand out: this gives it back.
+void ReleaseSearchMemory();
+
 // First column captions: the today list's, and the return list's after a search.
 std::string TodayCaption(std::size_t rows);
 std::string ReturnsCaption(SearchMode mode, std::size_t rows, std::size_t pages, std::size_t hosts);

@@ -84,6 +84,9 @@ Form6::~Form6() {
   poll_.disconnect();
   StopJob();
   ListView2.Clear();  // its rows' texts come from returnRows_
+  returnRows_ = {};
+  retiredRows_ = {};
+  ReleaseSearchMemory();  // no search until the window opens again
 }
 
 void Form6::BuildControls() {
