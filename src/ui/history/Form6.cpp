@@ -751,7 +751,11 @@ void Form6::ListView_ColumnClick(int index, int column) {
 }
 
 SortKey Form6::SortKeyOf(int index, int row, int column) const {
-  if (index == 2) return returnRows_.KeyOf(static_cast<std::size_t>(ListView2.SourceRow(row)), column);
+  if (index == 2) {
+    const long source = ListView2.SourceRow(row);
+    if (source < 0 || static_cast<std::size_t>(source) >= returnRows_.size()) return {};
+    return returnRows_.KeyOf(static_cast<std::size_t>(source), column);
+  }
   const HistoryRow* data = RowData(1, row);
   return data ? ::SortKeyOf(*data, column) : SortKey{};
 }
