@@ -1,7 +1,8 @@
 // Searches over a year of history (365 day files of 300 pages, about 56 MB)
-// against the time it takes just to read the same files' bytes, and the
-// period selector built from 365 files. Run warm: each search runs several
-// times and the first read fills the page cache.
+// against the time it takes just to read the same files' bytes, with the
+// memory of the rows, and the period selector built from 365 files. Run
+// warm: each search runs several times and the first read fills the page
+// cache.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -83,22 +84,23 @@ void BM_Search(benchmark::State& state) {
   req.text = "number 17";
   const double read = ReadSeconds();
   std::atomic<bool> cancel{false};
-  std::size_t rows = 0;
+  std::size_t rows = 0, ownBytes = 0;
   double best = 1e9;
   for (auto _ : state) {
     const auto t0 = std::chrono::steady_clock::now();
-    rows = SearchHistory(req, cancel).rows.size();
+    const SearchResult result = SearchHistory(req, cancel);
     best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+    rows = result.rows.size();
+    ownBytes = result.rows.OwnBytes();
   }
-  state.SetLabel(kSearchModeNames[state.range(0)]);
+  state.SetLabel(std::string(kSearchModeNames[state.range(0)]) + "  (x_read target <= 1.5; own_B/row target <= 32, " +
+                 std::to_string(SearchRows::kKeptBytes) + " B/row of records kept besides)");
   state.counters["rows"] = static_cast<double>(rows);
   state.counters["x_read"] = best / read;  // best search over best read
+  // What the rows hold beyond the record bytes they keep.
+  state.counters["own_B/row"] = rows ? static_cast<double>(ownBytes) / static_cast<double>(rows) : 0;
 }
-BENCHMARK(BM_Search)
-    ->Arg(static_cast<int>(SearchMode::DateSort))
-    ->Arg(static_cast<int>(SearchMode::BothText))
-    ->Arg(static_cast<int>(SearchMode::HostSort))
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Search)->DenseRange(0, 5)->Unit(benchmark::kMillisecond);  // each entry of the second selector
 
 // The period selector: the folder listing, the dates, the entries.
 void BM_PeriodSelector(benchmark::State& state) {

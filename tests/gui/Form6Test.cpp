@@ -337,6 +337,52 @@ TEST_F(Form6Window, SearchesShowRowsAndRefuseWhatCannotBeSearched) {
   EXPECT_EQ(f->Chart1.ShownLabels(), Names{BarLabel(Today() - 2, 1)});
 }
 
+// The return list's rows keep to their data through sorting, grouping and
+// removal: a row's texts, its tooltip and what its menu acts on.
+TEST_F(Form6Window, ReturnRowsKeepTheirDataThroughSortingAndRemoval) {
+  UsualDays();
+  WriteDay(1, {{"Delta", "http://a.com/2", "a.com", 9}});
+  Form6* f = Open();
+  Search(f, "0-7 Days Ago", 0);
+  ASSERT_EQ(Urls(f->ListView2), (Names{"", "http://c.com/z", "", "http://b.com/y", "http://b.com/x", "",
+                                       "http://a.com/1", "http://a.com/2"}));
+  auto rowsMatchTheirData = [f] {
+    for (int r = 0; r < f->ListView2.RowCount(); ++r) {
+      const auto data = f->RowData(2, r);
+      if (!data || data->text != f->ListView2.Text(r) || data->url != f->ListView2.SubItem(r, 3)) return false;
+    }
+    return true;
+  };
+  // By title: the hosts by name, each over its own pages; again, the other way.
+  f->ListView_ColumnClick(2, 0);
+  EXPECT_EQ(Urls(f->ListView2), (Names{"", "http://a.com/1", "http://a.com/2", "", "http://b.com/x", "http://b.com/y",
+                                       "", "http://c.com/z"}));
+  f->ListView_ColumnClick(2, 0);
+  EXPECT_EQ(Urls(f->ListView2), (Names{"", "http://c.com/z", "", "http://b.com/y", "http://b.com/x", "",
+                                       "http://a.com/2", "http://a.com/1"}));
+  EXPECT_TRUE(rowsMatchTheirData());
+
+  // A page gone from view stays gone; hits order each host's pages.
+  f->ListView2.Select(4);  // b.com/x
+  f->mnuRemFromList_Click();
+  f->ListView_ColumnClick(2, 1);
+  f->ListView_ColumnClick(2, 1);
+  EXPECT_EQ(Urls(f->ListView2),
+            (Names{"", "http://c.com/z", "", "http://b.com/y", "", "http://a.com/2", "http://a.com/1"}));
+  EXPECT_TRUE(rowsMatchTheirData());
+  EXPECT_EQ(f->ListView2.Text(5), "Delta");
+  EXPECT_EQ(f->ListView2.SubItem(5, 1), "9");
+
+  // A header row: its host for the tooltip and for the host's pages.
+  f->ListView2.Select(4);
+  f->SetListTips();
+  EXPECT_EQ(f->ListView2.get_tooltip_text(), "a.com");
+  f->mnuShowHostsPages_Click();
+  ASSERT_TRUE(RunUntil([f] { return !f->Searching(); }));
+  EXPECT_EQ(Urls(f->ListView2), (Names{"http://a.com/1", "http://a.com/2"}));
+  EXPECT_EQ(f->ListView2.Tree().get_column(0)->get_title(), "2 Page Titles");
+}
+
 TEST_F(Form6Window, CancelLeavesTheReturnListAsItWas) {
   // Enough history that the search is still running when Cancel comes.
   std::vector<Page> pages;

@@ -1,6 +1,10 @@
 #include "core/history/HistorySearch.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,8 +17,11 @@
 #include <ctime>
 #include <deque>
 #include <memory>
+#include <mutex>
+#include <stdexcept>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 #include "core/app/Dates.h"
 #include "core/records/Coding.h"
@@ -52,44 +59,127 @@ const CalendarNames& Names() {
   return names;
 }
 
-// ---- reading day files ----
+// ---- reading day files, keeping records ----
 
-// The whole file into `buf` (reused from file to file), cut to its whole
-// records: a torn last append is no page, as for ReadDayFile. False when it
-// cannot be read; `missing` tells that it is gone.
-bool ReadDayBytes(const std::string& path, std::vector<unsigned char>& buf, bool& missing) {
-  missing = false;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    missing = errno == ENOENT;
-    return false;
+// Memory for kept records, taken from the system in one piece, its pages
+// all at once (page by page on first use cost more than the reading). The
+// system hands out fresh memory zeroed, which costs too: the block of a
+// result that is gone is kept for the next search.
+class BlockCache {
+ public:
+  // A block of at least `bytes`, its size in `bytes`. Throws bad_alloc.
+  static std::shared_ptr<unsigned char> Take(std::size_t& bytes) {
+    bytes = (bytes + kGrain - 1) / kGrain * kGrain;
+    unsigned char* at = nullptr;
+    {
+      const std::lock_guard<std::mutex> hold(Lock());
+      if (spare_ && spareSize_ >= bytes && spareSize_ <= 2 * bytes) {
+        at = std::exchange(spare_, nullptr);
+        bytes = spareSize_;
+      }
+    }
+    if (!at) {
+      void* fresh = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+      if (fresh == MAP_FAILED) throw std::bad_alloc();
+      at = static_cast<unsigned char*>(fresh);
+    }
+    const std::size_t size = bytes;
+    return {at, [size](unsigned char* block) { GiveBack(block, size); }};
   }
-  std::size_t used = 0;
-  bool ok = true;
-  for (;;) {
-    if (buf.size() < used + 65536) buf.resize(used + 65536);
-    const ssize_t n = ::read(fd, buf.data() + used, buf.size() - used);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) ok = false;
-    if (n <= 0) break;
-    used += static_cast<std::size_t>(n);
+  // The kept block goes back to the system.
+  static void Release() {
+    const std::lock_guard<std::mutex> hold(Lock());
+    if (spare_) ::munmap(spare_, spareSize_);
+    spare_ = nullptr;
   }
-  ::close(fd);
-  if (!ok) return false;
-  buf.resize(used / kRecordSize * kRecordSize);
-  return true;
-}
+
+ private:
+  static constexpr std::size_t kGrain = 2 << 20;  // blocks of a few sizes are easier to reuse
+
+  static std::mutex& Lock() {
+    static std::mutex lock;
+    return lock;
+  }
+  static void GiveBack(unsigned char* block, std::size_t bytes) {
+    const std::lock_guard<std::mutex> hold(Lock());
+    if (spare_ && spareSize_ > bytes) {
+      ::munmap(block, bytes);
+      return;
+    }
+    if (spare_) ::munmap(spare_, spareSize_);
+    // The system may take the pages back meanwhile if it needs them.
+    ::madvise(block, bytes, MADV_FREE);
+    spare_ = block;
+    spareSize_ = bytes;
+  }
+
+  static inline unsigned char* spare_ = nullptr;
+  static inline std::size_t spareSize_ = 0;
+};
+
+// The bytes of one day file at a time, into one buffer that stays in the
+// cache, cut to their whole records: a torn last append is no page, as for
+// ReadDayFile.
+class DayReader {
+ public:
+  // False when the file cannot be read; `missing` tells that it is gone.
+  bool Read(const std::string& path, bool& missing) {
+    missing = false;
+    size_ = 0;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+      missing = errno == ENOENT;
+      return false;
+    }
+    struct stat st {};
+    // Room for the whole file and a little more, so one read takes it all
+    // and the next sees its end; a file still growing gets more room.
+    const std::size_t want = ::fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
+    if (capacity_ < want + kRecordSize) Allocate(want + kRecordSize);
+    bool ok = true;
+    for (;;) {
+      if (size_ == capacity_) Allocate(capacity_ * 2);
+      const ssize_t n = ::read(fd, buffer_.get() + size_, capacity_ - size_);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) ok = false;
+      if (n <= 0) break;
+      size_ += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    size_ = ok ? size_ / kRecordSize * kRecordSize : 0;
+    return ok;
+  }
+
+  std::size_t Count() const { return size_ / kRecordSize; }
+  const unsigned char* Record(std::size_t i) const { return buffer_.get() + i * kRecordSize; }
+
+ private:
+  // The bytes read so far move along.
+  void Allocate(std::size_t capacity) {
+    std::unique_ptr<unsigned char[]> bigger(new unsigned char[capacity]);  // not zeroed: bytes are read first
+    if (size_ > 0) std::memcpy(bigger.get(), buffer_.get(), size_);
+    buffer_ = std::move(bigger);
+    capacity_ = capacity;
+  }
+
+  std::unique_ptr<unsigned char[]> buffer_;
+  std::size_t capacity_ = 0, size_ = 0;
+};
 
 // A text field as the record files mean it: up to a NUL, blanks trimmed;
 // still Windows-1252 bytes.
 std::string_view Field(const unsigned char* record, std::size_t offset, std::size_t width) {
   const auto* begin = reinterpret_cast<const char*>(record + offset);
-  const void* nul = std::memchr(begin, 0, width);
-  const char* end = nul ? static_cast<const char*>(nul) : begin + width;
-  // Fields are mostly padding: skip it eight blanks at a time.
+  const char* end = begin + width;
+  // Fields are mostly padding: skip it eight blanks at a time, before
+  // looking for a NUL in what is left.
   static const char kBlanks[8] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
   while (end - begin >= 8 && std::memcmp(end - 8, kBlanks, 8) == 0) end -= 8;
   while (end > begin && end[-1] == ' ') --end;
+  if (const void* nul = std::memchr(begin, 0, static_cast<std::size_t>(end - begin))) {
+    end = static_cast<const char*>(nul);
+    while (end > begin && end[-1] == ' ') --end;
+  }
   while (begin < end && *begin == ' ') ++begin;
   return {begin, static_cast<std::size_t>(end - begin)};
 }
@@ -108,18 +198,15 @@ uint64_t LittleEndian(const unsigned char* p, std::size_t n) {
   return v;
 }
 
-// A return row straight from a record's bytes, without decoding the fields
-// the row does not show.
-HistoryRow RowAt(const unsigned char* record, bool withTime) {
-  HistoryRow row;
-  const uint64_t timeBits = LittleEndian(record + kVisitTime, 8);
-  std::memcpy(&row.visitTime, &timeBits, sizeof row.visitTime);
-  row.hitCount = static_cast<int32_t>(static_cast<uint32_t>(LittleEndian(record + kHits, 4)));
-  row.text = FieldText(record, kTitle, kTitleWidth);
-  row.hits = std::to_string(row.hitCount);
-  row.date = DateText(row.visitTime, !withTime);
-  row.url = FieldText(record, kUrl, kUrlWidth);
-  return row;
+double VisitTimeOf(const unsigned char* record) {
+  const uint64_t bits = LittleEndian(record + kVisitTime, 8);
+  double time = 0;
+  std::memcpy(&time, &bits, sizeof time);
+  return time;
+}
+
+int32_t HitsOf(const unsigned char* record) {
+  return static_cast<int32_t>(static_cast<uint32_t>(LittleEndian(record + kHits, 4)));
 }
 
 // ---- matching text without regard to letter case (Windows-1252) ----
@@ -154,6 +241,12 @@ class FoldedNeedle {
     other_ = first_;
     for (int c = 0; c < 256; ++c)
       if (c != first_ && kCase.lower[c] == first_) other_ = static_cast<unsigned char>(c);
+  }
+
+  // In a record's text field: most fields do not hold the text even
+  // untrimmed, and those need not be trimmed.
+  bool FoundInField(const unsigned char* record, std::size_t offset, std::size_t width) const {
+    return FoundIn({reinterpret_cast<const char*>(record + offset), width}) && FoundIn(Field(record, offset, width));
   }
 
   bool FoundIn(std::string_view hay) const {
@@ -192,95 +285,65 @@ class FoldedNeedle {
   bool impossible_ = false;
 };
 
-// ---- sets of byte strings that outlive the file buffer they came from ----
+// ---- sets of byte strings kept in the rows' file bytes ----
 
 class SeenSet {
  public:
   explicit SeenSet(std::size_t expected) {
     std::size_t capacity = 64;
     while (capacity < expected * 2) capacity *= 2;
-    slots_.resize(capacity);
+    slots_.assign(capacity, Slot{});
+    texts_.reserve(expected);
   }
-  // True when the text was new (and is now in the set).
-  bool Insert(std::string_view text) {
-    // Open addressing in one flat array: a year's addresses are a few
-    // hundred thousand, and a node per address made the look-ups the
-    // slowest part of a search.
-    const std::size_t hash = std::hash<std::string_view>{}(text);
+  static std::size_t Hash(std::string_view text) { return std::hash<std::string_view>{}(text); }
+  // Look-ups miss the cache: asking for the slot of a text a few records
+  // ahead hides most of that wait.
+  void Prefetch(std::size_t hash) const { __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]); }
+  // True when the text was new (and is now in the set). The set keeps the
+  // view: its bytes must outlive the set.
+  bool Insert(std::string_view text, std::size_t hash) {
+    // Open addressing in one flat array of small slots: a year's addresses
+    // are a few hundred thousand, and the look-ups were the slowest part of
+    // a search.
+    const auto tag = static_cast<uint32_t>(hash >> 32);
     std::size_t i = hash & (slots_.size() - 1);
-    for (; slots_[i].text != nullptr; i = (i + 1) & (slots_.size() - 1)) {
-      const Slot& s = slots_[i];
-      if (s.hash == hash && s.size == text.size() && std::memcmp(s.text, text.data(), text.size()) == 0) return false;
-    }
-    slots_[i] = {hash, Keep(text), text.size()};
-    if (++count_ * 2 > slots_.size()) Grow();
+    for (; slots_[i].text != kFree; i = (i + 1) & (slots_.size() - 1))
+      if (slots_[i].tag == tag && texts_[slots_[i].text] == text) return false;
+    slots_[i] = {tag, static_cast<uint32_t>(texts_.size())};
+    texts_.push_back(text);
+    if (texts_.size() * 2 > slots_.size()) Grow();
     return true;
   }
 
  private:
+  static constexpr uint32_t kFree = UINT32_MAX;
   struct Slot {
-    std::size_t hash = 0;
-    const char* text = nullptr;  // null: a free slot
-    std::size_t size = 0;
+    uint32_t tag = 0;       // the high half of the text's hash
+    uint32_t text = kFree;  // its place in texts_
   };
 
   void Grow() {
-    std::vector<Slot> old(slots_.size() * 2);
-    old.swap(slots_);
-    for (const Slot& s : old) {
-      if (s.text == nullptr) continue;
-      std::size_t i = s.hash & (slots_.size() - 1);
-      while (slots_[i].text != nullptr) i = (i + 1) & (slots_.size() - 1);
-      slots_[i] = s;
+    slots_.assign(slots_.size() * 2, Slot{});
+    for (std::size_t t = 0; t < texts_.size(); ++t) {
+      const std::size_t hash = Hash(texts_[t]);
+      std::size_t i = hash & (slots_.size() - 1);
+      while (slots_[i].text != kFree) i = (i + 1) & (slots_.size() - 1);
+      slots_[i] = {static_cast<uint32_t>(hash >> 32), static_cast<uint32_t>(t)};
     }
   }
 
-  // The texts live in large blocks that never move (an empty text too gets
-  // a place, so that no kept text is null).
-  const char* Keep(std::string_view text) {
-    if (blocks_.empty() || text.size() + 1 > kBlock - used_) {
-      blocks_.push_back(std::make_unique<char[]>(std::max(kBlock, text.size() + 1)));
-      used_ = 0;
-    }
-    char* at = blocks_.back().get() + used_;
-    std::memcpy(at, text.data(), text.size());
-    used_ += text.size() + 1;
-    return at;
-  }
-
-  static constexpr std::size_t kBlock = 1 << 20;
-  std::vector<std::unique_ptr<char[]>> blocks_;
-  std::size_t used_ = 0, count_ = 0;
   std::vector<Slot> slots_;
+  std::vector<std::string_view> texts_;
 };
-
-// The rows of a host search, grouped: each host's pages in the order they
-// came, the hosts in the order of their first page. Pages are kept in one
-// array as they come and put in their groups' order at the end, which is
-// cheaper than a growing array per host.
-std::vector<HistoryRow> GroupedRows(const std::vector<std::string>& hosts, std::vector<HistoryRow> pages,
-                                    const std::vector<uint32_t>& groupOfPage) {
-  std::vector<std::size_t> start(hosts.size() + 1, 0);
-  for (const uint32_t g : groupOfPage) ++start[g + 1];
-  for (std::size_t g = 0; g < hosts.size(); ++g) start[g + 1] += start[g];
-  std::vector<std::size_t> order(pages.size());
-  std::vector<std::size_t> next(start.begin(), start.end() - 1);
-  for (std::size_t i = 0; i < pages.size(); ++i) order[next[groupOfPage[i]]++] = i;
-
-  std::vector<HistoryRow> rows;
-  rows.reserve(hosts.size() + pages.size());
-  for (std::size_t g = 0; g < hosts.size(); ++g) {
-    rows.push_back(HostHeaderRow(hosts[g]));
-    for (std::size_t k = start[g]; k < start[g + 1]; ++k) rows.push_back(std::move(pages[order[k]]));
-  }
-  return rows;
-}
 
 }  // namespace
 
 // ---- rows ----
 
 namespace {
+
+std::string HeaderText(const std::string& host) { return "......" + host + std::string(141, '.'); }
+const std::string kHeaderDots(47, '.');
 
 void AppendTwoDigits(std::string& text, int value) {
   text += static_cast<char>('0' + value / 10 % 10);
@@ -325,9 +388,9 @@ HistoryRow PageRow(const HistoryRecord& r, bool withTime) {
 
 HistoryRow HostHeaderRow(const std::string& host) {
   HistoryRow row;
-  row.text = "......" + host + std::string(141, '.');
-  row.hits = std::string(47, '.');
-  row.date = std::string(47, '.');
+  row.text = HeaderText(host);
+  row.hits = kHeaderDots;
+  row.date = kHeaderDots;
   row.host = host;
   row.header = true;
   return row;
@@ -361,6 +424,193 @@ const char* SearchCheckMessage(SearchCheck check) {
   }
 }
 
+// ---- the rows of a search ----
+
+const unsigned char* SearchRows::Record(const Ref& ref) const {
+  return blocks_[ref.block].get() + std::size_t{ref.record} * kKeptBytes;
+}
+
+HistoryRow SearchRows::operator[](std::size_t row) const {
+  const Ref& ref = refs_[row];
+  if (ref.block == kHeaderBlock) return HostHeaderRow(hosts_[ref.record]);
+  const unsigned char* record = Record(ref);
+  HistoryRow out;
+  out.visitTime = VisitTimeOf(record);
+  out.hitCount = HitsOf(record);
+  out.text = FieldText(record, kTitle, kTitleWidth);
+  out.hits = std::to_string(out.hitCount);
+  out.date = DateText(out.visitTime, !withTime_);
+  out.url = FieldText(record, kUrl, kUrlWidth);
+  return out;
+}
+
+HistoryRow SearchRows::at(std::size_t row) const {
+  if (row >= size()) throw std::out_of_range("no such search row");
+  return (*this)[row];
+}
+
+std::string SearchRows::Cell(std::size_t row, int column) const {
+  const Ref& ref = refs_[row];
+  if (ref.block == kHeaderBlock) {
+    if (column == 0) return HeaderText(hosts_[ref.record]);
+    return column == 1 || column == 2 ? kHeaderDots : std::string();
+  }
+  const unsigned char* record = Record(ref);
+  switch (column) {
+    case 0:
+      return FieldText(record, kTitle, kTitleWidth);
+    case 1:
+      return std::to_string(HitsOf(record));
+    case 2:
+      return DateText(VisitTimeOf(record), !withTime_);
+    case 3:
+      return FieldText(record, kUrl, kUrlWidth);
+    default:
+      return {};
+  }
+}
+
+std::string SearchRows::Host(std::size_t row) const {
+  const Ref& ref = refs_[row];
+  return ref.block == kHeaderBlock ? hosts_[ref.record] : std::string();
+}
+
+SortKey SearchRows::KeyOf(std::size_t row, int column) const {
+  const Ref& ref = refs_[row];
+  SortKey key;
+  if (ref.block == kHeaderBlock) {
+    key.header = true;
+    key.text = hosts_[ref.record];
+    return key;
+  }
+  const unsigned char* record = Record(ref);
+  key.hitCount = HitsOf(record);
+  key.visitTime = VisitTimeOf(record);
+  if (column == 0) key.text = FieldText(record, kTitle, kTitleWidth);
+  if (column == 3) key.text = FieldText(record, kUrl, kUrlWidth);
+  return key;
+}
+
+std::size_t SearchRows::OwnBytes() const {
+  std::size_t bytes = sizeof *this + refs_.capacity() * sizeof(Ref) +
+                      blocks_.capacity() * sizeof(std::shared_ptr<const unsigned char>) +
+                      hosts_.capacity() * sizeof(std::string);
+  for (const std::string& host : hosts_) bytes += host.capacity() + 1;
+  return bytes;
+}
+
+// Puts the rows of a search together as its files are read.
+// Copies the kept part of a record to memory not read again soon. A year's
+// copies are far more than the caches hold: storing them around the caches
+// saves fetching each line before it is written.
+void StoreAround(unsigned char* to, const unsigned char* from) {
+  static_assert(SearchRows::kKeptBytes % 16 == 0, "whole 16-byte pieces");
+#ifdef __SSE2__
+  for (std::size_t i = 0; i < SearchRows::kKeptBytes; i += 16)
+    _mm_stream_si128(reinterpret_cast<__m128i*>(to + i), _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i)));
+#else
+  std::memcpy(to, from, SearchRows::kKeptBytes);
+#endif
+}
+
+// Makes the copies seen by whoever reads the rows next, on any thread.
+void CopiesDone() {
+#ifdef __SSE2__
+  _mm_sfence();
+#endif
+}
+
+// Texts kept for the time of a search, in large blocks that never move; the
+// text kept last can be taken back.
+class TextStore {
+ public:
+  std::string_view Keep(std::string_view text) {
+    if (blocks_.empty() || text.size() > kBlock - used_) {
+      blocks_.emplace_back(new char[std::max(kBlock, text.size())]);  // not zeroed: written first
+      used_ = 0;
+    }
+    char* at = blocks_.back().get() + used_;
+    std::memcpy(at, text.data(), text.size());
+    used_ += text.size();
+    last_ = text.size();
+    return {at, text.size()};
+  }
+  void DropLast() { used_ -= last_; }
+
+ private:
+  static constexpr std::size_t kBlock = 1 << 20;
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  std::size_t used_ = 0, last_ = 0;
+};
+
+class RowGatherer {
+ public:
+  RowGatherer(SearchRows& rows, bool withTime, std::size_t expected) : rows_(rows), expected_(expected) {
+    rows_.withTime_ = withTime;
+  }
+
+  // Each record that may give a row is copied (the fields rows show) into
+  // blocks the rows keep; the copy made last can be taken back.
+  const unsigned char* Copy(const unsigned char* record) {
+    if (used_ == capacity_) NewBlock();
+    unsigned char* at = block_ + used_ * SearchRows::kKeptBytes;
+    StoreAround(at, record);
+    ++used_;
+    return at;
+  }
+  void DropCopy() { --used_; }
+  // The copy made last is a row.
+  void AddPage() {
+    rows_.refs_.push_back({static_cast<uint32_t>(rows_.blocks_.size() - 1), static_cast<uint32_t>(used_ - 1)});
+  }
+  // Host modes: the pages come in the order read and are put under their
+  // hosts' headers at the end.
+  void AddGroupedPage(uint32_t group) {
+    AddPage();
+    groupOfPage_.push_back(group);
+  }
+  void Reserve(std::size_t rows, bool grouped) {
+    rows_.refs_.reserve(rows);
+    if (grouped) groupOfPage_.reserve(rows);
+  }
+  // Each host's header, then its pages in the order they came; the hosts in
+  // the order of their first page.
+  void GroupUnderHosts(std::vector<std::string> hosts) {
+    std::vector<SearchRows::Ref> pages;
+    pages.swap(rows_.refs_);
+    std::vector<std::size_t> start(hosts.size() + 1, 0);
+    for (const uint32_t g : groupOfPage_) ++start[g + 1];
+    for (std::size_t g = 0; g < hosts.size(); ++g) start[g + 1] += start[g];
+    rows_.refs_.resize(hosts.size() + pages.size());
+    std::vector<std::size_t> next(start.begin(), start.end() - 1);
+    for (std::size_t g = 0; g < hosts.size(); ++g) {
+      rows_.refs_[start[g] + g] = {SearchRows::kHeaderBlock, static_cast<uint32_t>(g)};
+      next[g] += g + 1;  // after the header and the headers before it
+    }
+    for (std::size_t i = 0; i < pages.size(); ++i) rows_.refs_[next[groupOfPage_[i]]++] = pages[i];
+    rows_.hosts_ = std::move(hosts);
+  }
+
+ private:
+  // The first block holds every record of the period as the files were
+  // when the search began; files that grew since get more.
+  void NewBlock() {
+    const std::size_t records = std::max<std::size_t>(rows_.blocks_.empty() ? expected_ : expected_ / 4, 1024);
+    std::size_t bytes = records * SearchRows::kKeptBytes;
+    std::shared_ptr<unsigned char> block = BlockCache::Take(bytes);
+    block_ = block.get();
+    rows_.blocks_.emplace_back(std::move(block), block_);
+    capacity_ = bytes / SearchRows::kKeptBytes;
+    used_ = 0;
+  }
+
+  SearchRows& rows_;
+  std::size_t expected_;
+  std::vector<uint32_t> groupOfPage_;
+  unsigned char* block_ = nullptr;  // the block being filled, owned by the rows
+  std::size_t used_ = 0, capacity_ = 0;
+};
+
 // ---- the search ----
 
 namespace {
@@ -383,41 +633,51 @@ SearchResult Search(const SearchRequest& request, const std::atomic<bool>& cance
     if (::stat(fileops::Join(request.historyDir, file.name).c_str(), &st) == 0 && st.st_size > 0)
       expected += static_cast<std::size_t>(st.st_size) / kRecordSize;
   }
-  SeenSet seenUrls(request.dupes ? 0 : expected);
-  if (mode == SearchMode::DateSort) result.rows.reserve(expected);
-  std::unordered_map<std::string_view, std::size_t> groupOf;  // views into groupKeys
+  // Text and host-pages searches keep few records: their blocks and address
+  // set start small.
+  const bool fewPages = IsTextMode(mode) || mode == SearchMode::HostPages;
+  RowGatherer rows(result.rows, request.showTime, fewPages ? 0 : expected);
+  SeenSet seenUrls(request.dupes || fewPages ? 0 : expected);
+  if (mode == SearchMode::DateSort || mode == SearchMode::HostSort)
+    rows.Reserve(expected, mode == SearchMode::HostSort);
+  std::unordered_map<std::string_view, uint32_t> groupOf;  // views into groupKeys
   std::deque<std::string> groupKeys;
   std::vector<std::string> hosts;  // UTF-8, for the headers
-  std::vector<HistoryRow> hostPages;
-  std::vector<uint32_t> groupOfPage;
-  if (mode == SearchMode::HostSort) {
-    hostPages.reserve(expected);
-    groupOfPage.reserve(expected);
-  }
 
   SearchProgress done;
   done.filesTotal = request.files.size();
-  std::vector<unsigned char> buf;
+  DayReader reader;
+  struct Candidate {
+    uint32_t record;
+    std::string_view url, host;
+    std::size_t hash;
+  };
+  std::vector<Candidate> candidates;
+  // Host List Only lists no pages: it keeps only the addresses, to count them.
+  const bool keepRecords = mode != SearchMode::HostListOnly;
+  TextStore addresses;
   // Oldest first: the files come newest first.
   for (auto file = request.files.rbegin(); file != request.files.rend(); ++file) {
     bool missing = false;
-    if (!ReadDayBytes(fileops::Join(request.historyDir, file->name), buf, missing)) {
+    if (!reader.Read(fileops::Join(request.historyDir, file->name), missing)) {
       if (missing) continue;  // deleted since it was listed
       result = {};
       result.status = SearchResult::Status::FileError;
       result.failedFile = file->name;
       return result;
     }
-    const std::size_t count = buf.size() / kRecordSize;
+    const std::size_t count = reader.Count();
     result.perDay.push_back({file->date, static_cast<int>(count)});
+    // First the records that qualify, then the address set: knowing the
+    // addresses ahead lets the set fetch their slots early.
+    candidates.clear();
     for (std::size_t i = 0; i < count; ++i) {
       if (cancel.load(std::memory_order_relaxed)) {
         result = {};
         result.status = SearchResult::Status::Cancelled;
         return result;
       }
-      const unsigned char* rec = buf.data() + i * kRecordSize;
-      const std::string_view url = Field(rec, kUrl, kUrlWidth);
+      const unsigned char* rec = reader.Record(i);
       std::string_view host;
       if (byHost || mode == SearchMode::HostPages) {
         host = Field(rec, kHost, kHostWidth);
@@ -425,39 +685,62 @@ SearchResult Search(const SearchRequest& request, const std::atomic<bool>& cance
         if (mode == SearchMode::HostPages && host != wantedHost) continue;
       }
       if (titles || urls) {
-        const bool hit = (titles && needle.FoundIn(Field(rec, kTitle, kTitleWidth))) || (urls && needle.FoundIn(url));
+        const bool hit = (titles && needle.FoundInField(rec, kTitle, kTitleWidth)) ||
+                         (urls && needle.FoundInField(rec, kUrl, kUrlWidth));
         if (!hit) continue;
       }
-      if (!request.dupes && !seenUrls.Insert(url)) continue;
+      const std::string_view url = request.dupes ? std::string_view() : Field(rec, kUrl, kUrlWidth);
+      candidates.push_back({static_cast<uint32_t>(i), url, host, request.dupes ? 0 : SeenSet::Hash(url)});
+    }
+    constexpr std::size_t kAhead = 8;
+    for (std::size_t k = 0; k < candidates.size(); ++k) {
+      const Candidate& c = candidates[k];
+      // The address set holds views into the kept copies.
+      const unsigned char* record = reader.Record(c.record);
+      const unsigned char* copy = keepRecords ? rows.Copy(record) : nullptr;
+      if (!request.dupes) {
+        if (k + kAhead < candidates.size()) seenUrls.Prefetch(candidates[k + kAhead].hash);
+        const std::string_view url = copy ? std::string_view(reinterpret_cast<const char*>(copy) +
+                                                                 (c.url.data() - reinterpret_cast<const char*>(record)),
+                                                             c.url.size())
+                                          : addresses.Keep(c.url);
+        if (!seenUrls.Insert(url, c.hash)) {
+          if (copy)
+            rows.DropCopy();
+          else
+            addresses.DropLast();
+          continue;
+        }
+      }
       ++result.pages;
       if (!byHost) {
-        result.rows.push_back(RowAt(rec, request.showTime));
+        rows.AddPage();
         continue;
       }
-      auto at = groupOf.find(host);
+      auto at = groupOf.find(c.host);
       if (at == groupOf.end()) {
-        groupKeys.emplace_back(host);
-        at = groupOf.emplace(groupKeys.back(), hosts.size()).first;
+        groupKeys.emplace_back(c.host);
+        at = groupOf.emplace(groupKeys.back(), static_cast<uint32_t>(hosts.size())).first;
         hosts.push_back(coding::Cp1252ToUtf8(groupKeys.back()));
       }
-      if (mode == SearchMode::HostSort) {
-        hostPages.push_back(RowAt(rec, request.showTime));
-        groupOfPage.push_back(static_cast<uint32_t>(at->second));
-      }
+      if (mode == SearchMode::HostSort) rows.AddGroupedPage(at->second);
     }
     done.filesDone = static_cast<std::size_t>(file - request.files.rbegin()) + 1;
     done.recordsDone += count;
     if (progress) progress(done);
   }
 
+  CopiesDone();
   if (byHost) {
     result.hosts = hosts.size();
-    result.rows = GroupedRows(hosts, std::move(hostPages), groupOfPage);
+    rows.GroupUnderHosts(std::move(hosts));
   }
   return result;
 }
 
 }  // namespace
+
+void ReleaseSearchMemory() { BlockCache::Release(); }
 
 SearchResult SearchHistory(const SearchRequest& request, const std::atomic<bool>& cancel,
                            const std::function<void(const SearchProgress&)>& progress) {
@@ -497,14 +780,12 @@ int CompareText(const std::string& a, const std::string& b) {
   return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-int CompareBy(const HistoryRow& a, const HistoryRow& b, int column) {
+int CompareBy(const SortKey& a, const SortKey& b, int column) {
   switch (column) {
     case 1:
       return a.hitCount == b.hitCount ? 0 : (a.hitCount < b.hitCount ? -1 : 1);
     case 2:
       return a.visitTime == b.visitTime ? 0 : (a.visitTime < b.visitTime ? -1 : 1);
-    case 3:
-      return CompareText(a.url, b.url);
     default:
       return CompareText(a.text, b.text);
   }
@@ -512,39 +793,56 @@ int CompareBy(const HistoryRow& a, const HistoryRow& b, int column) {
 
 }  // namespace
 
-std::vector<std::size_t> SortedOrder(const std::vector<const HistoryRow*>& rows, int column, bool descending) {
-  auto before = [&](std::size_t x, std::size_t y, int col) {
-    const int c = CompareBy(*rows[x], *rows[y], col);
+std::vector<std::size_t> SortedOrder(const std::vector<SortKey>& rows, int column, bool descending) {
+  auto before = [&](std::size_t x, std::size_t y) {
+    const int c = CompareBy(rows[x], rows[y], column);
     return descending ? c > 0 : c < 0;
   };
-  // Groups: a header and the pages below it; rows before the first header
-  // form a group of their own.
-  std::vector<std::vector<std::size_t>> groups;
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    if (groups.empty() || rows[i]->header) groups.emplace_back();
-    groups.back().push_back(i);
-  }
-  const bool grouped =
-      !rows.empty() && std::any_of(rows.begin(), rows.end(), [](const HistoryRow* r) { return r->header; });
-  std::vector<std::size_t> order;
-  order.reserve(rows.size());
+  std::vector<std::size_t> order(rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) order[i] = i;
+  const bool grouped = std::any_of(rows.begin(), rows.end(), [](const SortKey& r) { return r.header; });
   if (!grouped) {
-    for (std::size_t i = 0; i < rows.size(); ++i) order.push_back(i);
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) { return before(x, y, column); });
+    std::stable_sort(order.begin(), order.end(), before);
     return order;
   }
-  for (auto& g : groups) {
-    const auto pagesBegin = g.begin() + (rows[g.front()]->header ? 1 : 0);
-    std::stable_sort(pagesBegin, g.end(), [&](std::size_t x, std::size_t y) { return before(x, y, column); });
+  // Groups: a header and the pages below it, as [first, end) of `order`;
+  // rows before the first header form a group of their own.
+  std::vector<std::pair<std::size_t, std::size_t>> groups;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (groups.empty() || rows[i].header) groups.emplace_back(i, i);
+    groups.back().second = i + 1;
   }
+  for (const auto& [first, end] : groups)
+    std::stable_sort(order.begin() + static_cast<std::ptrdiff_t>(first + (rows[first].header ? 1 : 0)),
+                     order.begin() + static_cast<std::ptrdiff_t>(end), before);
   if (column == 0)
     std::stable_sort(groups.begin(), groups.end(), [&](const auto& x, const auto& y) {
-      const HistoryRow& a = *rows[x.front()];
-      const HistoryRow& b = *rows[y.front()];
+      const SortKey& a = rows[x.first];
+      const SortKey& b = rows[y.first];
       if (a.header != b.header) return !a.header;  // loose rows stay on top
-      const int c = CompareText(a.host, b.host);
+      const int c = CompareText(a.text, b.text);
       return descending ? c > 0 : c < 0;
     });
-  for (const auto& g : groups) order.insert(order.end(), g.begin(), g.end());
-  return order;
+  std::vector<std::size_t> out;
+  out.reserve(rows.size());
+  for (const auto& [first, end] : groups)
+    out.insert(out.end(), order.begin() + static_cast<std::ptrdiff_t>(first),
+               order.begin() + static_cast<std::ptrdiff_t>(end));
+  return out;
+}
+
+SortKey SortKeyOf(const HistoryRow& row, int column) {
+  SortKey key{row.header, row.hitCount, row.visitTime, {}};
+  if (row.header)
+    key.text = row.host;
+  else if (column == 0 || column == 3)
+    key.text = column == 0 ? row.text : row.url;
+  return key;
+}
+
+std::vector<std::size_t> SortedOrder(const std::vector<const HistoryRow*>& rows, int column, bool descending) {
+  std::vector<SortKey> keys;
+  keys.reserve(rows.size());
+  for (const HistoryRow* r : rows) keys.push_back(SortKeyOf(*r, column));
+  return SortedOrder(keys, column, descending);
 }

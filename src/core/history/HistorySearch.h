@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <iterator>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -68,9 +70,94 @@ struct DayCount {
   int pages = 0;  // records in that day's file
 };
 
+// What sorting needs of a row: for a header its host, for a page the text of
+// the column sorted by (title or address, UTF-8).
+struct SortKey {
+  bool header = false;
+  int32_t hitCount = 0;
+  double visitTime = 0;
+  std::string text;
+};
+
+SortKey SortKeyOf(const HistoryRow& row, int column);
+
+// The rows of a search. A row is a place in the bytes of the record it came
+// from, which the rows keep (read once, so a file changed or deleted since
+// is no harm); its texts are made only when asked for, exactly as a
+// HistoryRow holds them. A year of rows costs a few bytes each beyond the
+// records' bytes.
+class SearchRows {
+ public:
+  class const_iterator {
+   public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = HistoryRow;
+    using difference_type = std::ptrdiff_t;
+    using pointer = void;
+    using reference = HistoryRow;
+    // What `->` reaches through: the row made for it.
+    struct Arrow {
+      HistoryRow row;
+      const HistoryRow* operator->() const { return &row; }
+    };
+    const_iterator(const SearchRows* rows, std::size_t at) : rows_(rows), at_(at) {}
+    HistoryRow operator*() const { return (*rows_)[at_]; }
+    Arrow operator->() const { return {**this}; }
+    const_iterator& operator++() {
+      ++at_;
+      return *this;
+    }
+    const_iterator operator++(int) {
+      const const_iterator was = *this;
+      ++at_;
+      return was;
+    }
+    bool operator==(const const_iterator& o) const { return at_ == o.at_; }
+    bool operator!=(const const_iterator& o) const { return at_ != o.at_; }
+
+   private:
+    const SearchRows* rows_;
+    std::size_t at_;
+  };
+
+  std::size_t size() const { return refs_.size(); }
+  bool empty() const { return refs_.empty(); }
+  HistoryRow operator[](std::size_t row) const;
+  HistoryRow at(std::size_t row) const;  // throws out_of_range past the end
+  HistoryRow front() const { return (*this)[0]; }
+  HistoryRow back() const { return (*this)[size() - 1]; }
+  const_iterator begin() const { return {this, 0}; }
+  const_iterator end() const { return {this, refs_.size()}; }
+
+  bool Header(std::size_t row) const { return refs_[row].block == kHeaderBlock; }
+  // A column's text: 0 title, 1 hits, 2 date, 3 address.
+  std::string Cell(std::size_t row, int column) const;
+  std::string Host(std::size_t row) const;  // a header's host, "" for a page
+  SortKey KeyOf(std::size_t row, int column) const;
+  // Memory the rows hold beyond the records' bytes they keep.
+  std::size_t OwnBytes() const;
+  // Of each record that gives a row, the rows keep the bytes up to the end
+  // of its address: the fields a row shows.
+  static constexpr std::size_t kKeptBytes = history_layout::kUrl + history_layout::kUrlWidth;
+
+ private:
+  friend class RowGatherer;
+  static constexpr uint32_t kHeaderBlock = UINT32_MAX;
+  // A page: a record kept in a block. A header: kHeaderBlock and a host's index.
+  struct Ref {
+    uint32_t block = 0, record = 0;
+  };
+  const unsigned char* Record(const Ref& ref) const;
+
+  std::vector<Ref> refs_;
+  std::vector<std::shared_ptr<const unsigned char>> blocks_;
+  std::vector<std::string> hosts_;  // UTF-8
+  bool withTime_ = false;
+};
+
 struct SearchResult {
   enum class Status { Done, Cancelled, FileError } status = Status::Done;
-  std::vector<HistoryRow> rows;
+  SearchRows rows;
   std::size_t pages = 0, hosts = 0;  // page rows; host groups (host modes)
   std::vector<DayCount> perDay;      // each file read, oldest first
   std::string failedFile;            // FileError: the file that could not be read
@@ -83,6 +170,10 @@ struct SearchResult {
 SearchResult SearchHistory(const SearchRequest& request, const std::atomic<bool>& cancel,
                            const std::function<void(const SearchProgress&)>& progress = {});
 
+// A search keeps the memory of a result that is gone for the next one, as
+// the system's fresh memory costs time to hand out: this gives it back.
+void ReleaseSearchMemory();
+
 // First column captions: the today list's, and the return list's after a search.
 std::string TodayCaption(std::size_t rows);
 std::string ReturnsCaption(SearchMode mode, std::size_t rows, std::size_t pages, std::size_t hosts);
@@ -91,4 +182,5 @@ std::string ReturnsCaption(SearchMode mode, std::size_t rows, std::size_t pages,
 // by time, 3 address), as indices into `rows`. With host header rows, each
 // host keeps its pages under its header; sorting by title also orders the
 // hosts by name. Equal rows keep their order.
+std::vector<std::size_t> SortedOrder(const std::vector<SortKey>& rows, int column, bool descending);
 std::vector<std::size_t> SortedOrder(const std::vector<const HistoryRow*>& rows, int column, bool descending);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <thread>
+#include <utility>
 
 #include "core/app/Dates.h"
 #include "core/app/SharedRoutines.h"
@@ -22,12 +23,27 @@ namespace {
 constexpr const char* kSearchError = "An Error Occurred Accessing Or Processing History Files";
 constexpr unsigned kPollMs = 40;
 constexpr unsigned kTimer1Ms = 100;
-constexpr gint64 kFillSliceUs = 8000;  // rows go into the list in slices this long
 // A window that was never closed has no stored size: it opens at this one,
 // its columns at these widths (title, hits, date, address).
 constexpr int kFirstWidth = 780, kFirstHeight = 540;
 constexpr std::array<int, 4> kFirstColumns = {300, 48, 150, 240};
 constexpr int kMinWidth = 420, kMinHeight = 260;
+
+// A drop-down list measures all its entries whenever its look changes, as
+// it does when a search disables it: with a year of days in the period
+// selector that held the window up for tens of milliseconds. It is measured
+// once, when filled, and keeps that width.
+void MeasureOnce(Gtk::ComboBox& combo) {
+  GtkWidget* child = gtk_bin_get_child(GTK_BIN(combo.gobj()));
+  if (!child || !GTK_IS_CELL_VIEW(child)) return;
+  GtkCellView* view = GTK_CELL_VIEW(child);
+  combo.set_size_request(-1, -1);
+  gtk_cell_view_set_fit_model(view, TRUE);
+  int minimum = 0, natural = 0;
+  combo.get_preferred_width(minimum, natural);
+  gtk_cell_view_set_fit_model(view, FALSE);
+  combo.set_size_request(natural, -1);
+}
 
 }  // namespace
 
@@ -66,8 +82,11 @@ Form6::Form6(App& app)
 Form6::~Form6() {
   timer1_.disconnect();
   poll_.disconnect();
-  fill_.disconnect();
   StopJob();
+  ListView2.Clear();  // its rows' texts come from returnRows_
+  returnRows_ = {};
+  retiredRows_ = {};
+  ReleaseSearchMemory();  // no search until the window opens again
 }
 
 void Form6::BuildControls() {
@@ -172,6 +191,10 @@ void Form6::ConnectEvents() {
   mnuRemFromList.signal_activate().connect(sigc::mem_fun(*this, &Form6::mnuRemFromList_Click));
   mnuShowHostsPages.signal_activate().connect(sigc::mem_fun(*this, &Form6::mnuShowHostsPages_Click));
   Chart1.DayClicked.connect(sigc::mem_fun(*this, &Form6::Chart1_DayClick));
+  ListView2.RowsComplete.connect(sigc::mem_fun(*this, &Form6::ReturnsListed));
+  searchDone_.connect([this] {
+    if (!PollSearch()) poll_.disconnect();
+  });
 }
 
 int64_t Form6::Today() {
@@ -250,7 +273,6 @@ void Form6::Form_QueryUnload() {
   unloaded_ = true;
   timer1_.disconnect();
   poll_.disconnect();
-  fill_.disconnect();
   StopJob();
   SaveSettings();
   ChekDumpHist();
@@ -391,6 +413,7 @@ void Form6::LodComb1() {
   const std::vector<std::string> files = fileops::ListFiles(m.HistoryDir);
   periods_ = PeriodEntries(DayFilesNewestFirst(files, today), today, m.Working.HistoryDays, !files.empty());
   for (const auto& p : periods_) Combo1.append(p.text);
+  MeasureOnce(Combo1);
   for (std::size_t i = 0; i < periods_.size(); ++i)
     if (!chosen.empty() && periods_[i].text == chosen) Combo1.set_active(static_cast<int>(i));
   if (Combo1.get_active_row_number() < 0 && !periods_.empty()) Combo1.set_active(0);
@@ -417,8 +440,11 @@ void Form6::DaysToKeepLowered() {
 }
 
 void Form6::ClearReturns() {
+  listing_ = false;
+  retiredRows_ = {};
+  returnRowData_.clear();
   ListView2.Clear();
-  returnRows_.clear();
+  returnRows_ = {};
   sortColumn_[1] = -1;
   ListView2.Tree().get_column(0)->set_title("Page Titles");
   Chart1.SetChart({});
@@ -456,15 +482,17 @@ void Form6::StartSearch(bool hostPages) {
   req.host = hostPages_;
   req.dupes = Check3.get_active();
   req.showTime = Check4.get_active();
-  fillingMode_ = req.mode;
+  searchMode_ = req.mode;
   // The chart runs from the oldest file of the period to the period's end.
   searchedLastDay_ = today - entry.fromDaysAgo;
   searchedFirstDay_ = req.files.empty() ? searchedLastDay_ : std::max(today - entry.toDaysAgo, req.files.back().date);
   SearchJob* job = job_.get();
-  job->thread = std::thread([job] {
+  Glib::Dispatcher* done = &searchDone_;
+  job->thread = std::thread([job, done] {
     job->result =
         SearchHistory(job->request, job->cancel, [job](const SearchProgress& p) { job->filesDone.store(p.filesDone); });
     job->done.store(true, std::memory_order_release);
+    done->emit();  // the rows go up at once, not at the next poll
   });
   poll_ = Glib::signal_timeout().connect(sigc::mem_fun(*this, &Form6::PollSearch), kPollMs);
 }
@@ -511,7 +539,7 @@ bool Form6::PollSearch() {
   if (job->abandoned) return false;
   switch (job->result.status) {
     case SearchResult::Status::Done:
-      StartFill(std::move(job->result));
+      ShowReturns(std::move(job->result));
       break;
     case SearchResult::Status::FileError:
       EndSearch();
@@ -524,50 +552,44 @@ bool Form6::PollSearch() {
   return false;
 }
 
-void Form6::StartFill(SearchResult result) {
-  filling_ = std::move(result);
-  fillNext_ = 0;
-  LabelStatus.set_text("Listing " + std::to_string(filling_.rows.size()) + " rows");
-  ListView2.BeginRows();
-  fill_ = Glib::signal_idle().connect(sigc::mem_fun(*this, &Form6::FillStep));
-}
-
-bool Form6::FillStep() {
-  const gint64 until = g_get_monotonic_time() + kFillSliceUs;
-  auto& rows = filling_.rows;
-  while (fillNext_ < rows.size()) {
-    const HistoryRow& row = rows[fillNext_];
-    ListView2.AddPendingRow(row.text, {row.hits, row.date, row.url}, std::to_string(fillNext_), row.header);
-    ++fillNext_;
-    if ((fillNext_ & 255) == 0 && g_get_monotonic_time() > until) return true;
-  }
-  returnRows_ = std::move(rows);
-  ListView2.CommitRows();
+void Form6::ShowReturns(SearchResult result) {
+  // The list lets go of the old rows first, which takes it a while: they are
+  // freed, and the chart drawn, once the new rows are all in.
+  retiredRows_ = std::exchange(returnRows_, std::move(result.rows));
+  returnRowData_.clear();
+  chartToShow_ = result.perDay.empty() ? DayChart{} : MakeDayChart(result.perDay, searchedFirstDay_, searchedLastDay_);
   sortColumn_[1] = -1;
   ListView2.Tree().get_column(0)->set_title(
-      ReturnsCaption(fillingMode_, returnRows_.size(), filling_.pages, filling_.hosts));
-  Chart1.SetChart(filling_.perDay.empty() ? DayChart{}
-                                          : MakeDayChart(filling_.perDay, searchedFirstDay_, searchedLastDay_));
-  filling_ = {};
+      ReturnsCaption(searchMode_, returnRows_.size(), result.pages, result.hosts));
+  // The list asks for the texts of the rows it shows. Until it has them all
+  // (RowsComplete) the window stays busy.
+  listing_ = true;
+  ListView2.SetVirtualRows(
+      returnRows_.size(),
+      [this](std::size_t row, int column) { return row < returnRows_.size() ? returnRows_.Cell(row, column) : ""; },
+      [this](std::size_t row) { return row < returnRows_.size() && returnRows_.Header(row); });
+}
+
+void Form6::ReturnsListed() {
+  if (!listing_) return;
+  listing_ = false;
+  Chart1.SetChart(std::move(chartToShow_));
   EndSearch();
   SetListTips();
-  return false;
+  // Freeing the rows before takes a moment too: a step of its own.
+  Glib::signal_idle().connect_once(sigc::track_obj([this] { retiredRows_ = {}; }, *this));
 }
 
 void Form6::ImgButton2_Click() {
   if (!searching_) return;
-  // The return list stays as it was: a running search's result is dropped,
-  // and rows not yet shown are thrown away.
+  // The return list stays as it was: a running search's result is dropped.
+  // A search that has ended is listed in full.
   if (job_) {
     job_->cancel.store(true);
     job_->abandoned = true;
   }
-  if (fill_.connected()) {
-    fill_.disconnect();
-    ListView2.DropRows();
-    filling_ = {};
-  }
-  EndSearch();
+  ListView2.FinishRows();
+  if (searching_) EndSearch();
 }
 
 // ---- check boxes ----
@@ -593,15 +615,21 @@ void Form6::TabStrip1_Click() { SetListTips(); }
 // ---- rows ----
 
 const HistoryRow* Form6::RowData(int index, int row) const {
-  if (row < 0 || row >= List(index).RowCount()) return nullptr;
-  const std::string key = List(index).Key(row);
-  if (key.empty()) return nullptr;
-  const std::size_t id = std::stoul(key);
-  if (index == 1) {
-    const auto at = todayRows_.find(id);
-    return at == todayRows_.end() ? nullptr : &at->second;
+  if (index == 2) {
+    const long source = ListView2.SourceRow(row);
+    if (source < 0 || static_cast<std::size_t>(source) >= returnRows_.size()) return nullptr;
+    // Made when first asked for, and kept as long as the rows.
+    auto at = returnRowData_.find(static_cast<std::size_t>(source));
+    if (at == returnRowData_.end())
+      at =
+          returnRowData_.emplace(static_cast<std::size_t>(source), returnRows_[static_cast<std::size_t>(source)]).first;
+    return &at->second;
   }
-  return id < returnRows_.size() ? &returnRows_[id] : nullptr;
+  if (row < 0 || row >= ListView1.RowCount()) return nullptr;
+  const std::string key = ListView1.Key(row);
+  if (key.empty()) return nullptr;
+  const auto at = todayRows_.find(std::stoul(key));
+  return at == todayRows_.end() ? nullptr : &at->second;
 }
 
 std::vector<SiteRecord> Form6::SelectedHistoryItems() const {
@@ -715,15 +743,21 @@ void Form6::ListView_ColumnClick(int index, int column) {
   const std::size_t slot = index == 1 ? 0 : 1;
   sortDescending_[slot] = sortColumn_[slot] == column ? !sortDescending_[slot] : false;
   sortColumn_[slot] = column;
-  std::vector<const HistoryRow*> rows;
-  rows.reserve(static_cast<std::size_t>(list.RowCount()));
-  for (int r = 0; r < list.RowCount(); ++r) {
-    const HistoryRow* data = RowData(index, r);
-    if (!data) return;  // every row has its data; a list without cannot be sorted
-    rows.push_back(data);
-  }
-  const auto order = SortedOrder(rows, column, sortDescending_[slot]);
+  std::vector<SortKey> keys;
+  keys.reserve(static_cast<std::size_t>(list.RowCount()));
+  for (int r = 0; r < list.RowCount(); ++r) keys.push_back(SortKeyOf(index, r, column));
+  const auto order = SortedOrder(keys, column, sortDescending_[slot]);
   list.Reorder(std::vector<int>(order.begin(), order.end()));
+}
+
+SortKey Form6::SortKeyOf(int index, int row, int column) const {
+  if (index == 2) {
+    const long source = ListView2.SourceRow(row);
+    if (source < 0 || static_cast<std::size_t>(source) >= returnRows_.size()) return {};
+    return returnRows_.KeyOf(static_cast<std::size_t>(source), column);
+  }
+  const HistoryRow* data = RowData(1, row);
+  return data ? ::SortKeyOf(*data, column) : SortKey{};
 }
 
 void Form6::Chart1_DayClick(int64_t day) {

@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/app/Module1.h"
@@ -98,6 +99,7 @@ class Form6 : public Gtk::Window, public TodayListListener {
   bool Searching() const { return searching_; }
   bool Timer1Enabled() const { return timer1_.connected(); }
   const std::vector<PeriodEntry>& Periods() const { return periods_; }
+  const SearchRows& ReturnRows() const { return returnRows_; }
   // The row behind row `row` of list `index` (1 or 2), null when none.
   const HistoryRow* RowData(int index, int row) const;
   ListView& List(int index) { return index == 2 ? ListView2 : ListView1; }
@@ -118,8 +120,9 @@ class Form6 : public Gtk::Window, public TodayListListener {
   void EndSearch();
   void StopJob();
   bool PollSearch();
-  void StartFill(SearchResult result);
-  bool FillStep();
+  void ShowReturns(SearchResult result);
+  void ReturnsListed();
+  SortKey SortKeyOf(int index, int row, int column) const;
   void ClearReturns();
   void Navigate(int index);
   void PopUpMenu(int index, GdkEvent* event);
@@ -128,18 +131,20 @@ class Form6 : public Gtk::Window, public TodayListListener {
   static int64_t Today();
 
   App& app_;
-  std::optional<FlagScope> loaded_;              // HistoryWindowLoaded while the window is loaded
-  std::map<std::size_t, HistoryRow> todayRows_;  // by record number: the today rows' keys
-  std::vector<HistoryRow> returnRows_;           // by index: the return rows' keys
+  std::optional<FlagScope> loaded_;                                    // HistoryWindowLoaded while the window is loaded
+  std::map<std::size_t, HistoryRow> todayRows_;                        // by record number: the today rows' keys
+  SearchRows returnRows_;                                              // by index: the return rows' keys
+  SearchRows retiredRows_;                                             // the rows before, until the new ones are listed
+  mutable std::unordered_map<std::size_t, HistoryRow> returnRowData_;  // what RowData made, by source
+  DayChart chartToShow_;                                               // of the rows being listed
   std::vector<PeriodEntry> periods_;
   std::unique_ptr<SearchJob> job_;
-  sigc::connection timer1_, poll_, fill_;
+  sigc::connection timer1_, poll_;
+  Glib::Dispatcher searchDone_;  // the search thread's word that it ended
   bool searching_ = false;
+  bool listing_ = false;   // the return list is taking the rows of a search
   std::string hostPages_;  // the host of a host-pages search
-  // The search whose rows are being put into the list.
-  SearchResult filling_;
-  SearchMode fillingMode_ = SearchMode::HostSort;
-  std::size_t fillNext_ = 0;
+  SearchMode searchMode_ = SearchMode::HostSort;
   int64_t searchedFirstDay_ = 0, searchedLastDay_ = 0;
   bool skipNextNavigation_ = false;  // the one-shot mark of a right click in 1-click mode
   bool doubleClickRelease_ = false;  // the release that ends a double click

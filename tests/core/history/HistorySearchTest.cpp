@@ -1,8 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstring>
+#include <filesystem>
+#include <iterator>
 #include <new>
+#include <stdexcept>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "core/history/DayChart.h"
@@ -323,6 +330,136 @@ TEST(SearchText, LettersBeyondAsciiMatchInEitherCase) {
       "\xe2\x98\x83"
       "e";  // a snowman no day file can hold
   EXPECT_TRUE(SearchHistory(req, cancel).rows.empty());
+}
+
+// A record as any writer may have left it: each text field's bytes as
+// given, blank-padded to its width.
+std::vector<unsigned char> RawRecord(double time, int32_t hits, const std::string& title, const std::string& url,
+                                     const std::string& host) {
+  std::vector<unsigned char> r(history_layout::kRecordSize, ' ');
+  std::memcpy(r.data() + history_layout::kVisitTime, &time, sizeof time);
+  std::memcpy(r.data() + history_layout::kHits, &hits, sizeof hits);
+  std::memcpy(r.data() + history_layout::kTitle, title.data(), std::min(title.size(), history_layout::kTitleWidth));
+  std::memcpy(r.data() + history_layout::kUrl, url.data(), std::min(url.size(), history_layout::kUrlWidth));
+  std::memcpy(r.data() + history_layout::kHost, host.data(), std::min(host.size(), history_layout::kHostWidth));
+  return r;
+}
+
+// Rows made on demand from the kept bytes read as the record reader reads
+// the same record, byte for byte, whatever is in the fields.
+TEST(SearchRowsBytes, RowsReadAsTheRecordReaderReadsThem) {
+  using namespace std::string_literals;
+  struct Row {
+    const char* name;
+    std::string title, url;
+  };
+  const Row rows[] = {
+      {"NulEndsTheText", "Alpha\0Beta"s, "http://a.com/\0tail"s},
+      {"BlanksBeforeTheNul", "Alpha   \0 x"s, "http://b.com/ \0"s},
+      {"LeadingBlanks", "   Gamma", "  http://c.com/"},
+      {"WindowsLetters", "Caf\xe9 \x80 \x9f", "http://d.com/\xe9"},
+      {"NulFirst", "\0Hidden"s, "\0http://e.com/"s},
+      {"FullWidthNoPadding", std::string(history_layout::kTitleWidth, 'T'),
+       "http://f.com/" + std::string(history_layout::kUrlWidth - 13, 'u')},
+      {"BlanksOnly", "", "   "},
+  };
+  TempDir dir;
+  std::vector<unsigned char> bytes;
+  double time = dates::ToOleDate({2026, 12, 5, 8, 46, 58});
+  for (const Row& row : rows) {
+    const auto r = RawRecord(time, -7, row.title, row.url, "host.com");
+    bytes.insert(bytes.end(), r.begin(), r.end());
+    time += 1.0 / 86400;
+  }
+  WriteBytes(dir / NameDaysAgo(0), bytes);
+  for (const bool showTime : {false, true}) {
+    SearchRequest req;
+    req.historyDir = dir.path();
+    req.files = DayFilesNewestFirst(fileops::ListNames(dir.path()), kToday);
+    req.mode = SearchMode::DateSort;
+    req.dupes = true;
+    req.showTime = showTime;
+    std::atomic<bool> cancel{false};
+    const SearchResult r = SearchHistory(req, cancel);
+    ASSERT_EQ(r.rows.size(), std::size(rows));
+    for (std::size_t i = 0; i < r.rows.size(); ++i) {
+      SCOPED_TRACE(rows[i].name);
+      const HistoryRow want = PageRow(DecodeHistoryRecord(bytes, i * history_layout::kRecordSize), showTime);
+      const HistoryRow got = r.rows[i];
+      EXPECT_EQ(std::make_tuple(got.text, got.hits, got.date, got.url, got.hitCount, got.visitTime, got.header),
+                std::make_tuple(want.text, want.hits, want.date, want.url, want.hitCount, want.visitTime, false));
+      EXPECT_EQ((std::vector<std::string>{r.rows.Cell(i, 0), r.rows.Cell(i, 1), r.rows.Cell(i, 2), r.rows.Cell(i, 3)}),
+                (std::vector<std::string>{want.text, want.hits, want.date, want.url}));
+    }
+  }
+}
+
+// Text is looked for in the fields as trimmed: not in the padding, not
+// after a NUL.
+TEST(SearchText, OnlyInTheTextOfAField) {
+  using namespace std::string_literals;
+  TempDir dir;
+  std::vector<unsigned char> bytes;
+  for (const auto& [title, url] : std::vector<std::pair<std::string, std::string>>{
+           {"Alpha\0hidden"s, "http://a.com/"}, {"Beta", "http://b.com/ab"}, {"Gamma hidden", "http://c.com/"}}) {
+    const auto r = RawRecord(static_cast<double>(kToday), 1, title, url, "h.com");
+    bytes.insert(bytes.end(), r.begin(), r.end());
+  }
+  WriteBytes(dir / NameDaysAgo(0), bytes);
+  SearchRequest req;
+  req.historyDir = dir.path();
+  req.files = DayFilesNewestFirst(fileops::ListNames(dir.path()), kToday);
+  req.mode = SearchMode::BothText;
+  std::atomic<bool> cancel{false};
+  req.text = "hidden";
+  EXPECT_EQ(Urls(SearchHistory(req, cancel)), (std::vector<std::string>{"http://c.com/"}));
+  req.text = "ab ";
+  EXPECT_TRUE(SearchHistory(req, cancel).rows.empty());
+}
+
+// The rows keep the bytes they were read from: files cut, rewritten or
+// deleted during the search or after it change no row, and a file cut
+// between being planned for and being read gives its whole records only.
+TEST(SearchFiles, RowsOutliveChangesToTheirFiles) {
+  TempDir dir;
+  WriteDay(dir, 2, {{"Two A", "http://a.com/2", "a.com"}, {"Two B", "http://b.com/2", "b.com"}});
+  WriteDay(dir, 1, {{"One A", "http://a.com/1", "a.com"}, {"One B", "http://b.com/1", "b.com"}});
+  WriteDay(dir, 0, {{"Zero", "http://z.com/0", "z.com"}});
+  for (const SearchMode mode : {SearchMode::DateSort, SearchMode::HostSort, SearchMode::TitlesText}) {
+    SCOPED_TRACE(kSearchModeNames[static_cast<int>(mode)]);
+    SearchRequest req;
+    req.historyDir = dir.path();
+    req.files = DayFilesNewestFirst(fileops::ListNames(dir.path()), kToday);
+    req.mode = mode;
+    req.text = "o";
+    std::atomic<bool> cancel{false};
+    const SearchResult r = SearchHistory(req, cancel, [&](const SearchProgress& p) {
+      if (p.filesDone != 1) return;
+      // The file read is emptied and written again; the next is cut to a
+      // record and a half.
+      WriteBytes(dir / NameDaysAgo(2), {});
+      WriteDay(dir, 2, {{"Other", "http://other.com/", "other.com"}});
+      auto next = fileops::ReadAll(dir / NameDaysAgo(1));
+      next->resize(history_layout::kRecordSize * 3 / 2);
+      WriteBytes(dir / NameDaysAgo(1), *next);
+    });
+    ASSERT_EQ(r.status, SearchResult::Status::Done);
+    for (int ago = 0; ago <= 2; ++ago) std::filesystem::remove(dir / NameDaysAgo(ago));
+    std::vector<std::string> texts;
+    for (const HistoryRow& row : r.rows) texts.push_back(row.header ? "# " + row.host : row.text);
+    if (mode == SearchMode::HostSort)
+      EXPECT_EQ(texts, (std::vector<std::string>{"# a.com", "Two A", "One A", "# b.com", "Two B", "# z.com", "Zero"}));
+    else
+      EXPECT_EQ(texts, (std::vector<std::string>{"Two A", "Two B", "One A", "Zero"}));
+    ASSERT_EQ(r.perDay.size(), 3u);
+    EXPECT_EQ(r.perDay[1].pages, 1);
+    EXPECT_EQ(r.rows.back().url, "http://z.com/0");
+    EXPECT_THROW(r.rows.at(r.rows.size()), std::out_of_range);
+    // Restored for the next mode.
+    WriteDay(dir, 2, {{"Two A", "http://a.com/2", "a.com"}, {"Two B", "http://b.com/2", "b.com"}});
+    WriteDay(dir, 1, {{"One A", "http://a.com/1", "a.com"}, {"One B", "http://b.com/1", "b.com"}});
+    WriteDay(dir, 0, {{"Zero", "http://z.com/0", "z.com"}});
+  }
 }
 
 TEST(SearchChecks, InTheWindowsOrder) {
