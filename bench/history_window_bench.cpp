@@ -91,10 +91,10 @@ int main() {
     if (run == 0) {
       const double rows = f.ListView2.RowCount();
       std::printf(
-          "  resident memory grew by %.0f B/row: the rows' own %.1f B/row, %zu B/row of records kept, the rest "
+          "  resident memory grew by %.0f B/row: the rows' own %.1f B/row, %.1f B/row of records kept, the rest "
           "the list's\n",
           (ResidentBytes() - before) / rows, static_cast<double>(f.ReturnRows().OwnBytes()) / rows,
-          SearchRows::kKeptBytes);
+          static_cast<double>(f.ReturnRows().KeptBytes()) / rows);
     }
   }
   app.CloseHistory();

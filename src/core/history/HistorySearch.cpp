@@ -61,10 +61,10 @@ const CalendarNames& Names() {
 
 // ---- reading day files, keeping records ----
 
-// Memory for kept records, taken from the system in one piece, its pages
-// all at once (page by page on first use cost more than the reading). The
-// system hands out fresh memory zeroed, which costs too: the block of a
-// result that is gone is kept for the next search.
+// Memory for kept records and the address set, taken from the system in
+// one piece, its pages all at once (page by page on first use cost more than
+// the reading). The system hands out fresh memory zeroed, which costs too:
+// the blocks of a search that is gone are kept for the next one.
 class BlockCache {
  public:
   // A block of at least `bytes`, its size in `bytes`. Throws bad_alloc.
@@ -73,9 +73,15 @@ class BlockCache {
     unsigned char* at = nullptr;
     {
       const std::lock_guard<std::mutex> hold(Lock());
-      if (spare_ && spareSize_ >= bytes && spareSize_ <= 2 * bytes) {
-        at = std::exchange(spare_, nullptr);
-        bytes = spareSize_;
+      // The smallest spare that fits and wastes not more than half.
+      auto best = spares_.end();
+      for (auto s = spares_.begin(); s != spares_.end(); ++s)
+        if (s->second >= bytes && s->second <= 2 * bytes && (best == spares_.end() || s->second < best->second))
+          best = s;
+      if (best != spares_.end()) {
+        at = best->first;
+        bytes = best->second;
+        spares_.erase(best);
       }
     }
     if (!at) {
@@ -86,15 +92,16 @@ class BlockCache {
     const std::size_t size = bytes;
     return {at, [size](unsigned char* block) { GiveBack(block, size); }};
   }
-  // The kept block goes back to the system.
+  // The kept blocks go back to the system.
   static void Release() {
     const std::lock_guard<std::mutex> hold(Lock());
-    if (spare_) ::munmap(spare_, spareSize_);
-    spare_ = nullptr;
+    for (const auto& [block, bytes] : spares_) ::munmap(block, bytes);
+    spares_.clear();
   }
 
  private:
   static constexpr std::size_t kGrain = 2 << 20;  // blocks of a few sizes are easier to reuse
+  static constexpr std::size_t kSpares = 6;       // a search's blocks, and some
 
   static std::mutex& Lock() {
     static std::mutex lock;
@@ -102,19 +109,36 @@ class BlockCache {
   }
   static void GiveBack(unsigned char* block, std::size_t bytes) {
     const std::lock_guard<std::mutex> hold(Lock());
-    if (spare_ && spareSize_ > bytes) {
-      ::munmap(block, bytes);
-      return;
-    }
-    if (spare_) ::munmap(spare_, spareSize_);
     // The system may take the pages back meanwhile if it needs them.
     ::madvise(block, bytes, MADV_FREE);
-    spare_ = block;
-    spareSize_ = bytes;
+    spares_.emplace_back(block, bytes);
+    if (spares_.size() <= kSpares) return;
+    // Too many: the smallest goes.
+    const auto smallest = std::min_element(spares_.begin(), spares_.end(),
+                                           [](const auto& x, const auto& y) { return x.second < y.second; });
+    ::munmap(smallest->first, smallest->second);
+    spares_.erase(smallest);
   }
 
-  static inline unsigned char* spare_ = nullptr;
-  static inline std::size_t spareSize_ = 0;
+  static inline std::vector<std::pair<unsigned char*, std::size_t>> spares_;
+};
+
+// A fixed number of plain values in a block of the cache.
+template <typename T>
+class CachedArray {
+ public:
+  explicit CachedArray(std::size_t count) {
+    std::size_t bytes = std::max<std::size_t>(count, 1) * sizeof(T);
+    block_ = BlockCache::Take(bytes);
+    count_ = bytes / sizeof(T);
+  }
+  std::size_t size() const { return count_; }  // at least as asked
+  T* data() const { return reinterpret_cast<T*>(block_.get()); }
+  T& operator[](std::size_t i) const { return data()[i]; }
+
+ private:
+  std::shared_ptr<unsigned char> block_;
+  std::size_t count_ = 0;
 };
 
 // The bytes of one day file at a time, into one buffer that stays in the
@@ -170,23 +194,35 @@ class DayReader {
 // still Windows-1252 bytes.
 std::string_view Field(const unsigned char* record, std::size_t offset, std::size_t width) {
   const auto* begin = reinterpret_cast<const char*>(record + offset);
-  const char* end = begin + width;
-  // Fields are mostly padding: skip it eight blanks at a time, before
+  std::size_t n = width;
+  // Fields are mostly padding: skip it sixteen blanks at a time, before
   // looking for a NUL in what is left.
-  static const char kBlanks[8] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
-  while (end - begin >= 8 && std::memcmp(end - 8, kBlanks, 8) == 0) end -= 8;
-  while (end > begin && end[-1] == ' ') --end;
-  if (const void* nul = std::memchr(begin, 0, static_cast<std::size_t>(end - begin))) {
-    end = static_cast<const char*>(nul);
-    while (end > begin && end[-1] == ' ') --end;
+#ifdef __SSE2__
+  const __m128i blanks = _mm_set1_epi8(' ');
+  for (; n >= 16; n -= 16) {
+    const auto blank = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(begin + n - 16)), blanks)));
+    if (blank != 0xFFFF) {
+      n -= static_cast<std::size_t>(__builtin_clz(~blank & 0xFFFF)) - 16;  // to just after its last non-blank
+      break;
+    }
   }
-  while (begin < end && *begin == ' ') ++begin;
-  return {begin, static_cast<std::size_t>(end - begin)};
+#else
+  static const char kBlanks[8] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+  while (n >= 8 && std::memcmp(begin + n - 8, kBlanks, 8) == 0) n -= 8;
+#endif
+  while (n > 0 && begin[n - 1] == ' ') --n;
+  if (const void* nul = std::memchr(begin, 0, n)) {
+    n = static_cast<std::size_t>(static_cast<const char*>(nul) - begin);
+    while (n > 0 && begin[n - 1] == ' ') --n;
+  }
+  std::size_t first = 0;
+  while (first < n && begin[first] == ' ') ++first;
+  return {begin + first, n - first};
 }
 
-// A text field as the program's own text (UTF-8).
-std::string FieldText(const unsigned char* record, std::size_t offset, std::size_t width) {
-  const std::string_view v = Field(record, offset, width);
+// A record's text as the program's own text (UTF-8).
+std::string Utf8(std::string_view v) {
   for (const char c : v)
     if (static_cast<unsigned char>(c) >= 0x80) return coding::Cp1252ToUtf8(std::string(v));
   return std::string(v);
@@ -289,16 +325,14 @@ class FoldedNeedle {
 
 class SeenSet {
  public:
-  explicit SeenSet(std::size_t expected) {
-    std::size_t capacity = 64;
-    while (capacity < expected * 2) capacity *= 2;
-    slots_.assign(capacity, Slot{});
-    texts_.reserve(expected);
+  explicit SeenSet(std::size_t expected)
+      : slotCount_(SlotsFor(expected)), slots_(slotCount_), texts_(std::max<std::size_t>(expected, 64)) {
+    std::fill_n(slots_.data(), slotCount_, Slot{});
   }
   static std::size_t Hash(std::string_view text) { return std::hash<std::string_view>{}(text); }
   // Look-ups miss the cache: asking for the slot of a text a few records
   // ahead hides most of that wait.
-  void Prefetch(std::size_t hash) const { __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]); }
+  void Prefetch(std::size_t hash) const { __builtin_prefetch(&slots_[hash & Mask()]); }
   // True when the text was new (and is now in the set). The set keeps the
   // view: its bytes must outlive the set.
   bool Insert(std::string_view text, std::size_t hash) {
@@ -306,12 +340,17 @@ class SeenSet {
     // are a few hundred thousand, and the look-ups were the slowest part of
     // a search.
     const auto tag = static_cast<uint32_t>(hash >> 32);
-    std::size_t i = hash & (slots_.size() - 1);
-    for (; slots_[i].text != kFree; i = (i + 1) & (slots_.size() - 1))
+    std::size_t i = hash & Mask();
+    for (; slots_[i].text != kFree; i = (i + 1) & Mask())
       if (slots_[i].tag == tag && texts_[slots_[i].text] == text) return false;
-    slots_[i] = {tag, static_cast<uint32_t>(texts_.size())};
-    texts_.push_back(text);
-    if (texts_.size() * 2 > slots_.size()) Grow();
+    if (count_ == texts_.size()) {
+      CachedArray<std::string_view> more(count_ * 2);
+      std::copy_n(texts_.data(), count_, more.data());
+      texts_ = std::move(more);
+    }
+    slots_[i] = {tag, static_cast<uint32_t>(count_)};
+    texts_[count_++] = text;
+    if (count_ * 2 > slotCount_) Grow();
     return true;
   }
 
@@ -321,19 +360,31 @@ class SeenSet {
     uint32_t tag = 0;       // the high half of the text's hash
     uint32_t text = kFree;  // its place in texts_
   };
+  // A power of two, twice the texts.
+  static std::size_t SlotsFor(std::size_t texts) {
+    std::size_t capacity = 64;
+    while (capacity < texts * 2) capacity *= 2;
+    return capacity;
+  }
+  // The block may hold more slots than the table uses.
+  std::size_t Mask() const { return slotCount_ - 1; }
 
   void Grow() {
-    slots_.assign(slots_.size() * 2, Slot{});
-    for (std::size_t t = 0; t < texts_.size(); ++t) {
+    slotCount_ = SlotsFor(count_ * 2);
+    slots_ = CachedArray<Slot>(slotCount_);
+    std::fill_n(slots_.data(), slotCount_, Slot{});
+    for (std::size_t t = 0; t < count_; ++t) {
       const std::size_t hash = Hash(texts_[t]);
-      std::size_t i = hash & (slots_.size() - 1);
-      while (slots_[i].text != kFree) i = (i + 1) & (slots_.size() - 1);
+      std::size_t i = hash & Mask();
+      while (slots_[i].text != kFree) i = (i + 1) & Mask();
       slots_[i] = {static_cast<uint32_t>(hash >> 32), static_cast<uint32_t>(t)};
     }
   }
 
-  std::vector<Slot> slots_;
-  std::vector<std::string_view> texts_;
+  std::size_t slotCount_;  // a power of two
+  CachedArray<Slot> slots_;
+  CachedArray<std::string_view> texts_;
+  std::size_t count_ = 0;
 };
 
 }  // namespace
@@ -426,21 +477,37 @@ const char* SearchCheckMessage(SearchCheck check) {
 
 // ---- the rows of a search ----
 
-const unsigned char* SearchRows::Record(const Ref& ref) const {
-  return blocks_[ref.block].get() + std::size_t{ref.record} * kKeptBytes;
+const unsigned char* SearchRows::Record(const Ref& ref) const { return blocks_[ref.block].get() + ref.at; }
+
+namespace {
+
+// A kept record: its first bytes as in the file (visit time, hits), the
+// lengths of its title and its address, then their bytes.
+constexpr std::size_t kKeptHead = kTitle, kKeptTexts = kKeptHead + 2;
+static_assert(kVisitTime + 8 <= kKeptHead && kHits + 4 <= kKeptHead, "the head holds the numbers");
+static_assert(kTitleWidth < 256 && kUrlWidth < 256, "a byte holds a length");
+constexpr std::size_t kLargestKept = kKeptTexts + kTitleWidth + kUrlWidth;
+
+std::string_view KeptTitle(const unsigned char* kept) {
+  return {reinterpret_cast<const char*>(kept + kKeptTexts), kept[kKeptHead]};
 }
+std::string_view KeptUrl(const unsigned char* kept) {
+  return {reinterpret_cast<const char*>(kept + kKeptTexts + kept[kKeptHead]), kept[kKeptHead + 1]};
+}
+
+}  // namespace
 
 HistoryRow SearchRows::operator[](std::size_t row) const {
   const Ref& ref = refs_[row];
-  if (ref.block == kHeaderBlock) return HostHeaderRow(hosts_[ref.record]);
+  if (ref.block == kHeaderBlock) return HostHeaderRow(hosts_[ref.at]);
   const unsigned char* record = Record(ref);
   HistoryRow out;
   out.visitTime = VisitTimeOf(record);
   out.hitCount = HitsOf(record);
-  out.text = FieldText(record, kTitle, kTitleWidth);
+  out.text = Utf8(KeptTitle(record));
   out.hits = std::to_string(out.hitCount);
   out.date = DateText(out.visitTime, !withTime_);
-  out.url = FieldText(record, kUrl, kUrlWidth);
+  out.url = Utf8(KeptUrl(record));
   return out;
 }
 
@@ -452,19 +519,19 @@ HistoryRow SearchRows::at(std::size_t row) const {
 std::string SearchRows::Cell(std::size_t row, int column) const {
   const Ref& ref = refs_[row];
   if (ref.block == kHeaderBlock) {
-    if (column == 0) return HeaderText(hosts_[ref.record]);
+    if (column == 0) return HeaderText(hosts_[ref.at]);
     return column == 1 || column == 2 ? kHeaderDots : std::string();
   }
   const unsigned char* record = Record(ref);
   switch (column) {
     case 0:
-      return FieldText(record, kTitle, kTitleWidth);
+      return Utf8(KeptTitle(record));
     case 1:
       return std::to_string(HitsOf(record));
     case 2:
       return DateText(VisitTimeOf(record), !withTime_);
     case 3:
-      return FieldText(record, kUrl, kUrlWidth);
+      return Utf8(KeptUrl(record));
     default:
       return {};
   }
@@ -472,7 +539,7 @@ std::string SearchRows::Cell(std::size_t row, int column) const {
 
 std::string SearchRows::Host(std::size_t row) const {
   const Ref& ref = refs_[row];
-  return ref.block == kHeaderBlock ? hosts_[ref.record] : std::string();
+  return ref.block == kHeaderBlock ? hosts_[ref.at] : std::string();
 }
 
 SortKey SearchRows::KeyOf(std::size_t row, int column) const {
@@ -480,14 +547,14 @@ SortKey SearchRows::KeyOf(std::size_t row, int column) const {
   SortKey key;
   if (ref.block == kHeaderBlock) {
     key.header = true;
-    key.text = hosts_[ref.record];
+    key.text = hosts_[ref.at];
     return key;
   }
   const unsigned char* record = Record(ref);
   key.hitCount = HitsOf(record);
   key.visitTime = VisitTimeOf(record);
-  if (column == 0) key.text = FieldText(record, kTitle, kTitleWidth);
-  if (column == 3) key.text = FieldText(record, kUrl, kUrlWidth);
+  if (column == 0) key.text = Utf8(KeptTitle(record));
+  if (column == 3) key.text = Utf8(KeptUrl(record));
   return key;
 }
 
@@ -499,69 +566,33 @@ std::size_t SearchRows::OwnBytes() const {
   return bytes;
 }
 
-// Puts the rows of a search together as its files are read.
-// Copies the kept part of a record to memory not read again soon. A year's
-// copies are far more than the caches hold: storing them around the caches
-// saves fetching each line before it is written.
-void StoreAround(unsigned char* to, const unsigned char* from) {
-  static_assert(SearchRows::kKeptBytes % 16 == 0, "whole 16-byte pieces");
-#ifdef __SSE2__
-  for (std::size_t i = 0; i < SearchRows::kKeptBytes; i += 16)
-    _mm_stream_si128(reinterpret_cast<__m128i*>(to + i), _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i)));
-#else
-  std::memcpy(to, from, SearchRows::kKeptBytes);
-#endif
-}
-
-// Makes the copies seen by whoever reads the rows next, on any thread.
-void CopiesDone() {
-#ifdef __SSE2__
-  _mm_sfence();
-#endif
-}
-
-// Texts kept for the time of a search, in large blocks that never move; the
-// text kept last can be taken back.
-class TextStore {
- public:
-  std::string_view Keep(std::string_view text) {
-    if (blocks_.empty() || text.size() > kBlock - used_) {
-      blocks_.emplace_back(new char[std::max(kBlock, text.size())]);  // not zeroed: written first
-      used_ = 0;
-    }
-    char* at = blocks_.back().get() + used_;
-    std::memcpy(at, text.data(), text.size());
-    used_ += text.size();
-    last_ = text.size();
-    return {at, text.size()};
-  }
-  void DropLast() { used_ -= last_; }
-
- private:
-  static constexpr std::size_t kBlock = 1 << 20;
-  std::vector<std::unique_ptr<char[]>> blocks_;
-  std::size_t used_ = 0, last_ = 0;
-};
-
+// Puts the rows of a search together as its files are read: each record
+// that may give a row is kept, its texts trimmed, in blocks the rows own;
+// the record kept last can be taken back.
 class RowGatherer {
  public:
   RowGatherer(SearchRows& rows, bool withTime, std::size_t expected) : rows_(rows), expected_(expected) {
     rows_.withTime_ = withTime;
   }
 
-  // Each record that may give a row is copied (the fields rows show) into
-  // blocks the rows keep; the copy made last can be taken back.
-  const unsigned char* Copy(const unsigned char* record) {
-    if (used_ == capacity_) NewBlock();
-    unsigned char* at = block_ + used_ * SearchRows::kKeptBytes;
-    StoreAround(at, record);
-    ++used_;
-    return at;
+  // The kept record, where its address starts.
+  const char* Keep(const unsigned char* record, std::string_view title, std::string_view url) {
+    last_ = kKeptTexts + title.size() + url.size();
+    if (capacity_ - used_ < last_) NewBlock();
+    unsigned char* at = block_ + used_;
+    std::memcpy(at, record, kKeptHead);
+    at[kKeptHead] = static_cast<unsigned char>(title.size());
+    at[kKeptHead + 1] = static_cast<unsigned char>(url.size());
+    std::memcpy(at + kKeptTexts, title.data(), title.size());
+    std::memcpy(at + kKeptTexts + title.size(), url.data(), url.size());
+    used_ += last_;
+    return reinterpret_cast<const char*>(at + kKeptTexts + title.size());
   }
-  void DropCopy() { --used_; }
-  // The copy made last is a row.
+  void DropLast() { used_ -= last_; }
+  // The record kept last is a row.
   void AddPage() {
-    rows_.refs_.push_back({static_cast<uint32_t>(rows_.blocks_.size() - 1), static_cast<uint32_t>(used_ - 1)});
+    rows_.refs_.push_back({static_cast<uint32_t>(rows_.blocks_.size() - 1), static_cast<uint32_t>(used_ - last_)});
+    rows_.keptBytes_ += last_;
   }
   // Host modes: the pages come in the order read and are put under their
   // hosts' headers at the end.
@@ -590,25 +621,31 @@ class RowGatherer {
     for (std::size_t i = 0; i < pages.size(); ++i) rows_.refs_[next[groupOfPage_[i]]++] = pages[i];
     rows_.hosts_ = std::move(hosts);
   }
+  // Rows that are all headers keep no records: the blocks go back.
+  void DropRecords() {
+    rows_.blocks_.clear();
+    rows_.keptBytes_ = 0;
+  }
 
  private:
-  // The first block holds every record of the period as the files were
-  // when the search began; files that grew since get more.
+  // The first block has room for every record of the period as the files
+  // were when the search began, however long their texts; files that grew
+  // since get more.
   void NewBlock() {
     const std::size_t records = std::max<std::size_t>(rows_.blocks_.empty() ? expected_ : expected_ / 4, 1024);
-    std::size_t bytes = records * SearchRows::kKeptBytes;
+    std::size_t bytes = records * kLargestKept;
     std::shared_ptr<unsigned char> block = BlockCache::Take(bytes);
     block_ = block.get();
     rows_.blocks_.emplace_back(std::move(block), block_);
-    capacity_ = bytes / SearchRows::kKeptBytes;
+    capacity_ = bytes;
     used_ = 0;
   }
 
   SearchRows& rows_;
   std::size_t expected_;
   std::vector<uint32_t> groupOfPage_;
-  unsigned char* block_ = nullptr;  // the block being filled, owned by the rows
-  std::size_t used_ = 0, capacity_ = 0;
+  unsigned char* block_ = nullptr;                  // the block being filled, owned by the rows
+  std::size_t used_ = 0, capacity_ = 0, last_ = 0;  // in bytes
 };
 
 // ---- the search ----
@@ -649,13 +686,12 @@ SearchResult Search(const SearchRequest& request, const std::atomic<bool>& cance
   DayReader reader;
   struct Candidate {
     uint32_t record;
-    std::string_view url, host;
+    std::string_view title, url, host;
     std::size_t hash;
   };
   std::vector<Candidate> candidates;
-  // Host List Only lists no pages: it keeps only the addresses, to count them.
-  const bool keepRecords = mode != SearchMode::HostListOnly;
-  TextStore addresses;
+  // Host List Only lists no pages: it keeps the addresses only, to count them.
+  const bool keepTitles = mode != SearchMode::HostListOnly;
   // Oldest first: the files come newest first.
   for (auto file = request.files.rbegin(); file != request.files.rend(); ++file) {
     bool missing = false;
@@ -689,26 +725,19 @@ SearchResult Search(const SearchRequest& request, const std::atomic<bool>& cance
                          (urls && needle.FoundInField(rec, kUrl, kUrlWidth));
         if (!hit) continue;
       }
-      const std::string_view url = request.dupes ? std::string_view() : Field(rec, kUrl, kUrlWidth);
-      candidates.push_back({static_cast<uint32_t>(i), url, host, request.dupes ? 0 : SeenSet::Hash(url)});
+      const std::string_view title = keepTitles ? Field(rec, kTitle, kTitleWidth) : std::string_view();
+      const std::string_view url = Field(rec, kUrl, kUrlWidth);
+      candidates.push_back({static_cast<uint32_t>(i), title, url, host, request.dupes ? 0 : SeenSet::Hash(url)});
     }
     constexpr std::size_t kAhead = 8;
     for (std::size_t k = 0; k < candidates.size(); ++k) {
       const Candidate& c = candidates[k];
-      // The address set holds views into the kept copies.
-      const unsigned char* record = reader.Record(c.record);
-      const unsigned char* copy = keepRecords ? rows.Copy(record) : nullptr;
+      // The address set holds views into the kept records.
+      const char* url = rows.Keep(reader.Record(c.record), c.title, c.url);
       if (!request.dupes) {
         if (k + kAhead < candidates.size()) seenUrls.Prefetch(candidates[k + kAhead].hash);
-        const std::string_view url = copy ? std::string_view(reinterpret_cast<const char*>(copy) +
-                                                                 (c.url.data() - reinterpret_cast<const char*>(record)),
-                                                             c.url.size())
-                                          : addresses.Keep(c.url);
-        if (!seenUrls.Insert(url, c.hash)) {
-          if (copy)
-            rows.DropCopy();
-          else
-            addresses.DropLast();
+        if (!seenUrls.Insert({url, c.url.size()}, c.hash)) {
+          rows.DropLast();
           continue;
         }
       }
@@ -730,11 +759,11 @@ SearchResult Search(const SearchRequest& request, const std::atomic<bool>& cance
     if (progress) progress(done);
   }
 
-  CopiesDone();
   if (byHost) {
     result.hosts = hosts.size();
     rows.GroupUnderHosts(std::move(hosts));
   }
+  if (!keepTitles) rows.DropRecords();
   return result;
 }
 

@@ -81,11 +81,11 @@ struct SortKey {
 
 SortKey SortKeyOf(const HistoryRow& row, int column);
 
-// The rows of a search. A row is a place in the bytes of the record it came
-// from, which the rows keep (read once, so a file changed or deleted since
-// is no harm); its texts are made only when asked for, exactly as a
-// HistoryRow holds them. A year of rows costs a few bytes each beyond the
-// records' bytes.
+// The rows of a search. A row is a place in what the rows keep of the
+// record it came from: its numbers and its title and address as read, blanks
+// trimmed (read once, so a file changed or deleted since is no harm); its
+// texts are made only when asked for, exactly as a HistoryRow holds them. A
+// year of rows costs a few bytes each beyond the records' kept bytes.
 class SearchRows {
  public:
   class const_iterator {
@@ -136,22 +136,24 @@ class SearchRows {
   SortKey KeyOf(std::size_t row, int column) const;
   // Memory the rows hold beyond the records' bytes they keep.
   std::size_t OwnBytes() const;
-  // Of each record that gives a row, the rows keep the bytes up to the end
-  // of its address: the fields a row shows.
-  static constexpr std::size_t kKeptBytes = history_layout::kUrl + history_layout::kUrlWidth;
+  // The records' bytes they keep: of each record that gives a row, its visit
+  // time and hits as in the file, its title and its address, trimmed.
+  std::size_t KeptBytes() const { return keptBytes_; }
 
  private:
   friend class RowGatherer;
   static constexpr uint32_t kHeaderBlock = UINT32_MAX;
-  // A page: a record kept in a block. A header: kHeaderBlock and a host's index.
+  // A page: a record kept in a block, at a byte of it. A header:
+  // kHeaderBlock and a host's index.
   struct Ref {
-    uint32_t block = 0, record = 0;
+    uint32_t block = 0, at = 0;
   };
   const unsigned char* Record(const Ref& ref) const;
 
   std::vector<Ref> refs_;
   std::vector<std::shared_ptr<const unsigned char>> blocks_;
   std::vector<std::string> hosts_;  // UTF-8
+  std::size_t keptBytes_ = 0;
   bool withTime_ = false;
 };
 

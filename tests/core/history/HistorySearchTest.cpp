@@ -362,6 +362,12 @@ TEST(SearchRowsBytes, RowsReadAsTheRecordReaderReadsThem) {
       {"FullWidthNoPadding", std::string(history_layout::kTitleWidth, 'T'),
        "http://f.com/" + std::string(history_layout::kUrlWidth - 13, 'u')},
       {"BlanksOnly", "", "   "},
+      // Padding is skipped in pieces: text ending at a piece's edge or one past it.
+      {"EndsAtAnEdge", std::string(history_layout::kTitleWidth - 16, 't'),
+       std::string(history_layout::kUrlWidth - 16, 'u')},
+      {"EndsOnePastAnEdge", std::string(history_layout::kTitleWidth - 15, 't'),
+       std::string(history_layout::kUrlWidth - 15, 'u')},
+      {"LongRunOfInnerBlanks", "A" + std::string(40, ' ') + "B", "http://g.com/" + std::string(33, ' ') + "x"},
   };
   TempDir dir;
   std::vector<unsigned char> bytes;
@@ -391,6 +397,40 @@ TEST(SearchRowsBytes, RowsReadAsTheRecordReaderReadsThem) {
       EXPECT_EQ((std::vector<std::string>{r.rows.Cell(i, 0), r.rows.Cell(i, 1), r.rows.Cell(i, 2), r.rows.Cell(i, 3)}),
                 (std::vector<std::string>{want.text, want.hits, want.date, want.url}));
     }
+  }
+}
+
+// A text search keeps its records in small blocks at first: a search that
+// fills many, of the longest records, keeps every row right, and an address
+// seen in an earlier block still counts.
+TEST(SearchRowsBytes, ManyLongRecordsFillManyBlocks) {
+  constexpr int kUnique = 7000, kRepeated = 300;
+  const auto longText = [](char fill, int i, std::size_t width) {
+    const std::string n = std::to_string(i);
+    return std::string(width - n.size(), fill) + n;
+  };
+  TempDir dir;
+  std::vector<unsigned char> bytes;
+  for (int i = 0; i < kUnique + kRepeated; ++i) {
+    const int page = i < kUnique ? i : i - kUnique;  // the last ones repeat the first addresses
+    const auto r = RawRecord(46000 + i / 86400.0, i, longText('T', i, history_layout::kTitleWidth),
+                             longText('u', page, history_layout::kUrlWidth), "host.com");
+    bytes.insert(bytes.end(), r.begin(), r.end());
+  }
+  WriteBytes(dir / NameDaysAgo(0), bytes);
+  SearchRequest req;
+  req.historyDir = dir.path();
+  req.files = DayFilesNewestFirst(fileops::ListNames(dir.path()), kToday);
+  req.mode = SearchMode::TitlesText;
+  req.text = "TT";
+  std::atomic<bool> cancel{false};
+  const SearchResult r = SearchHistory(req, cancel);
+  ASSERT_EQ(r.rows.size(), static_cast<std::size_t>(kUnique));
+  for (const int i : {0, 1, kUnique / 2, kUnique - 1}) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(r.rows.Cell(i, 0), longText('T', i, history_layout::kTitleWidth));
+    EXPECT_EQ(r.rows.Cell(i, 3), longText('u', i, history_layout::kUrlWidth));
+    EXPECT_EQ(r.rows.Cell(i, 1), std::to_string(i));
   }
 }
 
