@@ -62,9 +62,10 @@ const CalendarNames& Names() {
 // ---- reading day files, keeping records ----
 
 // Memory for kept records and the address set, taken from the system in
-// one piece, its pages all at once (page by page on first use cost more than
-// the reading). The system hands out fresh memory zeroed, which costs too:
-// the blocks of a search that is gone are kept for the next one.
+// one piece. Its pages come on first use: a block of records has room for
+// the longest texts, and most are far shorter. The system hands out fresh
+// memory zeroed, which costs time: the blocks of a search that is gone are
+// kept for the next one.
 class BlockCache {
  public:
   // A block of at least `bytes`, its size in `bytes`. Throws bad_alloc.
@@ -85,7 +86,7 @@ class BlockCache {
       }
     }
     if (!at) {
-      void* fresh = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+      void* fresh = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
       if (fresh == MAP_FAILED) throw std::bad_alloc();
       at = static_cast<unsigned char*>(fresh);
     }
