@@ -345,6 +345,15 @@ std::vector<unsigned char> RawRecord(double time, int32_t hits, const std::strin
   return r;
 }
 
+// A search of the day files in `dir`.
+SearchRequest RequestFor(const TempDir& dir, SearchMode mode) {
+  SearchRequest req;
+  req.historyDir = dir.path();
+  req.files = DayFilesNewestFirst(fileops::ListNames(dir.path()), kToday);
+  req.mode = mode;
+  return req;
+}
+
 // Rows made on demand from the kept bytes read as the record reader reads
 // the same record, byte for byte, whatever is in the fields.
 TEST(SearchRowsBytes, RowsReadAsTheRecordReaderReadsThem) {
@@ -418,10 +427,7 @@ TEST(SearchRowsBytes, ManyLongRecordsFillManyBlocks) {
     bytes.insert(bytes.end(), r.begin(), r.end());
   }
   WriteBytes(dir / NameDaysAgo(0), bytes);
-  SearchRequest req;
-  req.historyDir = dir.path();
-  req.files = DayFilesNewestFirst(fileops::ListNames(dir.path()), kToday);
-  req.mode = SearchMode::TitlesText;
+  SearchRequest req = RequestFor(dir, SearchMode::TitlesText);
   req.text = "TT";
   std::atomic<bool> cancel{false};
   const SearchResult r = SearchHistory(req, cancel);
@@ -446,10 +452,7 @@ TEST(SearchText, OnlyInTheTextOfAField) {
     bytes.insert(bytes.end(), r.begin(), r.end());
   }
   WriteBytes(dir / NameDaysAgo(0), bytes);
-  SearchRequest req;
-  req.historyDir = dir.path();
-  req.files = DayFilesNewestFirst(fileops::ListNames(dir.path()), kToday);
-  req.mode = SearchMode::BothText;
+  SearchRequest req = RequestFor(dir, SearchMode::BothText);
   std::atomic<bool> cancel{false};
   req.text = "hidden";
   EXPECT_EQ(Urls(SearchHistory(req, cancel)), (std::vector<std::string>{"http://c.com/"}));
