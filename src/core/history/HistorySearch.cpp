@@ -584,8 +584,9 @@ class RowGatherer {
     std::memcpy(at, record, kKeptHead);
     at[kKeptHead] = static_cast<unsigned char>(title.size());
     at[kKeptHead + 1] = static_cast<unsigned char>(url.size());
-    std::memcpy(at + kKeptTexts, title.data(), title.size());
-    std::memcpy(at + kKeptTexts + title.size(), url.data(), url.size());
+    // Empty views may have no data at all, which memcpy must not be given.
+    if (!title.empty()) std::memcpy(at + kKeptTexts, title.data(), title.size());
+    if (!url.empty()) std::memcpy(at + kKeptTexts + title.size(), url.data(), url.size());
     used_ += last_;
     return reinterpret_cast<const char*>(at + kKeptTexts + title.size());
   }
