@@ -165,6 +165,10 @@ struct SearchResult {
   std::string failedFile;            // FileError: the file that could not be read
 };
 
+// A search reads this many day files ahead of the one it works on, so a
+// file changed during a search may be seen as it was a few files earlier.
+constexpr std::size_t kSearchReadAhead = 3;
+
 // Runs a search. The cancel flag is read before every record; once it is
 // set the search ends with Cancelled and no rows. `progress` is called after
 // each file, on the searching thread. Nothing is thrown: a search that runs

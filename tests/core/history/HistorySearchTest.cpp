@@ -252,7 +252,11 @@ TEST(SearchFiles, TodayGrowingDuringTheSearch) {
   // well past the size the search planned for, and every address still
   // comes once, in both host and date order.
   TempDir dir;
-  WriteDay(dir, 1, {{"Old", "http://o.com/", "o.com"}, {"Same", "http://s.com/", "s.com"}});
+  // Empty days between, so today's file is beyond what is read ahead when
+  // the first file is done.
+  const auto ago = static_cast<int64_t>(kSearchReadAhead) + 1;
+  WriteDay(dir, ago, {{"Old", "http://o.com/", "o.com"}, {"Same", "http://s.com/", "s.com"}});
+  for (int64_t empty = 1; empty < ago; ++empty) WriteDay(dir, empty, {});
   WriteDay(dir, 0, {{"Same", "http://s.com/", "s.com"}});
   std::vector<Page> grown{{"Same", "http://s.com/", "s.com"}};
   for (int i = 0; i < 500; ++i) {
@@ -465,9 +469,16 @@ TEST(SearchText, OnlyInTheTextOfAField) {
 // between being planned for and being read gives its whole records only.
 TEST(SearchFiles, RowsOutliveChangesToTheirFiles) {
   TempDir dir;
-  WriteDay(dir, 2, {{"Two A", "http://a.com/2", "a.com"}, {"Two B", "http://b.com/2", "b.com"}});
-  WriteDay(dir, 1, {{"One A", "http://a.com/1", "a.com"}, {"One B", "http://b.com/1", "b.com"}});
-  WriteDay(dir, 0, {{"Zero", "http://z.com/0", "z.com"}});
+  // The first file is "two", the one cut during the search "one": empty days
+  // between put it beyond what is read ahead when the first is done.
+  const auto two = static_cast<int64_t>(kSearchReadAhead) + 2;
+  const auto writeDays = [&] {
+    WriteDay(dir, two, {{"Two A", "http://a.com/2", "a.com"}, {"Two B", "http://b.com/2", "b.com"}});
+    for (int64_t empty = 2; empty < two; ++empty) WriteDay(dir, empty, {});
+    WriteDay(dir, 1, {{"One A", "http://a.com/1", "a.com"}, {"One B", "http://b.com/1", "b.com"}});
+    WriteDay(dir, 0, {{"Zero", "http://z.com/0", "z.com"}});
+  };
+  writeDays();
   for (const SearchMode mode : {SearchMode::DateSort, SearchMode::HostSort, SearchMode::TitlesText}) {
     SCOPED_TRACE(kSearchModeNames[static_cast<int>(mode)]);
     SearchRequest req;
@@ -480,28 +491,25 @@ TEST(SearchFiles, RowsOutliveChangesToTheirFiles) {
       if (p.filesDone != 1) return;
       // The file read is emptied and written again; the next is cut to a
       // record and a half.
-      WriteBytes(dir / NameDaysAgo(2), {});
-      WriteDay(dir, 2, {{"Other", "http://other.com/", "other.com"}});
+      WriteBytes(dir / NameDaysAgo(two), {});
+      WriteDay(dir, two, {{"Other", "http://other.com/", "other.com"}});
       auto next = fileops::ReadAll(dir / NameDaysAgo(1));
       next->resize(history_layout::kRecordSize * 3 / 2);
       WriteBytes(dir / NameDaysAgo(1), *next);
     });
     ASSERT_EQ(r.status, SearchResult::Status::Done);
-    for (int ago = 0; ago <= 2; ++ago) std::filesystem::remove(dir / NameDaysAgo(ago));
+    for (int64_t ago = 0; ago <= two; ++ago) std::filesystem::remove(dir / NameDaysAgo(ago));
     std::vector<std::string> texts;
     for (const HistoryRow& row : r.rows) texts.push_back(row.header ? "# " + row.host : row.text);
     if (mode == SearchMode::HostSort)
       EXPECT_EQ(texts, (std::vector<std::string>{"# a.com", "Two A", "One A", "# b.com", "Two B", "# z.com", "Zero"}));
     else
       EXPECT_EQ(texts, (std::vector<std::string>{"Two A", "Two B", "One A", "Zero"}));
-    ASSERT_EQ(r.perDay.size(), 3u);
-    EXPECT_EQ(r.perDay[1].pages, 1);
+    ASSERT_EQ(r.perDay.size(), static_cast<std::size_t>(two + 1));
+    EXPECT_EQ(r.perDay[static_cast<std::size_t>(two - 1)].pages, 1);
     EXPECT_EQ(r.rows.back().url, "http://z.com/0");
     EXPECT_THROW(r.rows.at(r.rows.size()), std::out_of_range);
-    // Restored for the next mode.
-    WriteDay(dir, 2, {{"Two A", "http://a.com/2", "a.com"}, {"Two B", "http://b.com/2", "b.com"}});
-    WriteDay(dir, 1, {{"One A", "http://a.com/1", "a.com"}, {"One B", "http://b.com/1", "b.com"}});
-    WriteDay(dir, 0, {{"Zero", "http://z.com/0", "z.com"}});
+    writeDays();  // restored for the next mode
   }
 }
 
