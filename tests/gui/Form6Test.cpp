@@ -335,6 +335,12 @@ TEST_F(Form6Window, SearchesShowRowsAndRefuseWhatCannotBeSearched) {
   f->Chart1.queue_draw();
   EXPECT_TRUE(RunUntil([f] { return !f->Chart1.ShownLabels().empty(); }, 5000));
   EXPECT_EQ(f->Chart1.ShownLabels(), Names{BarLabel(Today() - 2, 1)});
+  // Another day's single bar has its own label, not the one drawn before.
+  f->Chart1_DayClick(Today() - 3);
+  ASSERT_TRUE(RunUntil([f] { return !f->Searching(); }));
+  f->Chart1.queue_draw();
+  EXPECT_TRUE(RunUntil([f] { return !f->Chart1.ShownLabels().empty(); }, 5000));
+  EXPECT_EQ(f->Chart1.ShownLabels(), Names{BarLabel(Today() - 3, 2)});
 }
 
 // The return list's rows keep to their data through sorting, grouping and

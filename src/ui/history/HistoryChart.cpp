@@ -63,6 +63,7 @@ HistoryChart::HistoryChart() {
 
 void HistoryChart::SetChart(DayChart chart) {
   chart_ = std::move(chart);
+  labels_.clear();
   shownLabels_.clear();  // until drawn
   highlighted_.reset();
   set_tooltip_text("");
@@ -94,20 +95,30 @@ void HistoryChart::Highlight(std::optional<std::size_t> bar) {
 // theirs on hover.
 void HistoryChart::DrawLabels(const Cairo::RefPtr<Cairo::Context>& cr, int width, int top) {
   const std::size_t bars = chart_.Bars();
-  std::vector<Glib::RefPtr<Pango::Layout>> layouts;
+  if (labels_.size() != bars) {
+    labels_.clear();
+    for (std::size_t i = 0; i < bars; ++i) {
+      Label label{create_pango_layout(BarLabel(chart_.DayOf(i), chart_.pages[i]))};
+      int height = 0;
+      label.layout->get_pixel_size(label.width, height);
+      labels_.push_back(std::move(label));
+    }
+  }
   std::vector<int> centres, widths;
   for (std::size_t i = 0; i < bars; ++i) {
-    layouts.push_back(create_pango_layout(BarLabel(chart_.DayOf(i), chart_.pages[i])));
-    int w = 0, h = 0;
-    layouts.back()->get_pixel_size(w, h);
     centres.push_back((BarLeft(i, bars, width) + BarLeft(i + 1, bars, width)) / 2);
-    widths.push_back(w);
+    widths.push_back(labels_[i].width);
   }
   auto style = get_style_context();
   for (const std::size_t i : LabelledBars(centres, widths, 6)) {
-    style->render_layout(cr, kPadding + std::max(0, centres[i] - widths[i] / 2), top, layouts[i]);
-    shownLabels_.push_back(BarLabel(chart_.DayOf(i), chart_.pages[i]));
+    style->render_layout(cr, kPadding + std::max(0, centres[i] - widths[i] / 2), top, labels_[i].layout);
+    shownLabels_.push_back(labels_[i].layout->get_text());
   }
+}
+
+void HistoryChart::on_style_updated() {
+  Gtk::DrawingArea::on_style_updated();
+  labels_.clear();  // another font
 }
 
 bool HistoryChart::on_draw(const Cairo::RefPtr<Cairo::Context>& cr) {

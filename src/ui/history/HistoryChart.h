@@ -28,6 +28,7 @@ class HistoryChart : public Gtk::DrawingArea {
 
  protected:
   bool on_draw(const Cairo::RefPtr<Cairo::Context>& cr) override;
+  void on_style_updated() override;
 
  private:
   std::optional<std::size_t> BarUnder(double x) const;
@@ -36,6 +37,14 @@ class HistoryChart : public Gtk::DrawingArea {
   void DrawLabels(const Cairo::RefPtr<Cairo::Context>& cr, int width, int top);
 
   std::vector<std::string> shownLabels_;
+  // Each bar's label, laid out once per chart and font: a year's labels take
+  // longer to measure than the rest of a draw, and the chart is drawn again
+  // on every move of the pointer over it.
+  struct Label {
+    Glib::RefPtr<Pango::Layout> layout;
+    int width = 0;
+  };
+  std::vector<Label> labels_;
 
   DayChart chart_;
   std::optional<std::size_t> highlighted_;
