@@ -63,6 +63,7 @@ int main() {
   Module1().Working.HistoryDays = 365;
   const LocalDateTime now = dates::NowLocal();
   WriteYear(Module1().HistoryDir, dates::DayNumber(now.year, now.month, now.day));
+  ::sync();  // the files' write-back would compete with the searches
   app.OpenMainWindow(std::make_unique<FakeBrowser>());
   Form6& f = app.OpenHistory();
   while (g_main_context_pending(nullptr)) g_main_context_iteration(nullptr, FALSE);

@@ -217,7 +217,7 @@ void ListView::SetVirtualRows(std::size_t count, CellText cell, std::function<bo
   store_->clear();
   if (!manyOld) ShowFirstRows();
   if (manyOld || rows->shown < count)
-    growth_ = Glib::signal_idle().connect(sigc::mem_fun(*this, &ListView::GrowRows));
+    StartGrowth();
   else
     RowsComplete.emit();
 }
@@ -257,7 +257,7 @@ bool ListView::TakeRowsInPlace(VirtualRows* fresh) {
   tree_.queue_draw();
   get_vadjustment()->set_value(0);
   if (rows->shown < rows->order.size())
-    growth_ = Glib::signal_idle().connect(sigc::mem_fun(*this, &ListView::GrowRows));
+    StartGrowth();
   else
     RowsComplete.emit();
   return true;
@@ -269,6 +269,11 @@ void ListView::ShowFirstRows() {
   gtk_tree_view_set_model(tree_.gobj(), virtual_);
 }
 
+void ListView::StartGrowth() {
+  quickGrowth_ = false;
+  growth_ = Glib::signal_idle().connect(sigc::mem_fun(*this, &ListView::GrowRows));
+}
+
 bool ListView::GrowRows() {
   VirtualRows* rows = Virtual();
   if (!rows) return false;
@@ -276,6 +281,14 @@ bool ListView::GrowRows() {
     ShowFirstRows();
     if (rows->shown < rows->order.size()) return true;
   } else {
+    if (!quickGrowth_) {
+      // The rows on screen have been drawn: the rest go in below them, each
+      // slice before the list is laid out and drawn again (once, at the
+      // end), and still after any input and timer.
+      quickGrowth_ = true;
+      growth_ = Glib::signal_idle().connect(sigc::mem_fun(*this, &ListView::GrowRows), G_PRIORITY_HIGH_IDLE);
+      return false;
+    }
     const gint64 until = g_get_monotonic_time() + kSliceUs;
     while (rows->shown < rows->order.size()) {
       ShowNextRows(256);

@@ -90,6 +90,7 @@ class ListView : public Gtk::ScrolledWindow {
   void DropVirtualRows();
   bool TakeRowsInPlace(VirtualRows* fresh);
   void ShowFirstRows();
+  void StartGrowth();
   bool GrowRows();
   void ShowNextRows(std::size_t most);
   int PutRow(const Glib::RefPtr<Gtk::ListStore>& store, int position, const std::string& text,
@@ -99,6 +100,7 @@ class ListView : public Gtk::ScrolledWindow {
   Glib::RefPtr<Gtk::ListStore> store_;
   GtkTreeModel* virtual_ = nullptr;  // the model of virtual rows, when shown
   sigc::connection growth_;          // rows still to show
+  bool quickGrowth_ = false;         // growing ahead of redraws
   Gtk::TreeView tree_;
   Gtk::CellRendererText* textRenderer_ = nullptr;
   bool editing_ = false;
