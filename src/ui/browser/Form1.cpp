@@ -6,6 +6,7 @@
 
 #include "core/app/Module1.h"
 #include "core/app/SharedRoutines.h"
+#include "core/app/StartupTrace.h"
 #include "core/app/ToolTips.h"
 #include "core/browser/MainWindowRules.h"
 #include "core/browser/MenuCommands.h"
@@ -282,6 +283,7 @@ void Form1::F1ToolT() {
 }
 
 void Form1::Form_Load() {
+  startuptrace::MarkOnce("first window made");
   Module1State& m = Module1();
   const Settings& s = m.Working;
 
@@ -307,6 +309,7 @@ void Form1::Form_Load() {
   ShowTextSize();
   timer2_ =
       Glib::signal_timeout().connect(sigc::bind_return(sigc::mem_fun(*this, &Form1::Timer2_Timer), true), kTimer2Ms);
+  startuptrace::MarkOnce("first window filled");
   show_all();
   ShowToolbar(true);
 }
