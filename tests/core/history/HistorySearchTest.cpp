@@ -467,6 +467,49 @@ TEST(SearchText, OnlyInTheTextOfAField) {
 // The rows keep the bytes they were read from: files cut, rewritten or
 // deleted during the search or after it change no row, and a file cut
 // between being planned for and being read gives its whole records only.
+// A search that ends early, on a file it cannot read or on a cancel, while
+// days are still being read ahead of it: it ends at once, with that file's
+// name, and the reading stops with it.
+TEST(SearchFiles, EndingEarlyStopsTheReadingAhead) {
+  TempDir dir;
+  const int64_t days = static_cast<int64_t>(kSearchReadAhead) * 4;
+  for (int64_t ago = 0; ago < days; ++ago)
+    WriteDay(dir, ago, {{"Page", "http://p.com/" + std::to_string(ago), "p.com"}});
+  SearchRequest req;
+  req.historyDir = dir.path();
+  req.mode = SearchMode::DateSort;
+  req.files = DayFilesNewestFirst(fileops::ListNames(dir.path()), kToday);
+  std::atomic<bool> cancel{false};
+
+  // The second oldest day cannot be read.
+  const std::string unreadable = NameDaysAgo(days - 2);
+  std::filesystem::remove(dir / unreadable);
+  MakeDirs(dir / unreadable);
+  SearchResult r = SearchHistory(req, cancel);
+  EXPECT_EQ(r.status, SearchResult::Status::FileError);
+  EXPECT_EQ(r.failedFile, unreadable);
+  EXPECT_TRUE(r.rows.empty());
+  std::filesystem::remove(dir / unreadable);
+  WriteDay(dir, days - 2, {{"Page", "http://p.com/again", "p.com"}});
+
+  // Cancelled at the first day's end, with the days ahead already read.
+  std::size_t reports = 0;
+  r = SearchHistory(req, cancel, [&](const SearchProgress&) {
+    ++reports;
+    cancel = true;
+  });
+  EXPECT_EQ(r.status, SearchResult::Status::Cancelled);
+  EXPECT_EQ(reports, 1u);
+  EXPECT_TRUE(r.rows.empty());
+
+  // Nothing of either is left over for the next search.
+  cancel = false;
+  r = SearchHistory(req, cancel);
+  ASSERT_EQ(r.status, SearchResult::Status::Done);
+  EXPECT_EQ(r.rows.size(), static_cast<std::size_t>(days));
+  EXPECT_EQ(r.rows.front().url, "http://p.com/" + std::to_string(days - 1));
+}
+
 TEST(SearchFiles, RowsOutliveChangesToTheirFiles) {
   TempDir dir;
   // The first file is "two", the one cut during the search "one": empty days
