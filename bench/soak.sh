@@ -13,10 +13,9 @@ set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
-
-if [ -z "${DISPLAY:-}" ]; then
-  exec bash "$root/scripts/headless.sh" bash "$here/soak.sh" "$@"
-fi
+# shellcheck source=bench/display.sh
+source "$here/display.sh"
+run_on_a_display "$here/soak.sh" "$@"
 
 minutes=10
 while getopts "m:" opt; do
@@ -27,8 +26,6 @@ while getopts "m:" opt; do
 done
 
 cmake --build "$root/build" -j"$(nproc)" --target skelvornax soak_driver >/dev/null
-# An X server resets when its last client leaves; an idle client keeps it up.
-xprop -root -spy >/dev/null 2>&1 &
-holder=$!
-trap 'kill "$holder" 2>/dev/null || true' EXIT
+hold_display
+trap 'kill "$display_holder" 2>/dev/null || true' EXIT
 "$root/build/bench/soak_driver" "$root/build/skelvornax" "$root/build" "$minutes"

@@ -25,10 +25,9 @@ set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
-
-if [ -z "${DISPLAY:-}" ]; then
-  exec bash "$here/../scripts/headless.sh" bash "$here/startup.sh" "$@"
-fi
+# shellcheck source=bench/display.sh
+source "$here/display.sh"
+run_on_a_display "$here/startup.sh" "$@"
 
 runs=5
 while getopts "n:" opt; do
@@ -50,14 +49,6 @@ command -v xdotool >/dev/null || apt-get install -y xdotool >/dev/null
 for f in "$browser" "$minimal" "$second" "$help_page"; do
   [ -e "$f" ] || { echo "missing $f (build first)" >&2; exit 1; }
 done
-
-# An X server resets when its last client leaves; a program starting during
-# the reset cannot open the display. One idle client keeps it up.
-hold_display() {
-  xdotool sleep 86400 &
-  holder=$!
-  trap 'kill "$holder" 2>/dev/null || true' EXIT
-}
 
 now_ms() { local t=${EPOCHREALTIME/[.,]/}; echo $((t / 1000)); }
 
@@ -248,6 +239,7 @@ mib() { awk -v k="$1" 'BEGIN { printf "%.0f", k / 1024 }'; }
 main() {
   local i b m b_ms=() b_pss=() m_ms=() m_pss=() size
   hold_display
+  trap 'kill "$display_holder" 2>/dev/null || true' EXIT
   size=$(mktemp)
   SIZE_OUT=$size measure_start "$browser" >/dev/null
   read -r size <"$size"

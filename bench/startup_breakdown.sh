@@ -9,9 +9,9 @@ set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
-if [ -z "${DISPLAY:-}" ]; then
-  exec bash "$root/scripts/headless.sh" bash "$here/startup_breakdown.sh" "$@"
-fi
+# shellcheck source=bench/display.sh
+source "$here/display.sh"
+run_on_a_display "$here/startup_breakdown.sh" "$@"
 
 runs=7
 while getopts "n:" opt; do
@@ -24,11 +24,9 @@ shift $((OPTIND - 1))
 browser="${BROWSER:-$root/build/skelvornax}"
 [ -x "$browser" ] || { echo "missing $browser (build first)" >&2; exit 1; }
 
-# One idle client keeps the X server from resetting between runs.
-xdotool sleep 86400 &
-holder=$!
+hold_display
 log=$(mktemp)
-trap 'kill "$holder" 2>/dev/null || true; rm -f "$log"' EXIT
+trap 'kill "$display_holder" 2>/dev/null || true; rm -f "$log"' EXIT
 
 one_run() {
   local home pid t
