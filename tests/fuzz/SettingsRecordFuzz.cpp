@@ -24,8 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   LoadContext ctx;
   ctx.today = 46361;
-  ctx.installedFonts = {"DejaVu Sans", "Verdana"};
   ApplyLoadRules(s, ctx);
+  ApplyListFontRules(s, {"DejaVu Sans", "Verdana"});
   FUZZ_CHECK(Usable(s.MainLeft) && Usable(s.MainTop) && Usable(s.MainWidth) && Usable(s.MainHeight));
   FUZZ_CHECK(Usable(s.EditorWidth) && Usable(s.EditorHeight));
   FUZZ_CHECK(std::isfinite(s.ListFontSize) && s.ListFontSize >= 2 && s.ListFontSize <= 10000);

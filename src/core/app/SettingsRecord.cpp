@@ -216,7 +216,6 @@ void ApplyLoadRules(Settings& s, const LoadContext& ctx) {
   s.ScriptErrMode = 0;
   if (s.BackupInEditor > 1) s.BackupInEditor = 0;
   ApplyGeometryRules(s, ctx);
-  ApplyListFontRules(s, ctx.installedFonts, ctx.interfaceFont);
 }
 
 std::optional<Settings> LoadSettings(const std::string& path) {

@@ -111,17 +111,17 @@ struct LoadContext {
   double today = 0;                // day number of the local date (no time)
   float screenWidthTwips = 19200;  // primary monitor work area
   float screenHeightTwips = 15360;
-  std::vector<std::string> installedFonts;
-  // The desktop's interface font, asked only when no better list font is
-  // installed (asking costs the desktop settings); none: the first font.
-  std::function<std::string()> interfaceFont;
 };
 
 // Load rules, in their order: column widths, cycle modes, panel colour,
-// program texts, history/status/refresh ranges, install marker, script mode,
-// window geometry and list font.
+// program texts, history/status/refresh ranges, install marker, script mode
+// and window geometry.
 void ApplyLoadRules(Settings& s, const LoadContext& ctx);
 void ApplyGeometryRules(Settings& s, const LoadContext& ctx);
+// The last load rule, the list font, on its own: listing the installed fonts
+// and asking the desktop's interface font (only when no better list font is
+// installed; none: the first font) cost tens of milliseconds, which start-up
+// spends after the first page is asked for.
 void ApplyListFontRules(Settings& s, const std::vector<std::string>& installedFonts,
                         const std::function<std::string()>& interfaceFont = {});
 

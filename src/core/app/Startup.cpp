@@ -66,8 +66,6 @@ bool LoadUserSettings(const StartupInputs& in, Module1State& st) {
   ctx.today = static_cast<double>(dates::DayNumber(in.now.year, in.now.month, in.now.day));
   ctx.screenWidthTwips = in.screenWidthTwips;
   ctx.screenHeightTwips = in.screenHeightTwips;
-  ctx.installedFonts = in.installedFonts;
-  ctx.interfaceFont = in.interfaceFont;
   ApplyLoadRules(st.Working, ctx);
   return true;
 }

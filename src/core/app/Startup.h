@@ -3,9 +3,7 @@
 // clock, screen, fonts) comes in as input, so a test can run it whole.
 #pragma once
 
-#include <functional>
 #include <string>
-#include <vector>
 
 #include "core/app/Dates.h"
 #include "core/app/Module1.h"
@@ -17,8 +15,6 @@ struct StartupInputs {
   std::string dataHome;     // the XDG data directory (~/.local/share)
   LocalDateTime now;
   float screenWidthTwips = 19200, screenHeightTwips = 15360;
-  std::vector<std::string> installedFonts;
-  std::function<std::string()> interfaceFont;  // asked only when needed
 };
 
 // The command line with every '"' blanked, then trimmed.
@@ -30,8 +26,9 @@ std::string CleanCommandLine(const std::string& raw);
 // tree works wherever it was unpacked. Lexically tidied ("a/b/../c" is "a/c").
 std::string FindAppDir(const std::string& exe, const std::string& dataFromExe);
 
-// Start-up steps 3..26. On failure returns false with the breadcrumb of the
-// failing step in state.BootErrorText.
+// Start-up steps 3..26, except the list font (ApplyListFontRules), which
+// waits until the first page is asked for. On failure returns false with the
+// breadcrumb of the failing step in state.BootErrorText.
 bool PrepareStart(const StartupInputs& in, Module1State& state);
 
 // The eight lines of "DefPage.htm", CR LF ended.

@@ -38,8 +38,6 @@ StartupInputs GatherStartupInputs(const std::string& commandLine) {
   const WorkArea area = PrimaryWorkArea();
   in.screenWidthTwips = static_cast<float>(area.width * kTwipsPerPixel);
   in.screenHeightTwips = static_cast<float>(area.height * kTwipsPerPixel);
-  in.installedFonts = InstalledFonts();
-  in.interfaceFont = InterfaceFontFamily;
   startuptrace::Mark("start-up inputs gathered");
   return in;
 }
@@ -114,6 +112,8 @@ int RunProgram(App& app, const StartupInputs& inputs, const InstancePaths* chann
   // starts its web process meanwhile.
   auto firstBrowser = std::make_unique<WebKitBrowser>();
   AskForStartPage(*firstBrowser);
+  ApplyListFontRules(m.Working, InstalledFonts(), InterfaceFontFamily);
+  startuptrace::Mark("list font chosen");
   UseProgramIcon(m.AppDir);
   StartAdBlocking(app, cacheDir);
   // Read before the first window records itself over it.

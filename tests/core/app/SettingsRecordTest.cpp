@@ -83,7 +83,6 @@ TEST(SettingsRecord, EncodesFieldsAtTheirOffsetsAndLeavesHolesZero) {
 
 TEST(SettingsLoadRules, RepairsOutOfRangeValues) {
   LoadContext ctx;  // screen 19200 x 15360 twips
-  ctx.installedFonts = {"DejaVu Sans"};
   Settings bad;
   bad.RefreshMinutes = 0, bad.HistoryDays = 10000, bad.CycleMode9 = 3, bad.SelColWidth = {0, 1500, 0, 2500};
   bad.ScriptErrMode = 1, bad.BackupInEditor = 2, bad.StoreDupUrls = -1, bad.MainLeft = -5;
@@ -113,21 +112,22 @@ TEST(SettingsLoadRules, RepairsOutOfRangeValues) {
 // Sizes a window or a font cannot take, as a damaged record gives them.
 TEST(SettingsLoadRules, RepairsSizesThatAreNoNumbers) {
   LoadContext ctx;
-  ctx.installedFonts = {"DejaVu Sans"};
+  const std::vector<std::string> fonts = {"DejaVu Sans"};
   const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
   Settings s;
   s.MainLeft = nan, s.MainTop = -inf, s.MainWidth = inf, s.MainHeight = 1e30f, s.EditorWidth = nan;
   s.EditorHeight = 4000;
   s.ListFontName = "DejaVu Sans", s.ListFontSize = nan;
   ApplyLoadRules(s, ctx);
+  ApplyListFontRules(s, fonts);
   EXPECT_EQ(std::make_tuple(s.MainLeft, s.MainTop, s.MainWidth, s.MainHeight, s.EditorWidth, s.EditorHeight),
             std::make_tuple(0.0f, 0.0f, 7095.0f, 5445.0f, 6945.0f, 4000.0f));
   EXPECT_EQ(s.ListFontSize, 8);
   s.ListFontSize = 3e9f;
-  ApplyLoadRules(s, ctx);
+  ApplyListFontRules(s, fonts);
   EXPECT_EQ(s.ListFontSize, 8);
   s.ListFontSize = 72;
-  ApplyLoadRules(s, ctx);
+  ApplyListFontRules(s, fonts);
   EXPECT_EQ(s.ListFontSize, 72);
 }
 

@@ -25,7 +25,6 @@ class StartupTest : public ::testing::Test {
     in.profileDir = profile.path();
     in.dataHome = data.path();
     in.now = {2026, 12, 6, 12, 0, 0};
-    in.installedFonts = {"DejaVu Sans"};
   }
   void Ship() { ASSERT_TRUE(SaveSettings(app / "skelvorn.ini", shipped)); }
   std::string User(const std::string& rel) const { return data.path() + "/skelvornax/" + rel; }
