@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   g++ cmake make pkg-config
-  libgtkmm-3.0-dev libwebkit2gtk-4.1-dev libsoup-3.0-dev nlohmann-json3-dev
+  libgtkmm-3.0-dev libwebkit2gtk-4.1-dev libsoup-3.0-dev nlohmann-json3-dev libxxhash-dev
   libgstreamer1.0-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth dbus dbus-x11 x11-utils

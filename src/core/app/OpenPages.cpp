@@ -73,9 +73,9 @@ std::string Serialize(const Pages& pages) {
 }
 
 Pages Read(const std::string& path) {
-  const auto bytes = fileops::ReadAll(path);
-  if (!bytes || bytes->size() > kMaxFileSize) return {};
-  return Parse(std::string(bytes->begin(), bytes->end()));
+  const auto text = fileops::ReadAllText(path);
+  if (!text || text->size() > kMaxFileSize) return {};
+  return Parse(*text);
 }
 
 bool Write(const std::string& path, const Pages& pages) {

@@ -98,9 +98,9 @@ std::string Serialize(const Preferences& p) {
 }
 
 Preferences Load(const std::string& userDataDir) {
-  const auto bytes = fileops::ReadAll(fileops::Join(userDataDir, kFileName));
-  if (!bytes || bytes->size() > kMaxFileSize) return {};
-  return Parse(std::string(bytes->begin(), bytes->end()));
+  const auto text = fileops::ReadAllText(fileops::Join(userDataDir, kFileName));
+  if (!text || text->size() > kMaxFileSize) return {};
+  return Parse(*text);
 }
 
 bool Save(const std::string& userDataDir, const Preferences& p) {

@@ -72,14 +72,17 @@ std::string SelfExecutable() {
   return n > 0 ? std::string(buf, static_cast<std::size_t>(n)) : std::string();
 }
 
-std::optional<Bytes> ReadAll(const std::string& path) {
+namespace {
+
+template <typename Buffer>
+std::optional<Buffer> ReadWhole(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
   // Read straight into a buffer of the file's size; grow only if the file
   // grew meanwhile.
   struct stat st {};
   std::size_t capacity = (::fstat(fd, &st) == 0 && st.st_size > 0) ? static_cast<std::size_t>(st.st_size) : 0;
-  Bytes data(capacity + 1);
+  Buffer data(capacity + 1, 0);
   std::size_t used = 0;
   for (;;) {
     if (used == data.size()) data.resize(data.size() * 2);
@@ -96,6 +99,12 @@ std::optional<Bytes> ReadAll(const std::string& path) {
   data.resize(used);
   return data;
 }
+
+}  // namespace
+
+std::optional<Bytes> ReadAll(const std::string& path) { return ReadWhole<Bytes>(path); }
+
+std::optional<std::string> ReadAllText(const std::string& path) { return ReadWhole<std::string>(path); }
 
 bool IsWriteTempName(const std::string& name) {
   if (name.size() < 2 + kTempTagSize + kTempRandomSize || name[0] != '.') return false;

@@ -15,6 +15,8 @@ using Bytes = std::vector<unsigned char>;
 
 // Whole file, or nullopt when it cannot be opened or read.
 std::optional<Bytes> ReadAll(const std::string& path);
+// The same as text, without a second copy of a large file.
+std::optional<std::string> ReadAllText(const std::string& path);
 // Replaces the file's content crash-safely, keeping the file's mode (0644 for
 // a new file). False (and the old file kept) on error.
 // The temporary file is named "." + name + ".tmp-XXXXXX" in the same folder; one
