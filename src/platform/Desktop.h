@@ -23,6 +23,14 @@ void AddStyle(const std::string& css);
 // Sets the font of one widget (through its style, replacing a font set before).
 void SetWidgetFont(Gtk::Widget& widget, const Pango::FontDescription& font);
 
+// A button's or menu item's label, set only when it differs: setting even the
+// same text rebuilds the label and lays the whole window out again, which
+// timers that show a state every few seconds would pay each time.
+template <typename Labelled>
+void ShowLabel(Labelled& widget, const Glib::ustring& text) {
+  if (widget.get_label() != text) widget.set_label(text);
+}
+
 // Right-clicking a row of a list selects it, unless it is already part of a
 // selection: the row menu then acts on what the user pointed at. True when
 // the press was a right press (the list's own handling is then skipped).

@@ -23,13 +23,23 @@ StatusBar::StatusBar(int panels) : Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 0) {
 
 StatusBar::Panel& StatusBar::At(int panel) const { return *panels_.at(static_cast<std::size_t>(panel - 1)); }
 
-void StatusBar::SetText(int panel, const std::string& text) { At(panel).text.set_text(text); }
+// Each setter leaves a panel alone when it already shows the same: a label,
+// tip or picture set anew lays the whole window out again, and timers set
+// them every few seconds.
+void StatusBar::SetText(int panel, const std::string& text) {
+  Gtk::Label& label = At(panel).text;
+  if (label.get_text() != text) label.set_text(text);
+}
 std::string StatusBar::Text(int panel) const { return At(panel).text.get_text(); }
 void StatusBar::SetWidth(int panel, int pixels) { At(panel).box.set_size_request(std::max(pixels, 1), -1); }
-void StatusBar::SetToolTip(int panel, const std::string& text) { At(panel).box.set_tooltip_text(text); }
+void StatusBar::SetToolTip(int panel, const std::string& text) {
+  Gtk::EventBox& box = At(panel).box;
+  if (box.get_tooltip_text() != text) box.set_tooltip_text(text);
+}
 
 void StatusBar::SetPicture(int panel, const std::string& iconName) {
   Panel& p = At(panel);
+  if (p.pictureName == iconName) return;
   p.pictureName = iconName;
   if (iconName.empty())
     p.picture.clear();

@@ -6,6 +6,7 @@
 #include "core/app/Module1.h"
 #include "core/app/Preferences.h"
 #include "platform/AdBlocking.h"
+#include "platform/Desktop.h"
 #include "platform/Dialogs.h"
 #include "platform/FilterListUpdates.h"
 #include "ui/app/App.h"
@@ -61,7 +62,7 @@ void Form1::ShowAdBlocking() {
   const std::string url = WebBrowser1.LocationURL();
   const bool web = !adblock::HostOf(url).empty();
   const bool allowed = web && adblocking::AllowedOn(url);
-  mnuAllowAds.set_label(allowed ? "Block _Ads On This Site" : "Allow _Ads On This Site");
+  ShowLabel(mnuAllowAds, allowed ? "Block _Ads On This Site" : "Allow _Ads On This Site");
   mnuAllowAds.set_sensitive(web && adblocking::Current() != adblocking::State::Off);
   std::string text, tip;
   switch (adblocking::Current()) {

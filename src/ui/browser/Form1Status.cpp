@@ -60,7 +60,7 @@ void Form1::Command6_Click() {
 }
 
 void Form1::Timer2_Timer() {
-  Command6.set_label(IsConnected() ? "iNet" : "Off");
+  ShowLabel(Command6, IsConnected() ? "iNet" : "Off");
   ShowOfflineState();
   ShowAdBlocking();
   if (Module1().Working.HideControlsMode == 2) AutoHideToolbar();
