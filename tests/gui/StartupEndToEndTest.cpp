@@ -2,9 +2,12 @@
 // window on the help page, and what closing it leaves in the settings file.
 #include <glib.h>
 
+#include <algorithm>
+
 #include "core/app/Module1.h"
 #include "core/app/SettingsRecord.h"
 #include "gui/GuiTest.h"
+#include "platform/Desktop.h"
 #include "ui/app/FrmErrBoot.h"
 #include "ui/app/Main.h"
 #include "ui/browser/Form1.h"
@@ -40,6 +43,10 @@ TEST_F(StartupEndToEnd, FirstRunShowsHelpPageAndSavesSettingsOnClose) {
   const LocalDateTime now = dates::NowLocal();
   const double twentyYearsBack = dates::ToOleDate(dates::YearsBack({now.year, now.month, now.day, 0, 0, 0}, 20));
   EXPECT_EQ(saved->LastBackupDate, twentyYearsBack);
+  // The list font is chosen after the first page is asked for: still one
+  // this machine has.
+  const std::vector<std::string> fonts = InstalledFonts();
+  EXPECT_NE(std::find(fonts.begin(), fonts.end(), saved->ListFontName), fonts.end()) << saved->ListFontName;
   EXPECT_TRUE(MainWindows().empty());
 }
 
