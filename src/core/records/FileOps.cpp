@@ -188,23 +188,39 @@ bool IsRegularFile(const std::string& path) {
   return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-std::vector<std::string> ListNames(const std::string& dir) {
-  std::vector<std::string> names;
+namespace {
+
+// Each name in the folder with its type as the folder tells it (DT_UNKNOWN
+// where the file system does not).
+std::vector<std::pair<std::string, unsigned char>> Entries(const std::string& dir) {
+  std::vector<std::pair<std::string, unsigned char>> entries;
   DIR* d = ::opendir(dir.c_str());
-  if (!d) return names;
+  if (!d) return entries;
   while (const dirent* e = ::readdir(d)) {
-    const std::string name = e->d_name;
-    if (name != "." && name != "..") names.push_back(name);
+    std::string name = e->d_name;
+    if (name != "." && name != "..") entries.emplace_back(std::move(name), e->d_type);
   }
   ::closedir(d);
+  return entries;
+}
+
+}  // namespace
+
+std::vector<std::string> ListNames(const std::string& dir) {
+  std::vector<std::string> names;
+  for (auto& entry : Entries(dir)) names.push_back(std::move(entry.first));
   return names;
 }
 
 std::vector<std::string> ListFiles(const std::string& dir) {
+  // The History window lists a folder of hundreds of day files on every
+  // search: the folder's own types spare a stat of each.
   std::vector<std::string> files;
-  for (const auto& name : ListNames(dir)) {
+  for (auto& [name, type] : Entries(dir)) {
     struct stat st {};
-    if (::lstat(Join(dir, name).c_str(), &st) == 0 && !S_ISDIR(st.st_mode)) files.push_back(name);
+    const bool folder =
+        type == DT_UNKNOWN ? ::lstat(Join(dir, name).c_str(), &st) != 0 || S_ISDIR(st.st_mode) : type == DT_DIR;
+    if (!folder) files.push_back(std::move(name));
   }
   std::sort(files.begin(), files.end());
   return files;

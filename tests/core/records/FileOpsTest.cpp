@@ -2,6 +2,7 @@
 // cleared by the next write into the folder, and nothing else touched.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -115,6 +116,20 @@ TEST(ReplaceDir, TheNewSetTakesThePlaceOfTheOld) {
     EXPECT_EQ(ReadBytes(dir / "set/both.dab"), (std::vector<unsigned char>{'n', 'e', 'w'}));
     EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"set"}));
   }
+}
+
+// Files and links in name order; folders, and links to them, are no files
+// to list, and nothing is followed.
+TEST(ListFiles, NamesWhatIsNoFolderInOrder) {
+  TempDir dir;
+  WriteString(dir / "b.dab", "b");
+  WriteString(dir / "a.dab", "a");
+  MakeDirs(dir / "sub");
+  WriteString(dir / "sub/inner.dab", "inner");
+  ASSERT_EQ(::symlink("sub", (dir / "to-sub").c_str()), 0);
+  ASSERT_EQ(::symlink("gone", (dir / "dangling").c_str()), 0);
+  EXPECT_EQ(fileops::ListFiles(dir.path()), (std::vector<std::string>{"a.dab", "b.dab", "dangling", "to-sub"}));
+  EXPECT_TRUE(fileops::ListFiles(dir / "missing").empty());
 }
 
 TEST(CutTo, ShortensOnlyALongerFile) {
