@@ -275,11 +275,11 @@ void Form1::F1ToolT() {
   tip(Command9, t[tips::kCycle9First + mode9]);
   static const char* const kCaptions12[] = {"Stop", "Find", "Full"};
   static const char* const kCaptions9[] = {"History", "Mail", "Offline"};
-  Command12.set_label(kCaptions12[mode12]);
-  Command9.set_label(kCaptions9[mode9]);
+  ShowLabel(Command12, kCaptions12[mode12]);
+  ShowLabel(Command9, kCaptions9[mode9]);
   // The program entries are named as the options name the programs.
-  mnuWinMessenger.set_label(NameCaption(s.MessengerName));
-  mnuOutlookExp.set_label(NameCaption(s.MailName));
+  ShowLabel(mnuWinMessenger, NameCaption(s.MessengerName));
+  ShowLabel(mnuOutlookExp, NameCaption(s.MailName));
 }
 
 void Form1::Form_Load() {
@@ -332,7 +332,7 @@ void Form1::Form_Activate() {
   ShowHistoryPicture();
   F1ToolT();
   SedUpTimerButtons(0);
-  Command6.set_label(IsConnected() ? "iNet" : "Off");
+  ShowLabel(Command6, IsConnected() ? "iNet" : "Off");
   ShowAddInEntries();
   ShowTextSize();
 }
