@@ -1,6 +1,6 @@
 // Start-up: prepares the per-user data directory, loads the settings and
 // fixes the process-wide locations. Everything the machine tells (folders,
-// clock, screen, fonts) comes in as input, so a test can run it whole.
+// clock, screen) comes in as input, so a test can run it whole.
 #pragma once
 
 #include <string>

@@ -13,7 +13,6 @@
 #include "platform/Desktop.h"
 #include "platform/Dialogs.h"
 #include "platform/ModalLoop.h"
-#include "platform/Network.h"
 #include "ui/app/App.h"
 #include "ui/app/ListFont.h"
 
@@ -332,7 +331,7 @@ void Form1::Form_Activate() {
   ShowHistoryPicture();
   F1ToolT();
   SedUpTimerButtons(0);
-  ShowLabel(Command6, IsConnected() ? "iNet" : "Off");
+  ShowConnection();
   ShowAddInEntries();
   ShowTextSize();
 }

@@ -278,6 +278,7 @@ class Form1 : public Gtk::Window {
   void StepHeldInterval();
   void RefreshNow();
   void ShowOfflineState();
+  void ShowConnection();  // the connection button's caption
   void UpdateClock();
   void ShowHistoryPicture();
   void ConnectPopupEvents();

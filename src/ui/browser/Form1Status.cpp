@@ -59,8 +59,10 @@ void Form1::Command6_Click() {
     MsgBox("No network settings program was found on this computer.", MsgButtons::Ok, this);
 }
 
+void Form1::ShowConnection() { ShowLabel(Command6, IsConnected() ? "iNet" : "Off"); }
+
 void Form1::Timer2_Timer() {
-  ShowLabel(Command6, IsConnected() ? "iNet" : "Off");
+  ShowConnection();
   ShowOfflineState();
   ShowAdBlocking();
   if (Module1().Working.HideControlsMode == 2) AutoHideToolbar();
