@@ -1,7 +1,9 @@
 #include "platform/WebKitBrowser.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <memory>
 #include <set>
 
 #include "core/app/StartupTrace.h"
@@ -29,6 +31,28 @@ std::set<WebKitBrowser*>& LiveBrowsers() {
 bool& Offline() {
   static bool offline = false;
   return offline;
+}
+
+void RemoveOtherFilters(WebKitUserContentFilterStore* store, const std::string& prefix, const std::string& keep) {
+  struct Names {
+    std::string prefix, keep;
+  };
+  webkit_user_content_filter_store_fetch_identifiers(
+      store, nullptr,
+      [](GObject* source, GAsyncResult* result, gpointer p) {
+        const std::unique_ptr<Names> names(static_cast<Names*>(p));
+        auto* store = WEBKIT_USER_CONTENT_FILTER_STORE(source);
+        gchar** ids = webkit_user_content_filter_store_fetch_identifiers_finish(store, result);
+        // The engine insists on a callback, though nothing waits for the end.
+        const auto removed = [](GObject* s, GAsyncResult* r, gpointer) {
+          webkit_user_content_filter_store_remove_finish(WEBKIT_USER_CONTENT_FILTER_STORE(s), r, nullptr);
+        };
+        for (gchar** id = ids; id && *id; ++id)
+          if (names->keep != *id && g_str_has_prefix(*id, names->prefix.c_str()))
+            webkit_user_content_filter_store_remove(store, *id, nullptr, removed, nullptr);
+        g_strfreev(ids);
+      },
+      new Names{prefix, keep});
 }
 
 }  // namespace webkit_detail
@@ -82,7 +106,15 @@ bool& OfflineWanted() {
 // Blocks every http(s) and ws(s) load of a page.
 const char* const kOfflineRules = R"([{"trigger":{"url-filter":"^https?:"},"action":{"type":"block"}},)"
                                   R"({"trigger":{"url-filter":"^wss?:"},"action":{"type":"block"}}])";
-const char* const kOfflineFilterId = "skelvornax-offline";
+// Named after the rules, so that a filter kept from other rules is not used.
+const std::string& OfflineFilterId() {
+  static const std::string id = [] {
+    char text[40];
+    std::snprintf(text, sizeof text, "skelvornax-offline-%08x", g_str_hash(kOfflineRules));
+    return std::string(text);
+  }();
+  return id;
+}
 
 struct FilterState {
   std::string dir;  // where the compiled rules are kept
@@ -97,31 +129,52 @@ FilterState& OfflineFilter() {
   return state;
 }
 
-// Compiling the rules takes a moment; it starts a little after the engine
-// (the first page goes first). Going offline before it is done completes
-// once it is.
+void OfflineFilterReady(WebKitUserContentFilter* filter) {
+  FilterState& state = OfflineFilter();
+  state.filter = filter;
+  state.pending = false;
+  // A failed compile (a full disk, say) is tried again on the next switch
+  // to offline instead of leaving the mode dead for the run.
+  if (!state.filter) g_clear_object(&state.store);
+  auto waiting = std::move(state.whenCompiled);
+  state.whenCompiled.clear();
+  for (auto& then : waiting) then();
+}
+
 void CompileOfflineFilter() {
+  GBytes* rules = g_bytes_new_static(kOfflineRules, strlen(kOfflineRules));
+  webkit_user_content_filter_store_save(
+      OfflineFilter().store, OfflineFilterId().c_str(), rules, nullptr,
+      [](GObject* store, GAsyncResult* result, gpointer) {
+        WebKitUserContentFilter* made =
+            webkit_user_content_filter_store_save_finish(WEBKIT_USER_CONTENT_FILTER_STORE(store), result, nullptr);
+        if (made) RemoveOtherFilters(WEBKIT_USER_CONTENT_FILTER_STORE(store), "skelvornax-offline", OfflineFilterId());
+        OfflineFilterReady(made);
+      },
+      nullptr);
+  g_bytes_unref(rules);
+}
+
+// The filter compiled on an earlier run is used again; it is compiled only
+// when missing or unreadable (an engine of another version, say). This
+// starts a little after the engine (the first page goes first). Going
+// offline before it is done completes once it is.
+void PrepareOfflineFilter() {
   FilterState& f = OfflineFilter();
   if (f.store || f.dir.empty()) return;
   f.store = webkit_user_content_filter_store_new(f.dir.c_str());
   f.pending = true;
-  GBytes* rules = g_bytes_new_static(kOfflineRules, strlen(kOfflineRules));
-  webkit_user_content_filter_store_save(
-      f.store, kOfflineFilterId, rules, nullptr,
+  webkit_user_content_filter_store_load(
+      f.store, OfflineFilterId().c_str(), nullptr,
       [](GObject* store, GAsyncResult* result, gpointer) {
-        FilterState& state = OfflineFilter();
-        state.filter =
-            webkit_user_content_filter_store_save_finish(WEBKIT_USER_CONTENT_FILTER_STORE(store), result, nullptr);
-        state.pending = false;
-        // A failed compile (a full disk, say) is tried again on the next
-        // switch to offline instead of leaving the mode dead for the run.
-        if (!state.filter) g_clear_object(&state.store);
-        auto waiting = std::move(state.whenCompiled);
-        state.whenCompiled.clear();
-        for (auto& then : waiting) then();
+        WebKitUserContentFilter* kept =
+            webkit_user_content_filter_store_load_finish(WEBKIT_USER_CONTENT_FILTER_STORE(store), result, nullptr);
+        if (kept)
+          OfflineFilterReady(kept);
+        else
+          CompileOfflineFilter();
       },
       nullptr);
-  g_bytes_unref(rules);
 }
 
 bool IsNetworkAddress(const std::string& url) {
@@ -200,7 +253,7 @@ void WebKitBrowser::SetOfflineMode(bool offline, const std::function<void(bool)>
     done(true);
     return;
   }
-  CompileOfflineFilter();
+  PrepareOfflineFilter();
   if (!f.pending) {
     done(false);
     return;
@@ -227,7 +280,7 @@ void WebKitBrowser::ApplyOfflineFilter(bool on) {
   if (on && OfflineFilter().filter)
     webkit_user_content_manager_add_filter(manager, OfflineFilter().filter);
   else
-    webkit_user_content_manager_remove_filter_by_id(manager, kOfflineFilterId);
+    webkit_user_content_manager_remove_filter_by_id(manager, OfflineFilterId().c_str());
 }
 
 bool WebKitBrowser::RefuseWhileOffline(const std::string& url, bool byUser) {
@@ -262,7 +315,7 @@ void WebKitBrowser::ConfigureEngine(const std::string& dataDir, const std::strin
   Context() = context;
   g_signal_connect(context, "download-started", G_CALLBACK(OnDownloadStarted), nullptr);
   OfflineFilter().dir = dataDir + "/filters";
-  Glib::signal_timeout().connect_once([] { CompileOfflineFilter(); }, 3000);
+  Glib::signal_timeout().connect_once([] { PrepareOfflineFilter(); }, 3000);
 }
 
 WebKitBrowser::WebKitBrowser() : WebKitBrowser(nullptr, false) {}

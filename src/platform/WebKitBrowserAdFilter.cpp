@@ -57,22 +57,6 @@ void ApplyToEveryView() {
   for (WebKitBrowser* b : LiveBrowsers()) b->ApplyAdFilter();
 }
 
-// Compiled filters of older lists are only taking space.
-void RemoveOtherFilters() {
-  webkit_user_content_filter_store_fetch_identifiers(
-      Ads().store, nullptr,
-      [](GObject* store, GAsyncResult* result, gpointer) {
-        gchar** ids =
-            webkit_user_content_filter_store_fetch_identifiers_finish(WEBKIT_USER_CONTENT_FILTER_STORE(store), result);
-        for (gchar** id = ids; id && *id; ++id)
-          if (Ads().filterId != *id && g_str_has_prefix(*id, "ads-"))
-            webkit_user_content_filter_store_remove(WEBKIT_USER_CONTENT_FILTER_STORE(store), *id, nullptr, nullptr,
-                                                    nullptr);
-        g_strfreev(ids);
-      },
-      nullptr);
-}
-
 void UseFilter(WebKitUserContentFilter* filter, int generation) {
   AdFilterState& a = Ads();
   if (generation != a.generation) {
@@ -90,7 +74,8 @@ void UseFilter(WebKitUserContentFilter* filter, int generation) {
   a.filter = filter;
   ApplyToEveryView();
   SetState(a.setup.enabled ? adblocking::State::On : adblocking::State::Off);  // switched off meanwhile
-  RemoveOtherFilters();
+  // Compiled filters of older lists are only taking space.
+  RemoveOtherFilters(a.store, "ads-", a.filterId);
 }
 
 // The lists as read now; the worker threads read them again rather than keep

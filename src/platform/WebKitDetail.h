@@ -17,6 +17,9 @@ WebKitWebContext*& Context();
 // Never destroyed: a browser may go after the statics, at the program's exit.
 std::set<WebKitBrowser*>& LiveBrowsers();
 bool& Offline();
+// Removes the compiled filters of `store` whose names start with `prefix`,
+// except the one named `keep`: what older rules left behind.
+void RemoveOtherFilters(WebKitUserContentFilterStore* store, const std::string& prefix, const std::string& keep);
 // What a site's certificate says of itself, and what is wrong with it.
 CertificateFacts FactsOf(GTlsCertificate* certificate, GTlsCertificateFlags errors, const std::string& host);
 }  // namespace webkit_detail

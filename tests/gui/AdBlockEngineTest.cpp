@@ -167,6 +167,8 @@ TEST_F(AdBlockEngine, UpdateFromThePublisherReplacesTheListAndABrokenOneChangesN
   // The filter is made again: the new list no longer blocks the banner or
   // the tracker.
   ASSERT_TRUE(RunUntil([] { return adblocking::Current() == adblocking::State::On; }, 60000));
+  // The filter of the old list goes from the store.
+  EXPECT_TRUE(RunUntil([&] { return fileops::ListFiles(Home() + "/.cache/adblock-test/AdFilter").size() == 1; }));
   OpenPage();
   EXPECT_GE(server.Requests("/banner-ad.png"), 1);
   EXPECT_GE(server.Requests("/tracker.js"), 1);

@@ -1,6 +1,10 @@
 // Auto-refresh and the offline mode with the real engine and a loopback
 // server that counts what reaches it.
+#include <sys/stat.h>
+#include <webkit2/webkit2.h>
+
 #include "core/app/Module1.h"
+#include "core/records/FileOps.h"
 #include "gui/GuiTest.h"
 #include "platform/Dialogs.h"
 #include "platform/Network.h"
@@ -139,6 +143,51 @@ TEST_F(OfflineRefresh, AFilterThatCannotBeMadeIsReportedAndTriedAgain) {
   EXPECT_TRUE(w->mnuOffline.get_active());
   SetMsgAnswerer({});
   EXPECT_EQ(answers.shown.size(), 1u);
+}
+
+// The offline rules are compiled once and kept: the next run loads them
+// instead of compiling them again, and a compile removes what the rules of
+// an earlier version left.
+TEST_F(OfflineRefresh, TheCompiledOfflineRulesAreKeptForTheNextRun) {
+  const std::string dir = Home() + "/kept-filters";
+  WebKitUserContentFilterStore* store = webkit_user_content_filter_store_new(dir.c_str());
+  const std::string rules = R"([{"trigger":{"url-filter":"^http:"},"action":{"type":"block"}}])";
+  GBytes* older = g_bytes_new_static(rules.data(), rules.size());
+  bool planted = false;
+  webkit_user_content_filter_store_save(
+      store, "skelvornax-offline", older, nullptr,
+      [](GObject* s, GAsyncResult* r, gpointer p) {
+        WebKitUserContentFilter* f =
+            webkit_user_content_filter_store_save_finish(WEBKIT_USER_CONTENT_FILTER_STORE(s), r, nullptr);
+        *static_cast<bool*>(p) = f != nullptr;
+        if (f) webkit_user_content_filter_unref(f);
+      },
+      &planted);
+  g_bytes_unref(older);
+  ASSERT_TRUE(RunUntil([&] { return planted; }));
+  g_object_unref(store);
+
+  const auto goOffline = [] {
+    std::optional<bool> result;
+    WebKitBrowser::SetOfflineMode(true, [&result](bool ok) { result = ok; });
+    EXPECT_TRUE(RunUntil([&] { return result.has_value(); }));
+    EXPECT_TRUE(result.value_or(false));
+    WebKitBrowser::SetOfflineMode(false, [](bool) {});
+  };
+  ASSERT_TRUE(RunUntil([&] { return WebKitBrowser::SetOfflineFilterFolderForTest(dir); }));
+  goOffline();
+  ASSERT_TRUE(RunUntil([&] { return fileops::ListFiles(dir).size() == 1; }));
+  const std::string kept = fileops::Join(dir, fileops::ListFiles(dir).front());
+  struct stat before {};
+  ASSERT_EQ(::stat(kept.c_str(), &before), 0);
+
+  ASSERT_TRUE(WebKitBrowser::SetOfflineFilterFolderForTest(dir));  // as on the next run
+  goOffline();
+  struct stat after {};
+  ASSERT_EQ(::stat(kept.c_str(), &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+  EXPECT_EQ(fileops::ListFiles(dir).size(), 1u);
 }
 
 }  // namespace
