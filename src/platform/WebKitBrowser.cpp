@@ -10,6 +10,7 @@
 #include "core/browser/Addresses.h"
 #include "core/popups/PopupKiller.h"
 #include "core/records/Coding.h"
+#include "core/records/FileOps.h"
 #include "platform/WebKitDetail.h"
 
 namespace webkit_detail {
@@ -243,6 +244,12 @@ bool WebKitBrowser::SetOfflineFilterFolderForTest(const std::string& dir) {
   g_clear_object(&f.store);
   f.dir = dir;
   return true;
+}
+
+void WebKitBrowser::DiscardUnfinishedFilters() {
+  // The engine writes a compiled filter to a file of this name in the
+  // temporary folder and moves it into its store when done.
+  fileops::RemoveOwnOpenFiles(g_get_tmp_dir(), "ContentRuleList-");
 }
 
 void WebKitBrowser::SetOfflineMode(bool offline, const std::function<void(bool)>& done) {

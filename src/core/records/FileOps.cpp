@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 
 namespace fileops {
 
@@ -70,6 +71,23 @@ std::string SelfExecutable() {
   char buf[4096];
   const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
   return n > 0 ? std::string(buf, static_cast<std::size_t>(n)) : std::string();
+}
+
+int RemoveOwnOpenFiles(const std::string& dir, std::string_view prefix) {
+  const std::string lead = Join(dir, std::string(prefix));
+  int removed = 0;
+  for (const auto& fd : ListNames("/proc/self/fd")) {
+    char buf[4096];
+    const ssize_t n = ::readlink(("/proc/self/fd/" + fd).c_str(), buf, sizeof buf - 1);
+    if (n <= 0) continue;
+    const std::string target(buf, static_cast<std::size_t>(n));
+    if (target.rfind(lead, 0) != 0 || target.find('/', lead.size()) != std::string::npos) continue;
+    // The name shown for a file deleted already may now belong to another.
+    struct stat st {};
+    if (::fstat(std::atoi(fd.c_str()), &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink == 0) continue;
+    removed += ::unlink(target.c_str()) == 0;
+  }
+  return removed;
 }
 
 namespace {

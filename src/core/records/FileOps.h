@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -60,5 +61,9 @@ std::string Join(const std::string& dir, const std::string& name);
 std::string FolderOf(const std::string& path);
 // The running program's own path ("" when the system does not tell).
 std::string SelfExecutable();
+// Deletes the files directly in `dir` whose names start with `prefix` and
+// that this process holds open (files of the same name shape that another
+// program may be writing are left alone). Returns how many went.
+int RemoveOwnOpenFiles(const std::string& dir, std::string_view prefix);
 
 }  // namespace fileops

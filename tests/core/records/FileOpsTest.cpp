@@ -1,5 +1,6 @@
 // The temporary files of crash-safe rewrites: recognised by their name,
 // cleared by the next write into the folder, and nothing else touched.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -130,6 +131,29 @@ TEST(ListFiles, NamesWhatIsNoFolderInOrder) {
   ASSERT_EQ(::symlink("gone", (dir / "dangling").c_str()), 0);
   EXPECT_EQ(fileops::ListFiles(dir.path()), (std::vector<std::string>{"a.dab", "b.dab", "dangling", "to-sub"}));
   EXPECT_TRUE(fileops::ListFiles(dir / "missing").empty());
+}
+
+// Only the files of that name this process holds open go: a closed one may
+// be another program's, and names elsewhere are not asked about.
+TEST(RemoveOwnOpenFiles, RemovesOnlyWhatThisProcessHoldsOpen) {
+  TempDir dir;
+  MakeDirs(dir / "sub");
+  const auto open = [](const std::string& path) { return ::open(path.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600); };
+  const int ours = open(dir / "Rules-a1");
+  const int otherName = open(dir / "Other-a1");
+  const int deeper = open(dir / "sub/Rules-b2");
+  WriteString(dir / "Rules-c3", "closed");
+  const int gone = open(dir / "Rules-d4");
+  ::unlink((dir / "Rules-d4").c_str());
+  WriteString(dir / "Rules-d4", "a new file of the same name");
+
+  EXPECT_EQ(fileops::RemoveOwnOpenFiles(dir.path(), "Rules-"), 1);
+  EXPECT_FALSE(Exists(dir / "Rules-a1"));
+  EXPECT_TRUE(Exists(dir / "Other-a1"));
+  EXPECT_TRUE(Exists(dir / "sub/Rules-b2"));
+  EXPECT_TRUE(Exists(dir / "Rules-c3"));
+  EXPECT_TRUE(Exists(dir / "Rules-d4"));
+  for (const int fd : {ours, otherName, deeper, gone}) ::close(fd);
 }
 
 TEST(CutTo, ShortensOnlyALongerFile) {
