@@ -73,6 +73,54 @@ int SortByName(std::vector<Record>& list, bool ascending, int selected) {
   return now;
 }
 
+// Reads a list file, lets `edit` change the list and writes it back when
+// the edit is Done: a file that cannot be read or written is a FileError,
+// and nothing is written for an edit that changes nothing.
+template <typename Read, typename Rewrite, typename Edit>
+Outcome EditListFile(const std::string& path, Read read, Rewrite rewrite, Edit edit) {
+  auto list = read(path);
+  if (!list) return Result(EditResult::FileError);
+  Outcome outcome = edit(*list);
+  if (outcome.result == EditResult::Done && !rewrite(path, *list)) return Result(EditResult::FileError);
+  return outcome;
+}
+
+template <typename Edit>
+Outcome EditCategories(const std::string& liveDir, Edit edit) {
+  return EditListFile(CatListPathIn(liveDir), TryReadCategories, RewriteCategories, edit);
+}
+
+template <typename Edit>
+Outcome EditSites(const std::string& sitePath, Edit edit) {
+  return EditListFile(sitePath, TryReadSites, RewriteSites, edit);
+}
+
+// Gives entry `index` the name `stored` (as the file keeps it), unless
+// another entry has that name already.
+template <typename Record>
+Outcome RenameEntry(std::vector<Record>& list, int index, const std::string& stored) {
+  if (stored.empty() || !InRange(index, list.size())) return Result(EditResult::Unchanged);
+  auto& entry = list[static_cast<std::size_t>(index)];
+  if (entry.Name == stored) return Result(EditResult::Unchanged, index, stored);
+  for (const auto& e : list)
+    if (e.Name == stored) return Result(EditResult::Duplicate, index, stored);
+  entry.Name = stored;
+  return Result(EditResult::Done, index, stored);
+}
+
+template <typename Record>
+Outcome MoveEntry(std::vector<Record>& list, int index, Move how) {
+  const int target = MovedIndex(index, static_cast<int>(list.size()), how);
+  if (!MoveInList(list, index, target)) return Result(EditResult::Unchanged, index);
+  return Result(EditResult::Done, target);
+}
+
+template <typename Record>
+Outcome SortEntries(std::vector<Record>& list, bool ascending, int selected) {
+  if (list.empty()) return Result(EditResult::Unchanged);
+  return Result(EditResult::Done, SortByName(list, ascending, selected));
+}
+
 // Shortcut files and file names come in UTF-8 or in the old single-byte code page.
 std::string AsUtf8(const std::string& bytes) { return coding::IsUtf8(bytes) ? bytes : coding::Cp1252ToUtf8(bytes); }
 
@@ -148,18 +196,7 @@ Outcome DeleteCategory(const std::string& liveDir, int index) {
 
 Outcome RenameCategory(const std::string& liveDir, int index, const std::string& newName) {
   const std::string stored = StoredCategoryName(newName);
-  const std::string catList = CatListPathIn(liveDir);
-  auto read = TryReadCategories(catList);
-  if (!read) return Result(EditResult::FileError);
-  auto& cats = *read;
-  if (stored.empty() || !InRange(index, cats.size())) return Result(EditResult::Unchanged);
-  auto& entry = cats[static_cast<std::size_t>(index)];
-  if (entry.Name == stored) return Result(EditResult::Unchanged, index, stored);
-  for (const auto& c : cats)
-    if (c.Name == stored) return Result(EditResult::Duplicate, index, stored);
-  entry.Name = stored;
-  if (!RewriteCategories(catList, cats)) return Result(EditResult::FileError);
-  return Result(EditResult::Done, index, stored);
+  return EditCategories(liveDir, [&](auto& cats) { return RenameEntry(cats, index, stored); });
 }
 
 // ---- sites ----
@@ -168,52 +205,36 @@ Outcome AddTypedAddress(const std::string& sitePath, const std::string& text) {
   const std::string typed = coding::TrimBlanks(text);
   if (typed.empty() || coding::ToUpper(typed) == "HTTP://") return Result(EditResult::Unchanged);
   const std::string url = StoredUrl(typed);
-  auto read = TryReadSites(sitePath);
-  if (!read) return Result(EditResult::FileError);
-  auto& sites = *read;
-  for (const auto& s : sites)
-    if (s.URL == url) return Result(EditResult::Duplicate, -1, url);
-  sites.push_back({"", url});
-  if (!RewriteSites(sitePath, sites)) return Result(EditResult::FileError);
-  return Result(EditResult::Done, static_cast<int>(sites.size()) - 1, "");
+  return EditSites(sitePath, [&](auto& sites) {
+    for (const auto& s : sites)
+      if (s.URL == url) return Result(EditResult::Duplicate, -1, url);
+    sites.push_back({"", url});
+    return Result(EditResult::Done, static_cast<int>(sites.size()) - 1, "");
+  });
 }
 
 Outcome AddPage(const std::string& sitePath, const std::string& title, const std::string& url) {
   const std::string address = StoredUrl(url);
   if (address.empty()) return Result(EditResult::Unchanged);
-  auto read = TryReadSites(sitePath);
-  if (!read) return Result(EditResult::FileError);
-  auto& sites = *read;
-  const std::string name = UniqueSiteName(StoredSiteName(title), NamesOf(sites), kSiteNameWidth);
-  sites.push_back({name, address});
-  if (!RewriteSites(sitePath, sites)) return Result(EditResult::FileError);
-  return Result(EditResult::Done, static_cast<int>(sites.size()) - 1, name);
+  return EditSites(sitePath, [&](auto& sites) {
+    const std::string name = UniqueSiteName(StoredSiteName(title), NamesOf(sites), kSiteNameWidth);
+    sites.push_back({name, address});
+    return Result(EditResult::Done, static_cast<int>(sites.size()) - 1, name);
+  });
 }
 
 Outcome DeleteSites(const std::string& sitePath, const std::vector<int>& rows) {
-  auto read = TryReadSites(sitePath);
-  if (!read) return Result(EditResult::FileError);
-  auto& sites = *read;
-  const auto valid = ValidRows(rows, sites.size());
-  if (valid.empty()) return Result(EditResult::Unchanged);
-  for (auto it = valid.rbegin(); it != valid.rend(); ++it) sites.erase(sites.begin() + *it);
-  if (!RewriteSites(sitePath, sites)) return Result(EditResult::FileError);
-  return Result(EditResult::Done, static_cast<int>(valid.size()));
+  return EditSites(sitePath, [&](auto& sites) {
+    const auto valid = ValidRows(rows, sites.size());
+    if (valid.empty()) return Result(EditResult::Unchanged);
+    for (auto it = valid.rbegin(); it != valid.rend(); ++it) sites.erase(sites.begin() + *it);
+    return Result(EditResult::Done, static_cast<int>(valid.size()));
+  });
 }
 
 Outcome RenameSite(const std::string& sitePath, int index, const std::string& newName) {
   const std::string stored = StoredSiteName(newName);
-  auto read = TryReadSites(sitePath);
-  if (!read) return Result(EditResult::FileError);
-  auto& sites = *read;
-  if (stored.empty() || !InRange(index, sites.size())) return Result(EditResult::Unchanged);
-  auto& entry = sites[static_cast<std::size_t>(index)];
-  if (entry.Name == stored) return Result(EditResult::Unchanged, index, stored);
-  for (const auto& s : sites)
-    if (s.Name == stored) return Result(EditResult::Duplicate, index, stored);
-  entry.Name = stored;
-  if (!RewriteSites(sitePath, sites)) return Result(EditResult::FileError);
-  return Result(EditResult::Done, index, stored);
+  return EditSites(sitePath, [&](auto& sites) { return RenameEntry(sites, index, stored); });
 }
 
 // ---- order ----
@@ -234,45 +255,19 @@ int MovedIndex(int index, int count, Move how) {
 }
 
 Outcome MoveCategory(const std::string& liveDir, int index, Move how) {
-  const std::string catList = CatListPathIn(liveDir);
-  auto read = TryReadCategories(catList);
-  if (!read) return Result(EditResult::FileError);
-  auto& cats = *read;
-  const int target = MovedIndex(index, static_cast<int>(cats.size()), how);
-  if (!MoveInList(cats, index, target)) return Result(EditResult::Unchanged, index);
-  if (!RewriteCategories(catList, cats)) return Result(EditResult::FileError);
-  return Result(EditResult::Done, target);
+  return EditCategories(liveDir, [&](auto& cats) { return MoveEntry(cats, index, how); });
 }
 
 Outcome MoveSite(const std::string& sitePath, int index, Move how) {
-  auto read = TryReadSites(sitePath);
-  if (!read) return Result(EditResult::FileError);
-  auto& sites = *read;
-  const int target = MovedIndex(index, static_cast<int>(sites.size()), how);
-  if (!MoveInList(sites, index, target)) return Result(EditResult::Unchanged, index);
-  if (!RewriteSites(sitePath, sites)) return Result(EditResult::FileError);
-  return Result(EditResult::Done, target);
+  return EditSites(sitePath, [&](auto& sites) { return MoveEntry(sites, index, how); });
 }
 
 Outcome SortCategories(const std::string& liveDir, bool ascending, int selected) {
-  const std::string catList = CatListPathIn(liveDir);
-  auto read = TryReadCategories(catList);
-  if (!read) return Result(EditResult::FileError);
-  auto& cats = *read;
-  if (cats.empty()) return Result(EditResult::Unchanged);
-  const int now = SortByName(cats, ascending, selected);
-  if (!RewriteCategories(catList, cats)) return Result(EditResult::FileError);
-  return Result(EditResult::Done, now);
+  return EditCategories(liveDir, [&](auto& cats) { return SortEntries(cats, ascending, selected); });
 }
 
 Outcome SortSites(const std::string& sitePath, bool ascending, int selected) {
-  auto read = TryReadSites(sitePath);
-  if (!read) return Result(EditResult::FileError);
-  auto& sites = *read;
-  if (sites.empty()) return Result(EditResult::Unchanged);
-  const int now = SortByName(sites, ascending, selected);
-  if (!RewriteSites(sitePath, sites)) return Result(EditResult::FileError);
-  return Result(EditResult::Done, now);
+  return EditSites(sitePath, [&](auto& sites) { return SortEntries(sites, ascending, selected); });
 }
 
 // ---- copy and move between categories ----
