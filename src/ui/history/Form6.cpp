@@ -90,6 +90,11 @@ Form6::~Form6() {
 }
 
 void Form6::BuildControls() {
+  // The controls change state at once: the theme's fades would redraw the
+  // window for a fifth of a second at each search's start and end, taking
+  // the processor from the search itself.
+  set_name("skelvornax-history");
+  AddStyle("#skelvornax-history * { transition: none; }");
   set_type_hint(Gdk::WINDOW_TYPE_HINT_NORMAL);
   set_size_request(kMinWidth, kMinHeight);
   for (ListView* list : {&ListView1, &ListView2}) {
