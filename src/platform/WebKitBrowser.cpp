@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <set>
@@ -178,6 +179,12 @@ void PrepareOfflineFilter() {
       nullptr);
 }
 
+// The engine writes a compiled filter to a file of this name in the
+// temporary folder and moves it into its store when done: a process that
+// ends meanwhile (its last window closed, say) would leave tens of
+// megabytes behind.
+void DiscardUnfinishedFilters() { fileops::RemoveOwnOpenFiles(g_get_tmp_dir(), "ContentRuleList-"); }
+
 bool IsNetworkAddress(const std::string& url) {
   const std::string lc = coding::ToLower(url);
   for (const char* scheme : {"http:", "https:", "ws:", "wss:"})
@@ -244,12 +251,6 @@ bool WebKitBrowser::SetOfflineFilterFolderForTest(const std::string& dir) {
   g_clear_object(&f.store);
   f.dir = dir;
   return true;
-}
-
-void WebKitBrowser::DiscardUnfinishedFilters() {
-  // The engine writes a compiled filter to a file of this name in the
-  // temporary folder and moves it into its store when done.
-  fileops::RemoveOwnOpenFiles(g_get_tmp_dir(), "ContentRuleList-");
 }
 
 void WebKitBrowser::SetOfflineMode(bool offline, const std::function<void(bool)>& done) {
@@ -320,6 +321,7 @@ void WebKitBrowser::ConfigureEngine(const std::string& dataDir, const std::strin
   webkit_web_context_set_sandbox_enabled(context, TRUE);
   webkit_web_context_set_cache_model(context, WEBKIT_CACHE_MODEL_WEB_BROWSER);
   Context() = context;
+  std::atexit(DiscardUnfinishedFilters);
   g_signal_connect(context, "download-started", G_CALLBACK(OnDownloadStarted), nullptr);
   OfflineFilter().dir = dataDir + "/filters";
   Glib::signal_timeout().connect_once([] { PrepareOfflineFilter(); }, 3000);

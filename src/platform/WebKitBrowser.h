@@ -25,9 +25,6 @@ class WebKitBrowser : public WebBrowser {
   // Tests: where the offline filter is compiled next (its compiled form is
   // dropped), so that a compile can be made to fail. False while a compile runs.
   static bool SetOfflineFilterFolderForTest(const std::string& dir);
-  // At the end of the run: a content filter still being compiled leaves its
-  // half-written file in the temporary folder unless it is removed here.
-  static void DiscardUnfinishedFilters();
 
   WebKitBrowser();
   // A browser of a private window: an ephemeral data store shared by every

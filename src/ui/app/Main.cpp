@@ -137,7 +137,6 @@ int RunProgram(App& app, const StartupInputs& inputs, const InstancePaths* chann
   app.OpenPages().Offer(first);
   startuptrace::Mark("main loop");
   const int code = app.Run();
-  WebKitBrowser::DiscardUnfinishedFilters();
   // No window is left to open one for a second start: it is turned away at
   // once and waits for the lock to come free.
   server.reset();
