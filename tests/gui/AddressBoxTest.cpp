@@ -166,7 +166,7 @@ TEST_F(AddressBox, CompletionsFollowTypingAndTheKeys) {
   EXPECT_FALSE(w->CompletionPopup.get_visible());
   EXPECT_EQ(w->Text1.get_text(), "WWW.Exa");
   // The program's own change of the box offers nothing.
-  RunFor(20);
+  RunPendingIdle();
   w->Text1.set_text("exam");
   EXPECT_FALSE(w->CompletionPopup.get_visible());
   // Tab takes the first address into the box.
