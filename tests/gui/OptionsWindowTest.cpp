@@ -65,10 +65,10 @@ TEST_F(OptionsWindow, LoadsFromTheSettingsAndTheSpinnerKeepsToItsBounds) {
   e.button = 1;
   f->DaysButton_Press(+1, &e);
   EXPECT_EQ(f->Pending().HistoryDays, 1);
-  RunFor(1000);
+  // However late a loaded machine serves the timers, the count goes on.
+  ASSERT_TRUE(RunUntil([&] { return f->Pending().HistoryDays >= 3; }));
   f->DaysButton_Release(&e);
   const int32_t held = f->Pending().HistoryDays;
-  EXPECT_GE(held, 3);
   RunFor(200);
   EXPECT_EQ(f->Pending().HistoryDays, held);     // nothing more once let go
   EXPECT_EQ(Module1().Working.HistoryDays, 30);  // only saving stores it
