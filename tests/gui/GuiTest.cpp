@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <memory>
 
 #include "core/app/Module1.h"
 #include "platform/WebKitBrowser.h"
@@ -81,14 +80,6 @@ void RunFor(int ms) {
   const gint64 end = g_get_monotonic_time() + static_cast<gint64>(ms) * 1000;
   while (g_get_monotonic_time() < end)
     if (!g_main_context_iteration(nullptr, FALSE)) g_usleep(2000);
-}
-
-void RunPendingIdle() {
-  // A source of lower priority runs only once the idle ones before it have.
-  // The flag is shared, so a source left behind by a timeout finds it alive.
-  auto reached = std::make_shared<bool>(false);
-  Glib::signal_idle().connect_once([reached] { *reached = true; }, G_PRIORITY_LOW);
-  ASSERT_TRUE(RunUntil([&] { return *reached; }));
 }
 
 StartupInputs GuiTest::ProgramInputs() {

@@ -63,6 +63,3 @@ void PressKey(Gtk::Window& window, guint keyval, guint state = 0);
 bool RunUntil(const std::function<bool()>& condition, int timeoutMs = 20000);
 // Runs the main loop for a while, for things that must NOT happen.
 void RunFor(int ms);
-// Runs the main loop until everything already waiting for an idle moment
-// has run, however slow the machine.
-void RunPendingIdle();

@@ -253,7 +253,8 @@ class Form1 : public Gtk::Window {
   void ConnectCompletion();
   void ShowCompletions(const std::vector<CompletionMatch>& matches, const std::string& typed);
   void HideCompletions();
-  void EndTyping() { typing_ = false; }
+  // The program's own change of the address box, which offers no completions.
+  void ShowAddress(const std::string& text);
   void StartCompletionIndex();
   void FocusAddress();
   void ApplyLayout();
@@ -349,5 +350,5 @@ class Form1 : public Gtk::Window {
   int16_t timerSwap_ = 0, cycleMode12_ = 0, cycleMode9_ = 0;
   int16_t shownSiteFile_ = 0;  // the site file the separate site list shows (0: none)
   std::vector<CompletionMatch> completions_;
-  bool typing_ = false;  // the address box changes by a key, not by the program
+  bool showingAddress_ = false;  // the program, not the user, is changing the address box
 };

@@ -47,7 +47,9 @@ void Form1::StartCompletionIndex() {
 }
 
 void Form1::Text1_Change() {
-  if (!typing_) return;
+  // Every other change is the user's: typed (through an input method too),
+  // pasted or dropped.
+  if (showingAddress_) return;
   const std::string typed = Text1.get_text();
   ShowCompletions(SharedCompletion().Find(typed), typed);
 }
@@ -76,6 +78,13 @@ void Form1::ShowCompletions(const std::vector<CompletionMatch>& matches, const s
   // Under the start of the text, where the typing is.
   CompletionPopup.set_pointing_to(Gdk::Rectangle(0, 0, 48, Text1.get_allocated_height()));
   CompletionPopup.show();
+}
+
+void Form1::ShowAddress(const std::string& text) {
+  showingAddress_ = true;
+  Text1.set_text(text);
+  showingAddress_ = false;
+  HideCompletions();  // they were for the text that has gone
 }
 
 void Form1::HideCompletions() {
@@ -107,14 +116,14 @@ bool Form1::Completion_KeyDown(GdkEventKey* key) {
       HideCompletions();  // the text stays
       return true;
     case GDK_KEY_Tab:
-    case GDK_KEY_Right:
+    case GDK_KEY_Right: {
       if (key->keyval == GDK_KEY_Right && Text1.get_position() < static_cast<int>(Text1.get_text_length()))
         return false;
-      typing_ = false;
-      Text1.set_text(completions_[at < 0 ? 0 : at].url);
+      const std::string url = completions_[at < 0 ? 0 : at].url;  // the list goes with the text
+      ShowAddress(url);
       Text1.set_position(-1);
-      HideCompletions();
       return true;
+    }
     default:
       return false;
   }
@@ -123,8 +132,6 @@ bool Form1::Completion_KeyDown(GdkEventKey* key) {
 void Form1::CompletionList_RowActivated(Gtk::ListBoxRow* row) {
   if (!row || row->get_index() < 0 || row->get_index() >= static_cast<int>(completions_.size())) return;
   const std::string url = completions_[row->get_index()].url;
-  HideCompletions();
-  typing_ = false;
-  Text1.set_text(url);
+  ShowAddress(url);
   Command1_Click();
 }

@@ -62,6 +62,7 @@ void Form1::OpenPage(const std::string& url) {
 }
 
 void Form1::Command1_Click() {
+  HideCompletions();
   PlaySound(ClickSoundPath());
   RestartCountdown();
   const std::string typed = Text1.get_text();
@@ -70,13 +71,9 @@ void Form1::Command1_Click() {
 
 bool Form1::Text1_KeyPress(GdkEventKey* key) {
   if (key->keyval == GDK_KEY_Return || key->keyval == GDK_KEY_KP_Enter) {
-    HideCompletions();
     Command1_Click();
     return true;
   }
-  // What this key changes in the box is the user's typing.
-  typing_ = true;
-  Glib::signal_idle().connect_once(sigc::mem_fun(*this, &Form1::EndTyping));
   return false;
 }
 
@@ -97,7 +94,7 @@ void Form1::WebBrowser1_BeforeNavigate2(const std::string& url, int flags, bool&
 
 void Form1::WebBrowser1_NavigateComplete2(const std::string&) {
   DenyPendingPermissions();
-  Text1.set_text(AddressBoxText(WebBrowser1.LocationURL()));
+  ShowAddress(AddressBoxText(WebBrowser1.LocationURL()));
   RestartCountdown();
   // A handed-over address is used once; later windows open the start page.
   Module1().CommandLineArg.clear();

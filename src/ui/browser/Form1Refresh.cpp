@@ -151,7 +151,7 @@ void Form1::Command2_Click() {
   RestartCountdown();
   // Only a local page's address is rewritten, as its path: typed text stays.
   const std::string url = WebBrowser1.LocationURL();
-  if (url.compare(0, 8, "file:///") == 0) Text1.set_text(MyComboTex(url));
+  if (url.compare(0, 8, "file:///") == 0) ShowAddress(MyComboTex(url));
   WebBrowser1.Refresh2(Module1().Working.RefreshMode);
 }
 

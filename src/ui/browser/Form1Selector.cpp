@@ -139,7 +139,7 @@ void Form1::ListView1_Click() {
 void Form1::OpenFromList(ListView& list) {
   const std::string url = list.SubItem(list.SelectedIndex(), 1);
   if (url.empty()) return;
-  Text1.set_text(MyComboTex(url));
+  ShowAddress(MyComboTex(url));
   RestartCountdown();
   OpenPage(url);
   HideSelectors();
