@@ -130,7 +130,8 @@ in_home() {
     XDG_CACHE_HOME="$home/.cache" XDG_RUNTIME_DIR="$home/run" "$@"
 }
 
-# Starts a program in a home and waits for its window: sets start and pid,
+# Starts a program in a home and waits for its window (titled READY_TITLE,
+# by default the help page in skelvornax): sets start and pid,
 # or cleans up and fails.
 launch_ready() {
   local home=$1
@@ -150,7 +151,7 @@ launch_ready() {
 measure_start() {
   local home pid start ready pss
   home=$(make_home)
-  READY_TITLE=${READY_TITLE:-$ready_title} launch_ready "$home" "$@" || return 1
+  launch_ready "$home" "$@" || return 1
   ready=$(now_ms)
   if [ -n "${SIZE_OUT:-}" ]; then
     xdotool search --onlyvisible --name "$ready_title" getwindowgeometry --shell |
